@@ -1,0 +1,28 @@
+# Sourced by run.sh and test.sh. ensure_packages NAME... installs the Debian packages that are
+# missing: with apt-get when run as root, otherwise it prints the one command to run and fails.
+ensure_packages() {
+    missing=""
+    for package in "$@"; do
+        status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)
+        [ "$status" = "installed" ] || missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        echo "  sudo apt-get install -y$missing" >&2
+        return 1
+    fi
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq >/dev/null &&
+        apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# What building and running the game needs.
+BUILD_PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
+    libpng-dev libjpeg62-turbo-dev zlib1g-dev fonts-dejavu-core"
+# What the test suite needs on top: GoogleTest, the format check, clang for the fuzz targets, Google
+# Benchmark and pixman for the benchmarks, and an X server with input and screenshot tools for the
+# end-to-end window tests.
+TEST_PACKAGES="libgtest-dev libgmock-dev clang clang-format libclang-rt-14-dev libbenchmark-dev
+    libpixman-1-dev xvfb xauth xdotool x11-apps"
