@@ -1,0 +1,86 @@
+#pragma once
+
+#include "framework/graphics/Color.h"
+#include "framework/graphics/Rect.h"
+#include "framework/graphics/SpanFillers.h"
+
+#include <cstdint>
+
+namespace Zorbel {
+
+// One corner of a textured triangle: the position in destination pixels, with pixel centres at whole
+// numbers; the texture position, 0 ... 1 across the texture; and a colour 0xAARRGGBB.
+struct RasterVertex {
+    float x = 0;
+    float y = 0;
+    float u = 0;
+    float v = 0;
+    uint32_t colour = 0;
+};
+
+// Where triangles are drawn: `width` x `height` pixels of `format`, rows `pitchBytes` apart. Borrowed.
+struct RasterTarget {
+    void* bits = nullptr;
+    int32_t pitchBytes = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    DestFormat format = DestFormat::Argb32;
+};
+
+// A texture in 0xAARRGGBB pixels, rows `width` words apart. Borrowed; null pixels mean untextured.
+struct RasterTexture {
+    const uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool translucent = false; // some texel has an alpha below 255
+};
+
+// How the texels are drawn.
+struct RasterStyle {
+    Color colour = Color::White; // multiplies every texel unless it is opaque white
+    bool filtered = false;       // bilinear sampling
+    bool vertexColours = false;  // the interpolated vertex colours multiply every texel
+};
+
+// The software triangle rasteriser. A triangle is clipped against the clip rectangle, its corners go
+// to 16.16 fixed point, and each row of the clipped polygon (a fan of triangles) goes to the span filler
+// chosen once for the style. Coverage follows the top-left rule in exact integer arithmetic: a pixel
+// centre on a shared edge belongs to exactly one of the two triangles, and clipping splits shared
+// edges at the same points for both, so triangles that share edges never leave gaps nor draw a pixel
+// twice. Texture positions and colours are interpolated from the unclipped triangle.
+class TriangleRasterizer {
+public:
+    TriangleRasterizer(const RasterTarget& target, const Rect& clipRect, const RasterTexture& texture,
+                       const RasterStyle& style);
+
+    // Draws one triangle; true when it covered at least one pixel.
+    bool Draw(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
+
+    // The span filler index the style chose.
+    uint32_t FillerIndex() const { return mIndex; }
+
+    // Whether vertex colours with an alpha below 255 make blending necessary, for callers that know
+    // it before drawing. Set before the first Draw.
+    void SetTranslucentVertices(bool translucent);
+
+private:
+    struct Plane;
+    struct Fixed;
+
+    void ChooseFiller();
+    bool DrawInTile(const RasterVertex (&corners)[3], const Plane& plane, const Rect& tile);
+    bool DrawFixedTriangle(const Fixed& a, const Fixed& b, const Fixed& c, const Plane& plane,
+                           const Rect& tile);
+    void FillRow(int64_t row, int64_t first, int64_t end, const Plane& plane, const Rect& tile);
+
+    RasterTarget mTarget;
+    Rect mClip;
+    RasterTexture mTexture;
+    RasterStyle mStyle;
+    bool mTranslucentVertices = false;
+    uint32_t mIndex = 0;
+    SpanFiller mFiller = nullptr;
+    SpanJob mJob;
+};
+
+} // namespace Zorbel
