@@ -1,5 +1,6 @@
 #include "framework/graphics/MemoryImage.h"
 
+#include "framework/graphics/AreaResampler.h"
 #include "framework/graphics/HardwarePath.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/PixelKernels.h"
@@ -618,12 +619,93 @@ void MemoryImage::BlitImageTransformed(Image*, float, float, const Matrix3&, con
 void MemoryImage::BlitTexturedTriangles(Image*, const TexturedTriangle*, int32_t, const Rect&, const Color&,
                                         DrawMode, float, float, bool) {}
 
-void MemoryImage::BlitImageScaled(Image*, const FRect&, const FRect&, const Rect&, const Color&, DrawMode,
-                                  bool) {}
+void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
+                                  const Rect& clipRect, const Color& color, DrawMode drawMode,
+                                  bool fastStretch) {
+    auto* src = dynamic_cast<MemoryImage*>(source);
+    if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
+    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
+        return;
 
-void MemoryImage::BlitScaledNearest(MemoryImage&, const Rect&, double, double, double, double, const FRect&) {
+    // The clip, cut to this picture so that no pixel outside it is addressed.
+    const Rect clip = clipRect.Intersection(GetBounds());
+    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
+    const double scaleX = srcRect.width / destRect.width;
+    const double scaleY = srcRect.height / destRect.height;
+    const double sourceX = srcRect.x + (clipped.x - destRect.x) * scaleX;
+    const double sourceY = srcRect.y + (clipped.y - destRect.y) * scaleY;
+    const double sourceW = srcRect.width + (clipped.width - destRect.width) * scaleX;
+    const double sourceH = srcRect.height + (clipped.height - destRect.height) * scaleY;
+    if (!(sourceW > 0) || !(sourceH > 0)) return;
+    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
+                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
+    if (dest.IsEmpty() || src->PixelCount() == 0) return;
+
+    if (src == this) {
+        MemoryImage copy(*this);
+        BlitImageScaled(&copy, destRect, srcRect, clipRect, color, drawMode, fastStretch);
+        return;
+    }
+    if (GetPixels() == nullptr) return;
+    if (!src->mBits && !src->mColorTable && src->GetPixels() == nullptr) return;
+
+    if (!fastStretch)
+        BlitScaledArea(*src, dest, sourceX, sourceY, sourceW, sourceH);
+    else if (Clamped(color) == OpaqueWhite)
+        BlitScaledNearest(*src, dest, sourceX, sourceY, scaleX, scaleY, srcRect);
+    NotifyPixelsChanged();
 }
 
-void MemoryImage::BlitScaledArea(MemoryImage&, const Rect&, double, double, double, double) {}
+void MemoryImage::BlitScaledNearest(MemoryImage& source, const Rect& dest, double srcX, double srcY,
+                                    double scaleX, double scaleY, const FRect& srcRect) {
+    const auto lastColumn =
+        static_cast<int64_t>(std::min<double>(std::ceil(srcRect.x + srcRect.width) - 1, source.mWidth - 1));
+    auto sample = [](double v, int64_t high) {
+        // Also keeps rectangles that reach outside the source picture inside it.
+        return static_cast<int32_t>(std::clamp<double>(std::trunc(v), 0, static_cast<double>(high)));
+    };
+    std::vector<int32_t> columns(dest.width);
+    for (int32_t j = 0; j < dest.width; ++j)
+        columns[j] = sample(srcX + (j + 1) * scaleX, std::max<int64_t>(lastColumn, 0));
+
+    const PixelKernels& kernels = ActiveKernels();
+    std::vector<uint32_t> row(dest.width);
+    for (int32_t i = 0; i < dest.height; ++i) {
+        const size_t base =
+            static_cast<size_t>(sample(srcY + i * scaleY, source.mHeight - 1)) * source.mWidth;
+        if (source.mBits) {
+            const uint32_t* s = source.mBits.get() + base;
+            for (int32_t j = 0; j < dest.width; ++j)
+                row[j] = s[columns[j]];
+        } else {
+            for (int32_t j = 0; j < dest.width; ++j)
+                row[j] = source.mColorTable[source.mColorIndices[base + columns[j]]];
+        }
+        kernels.blend(mBits.get() + static_cast<size_t>(dest.y + i) * mWidth + dest.x, row.data(),
+                      dest.width);
+    }
+}
+
+void MemoryImage::BlitScaledArea(MemoryImage& source, const Rect& dest, double srcX, double srcY, double srcW,
+                                 double srcH) {
+    // The covered span widened to whole source pixels.
+    const auto left = static_cast<int32_t>(std::max(std::floor(srcX), 0.0));
+    const auto top = static_cast<int32_t>(std::max(std::floor(srcY), 0.0));
+    const auto right =
+        static_cast<int32_t>(std::min(std::ceil(srcX + srcW), static_cast<double>(source.mWidth)));
+    const auto bottom =
+        static_cast<int32_t>(std::min(std::ceil(srcY + srcH), static_cast<double>(source.mHeight)));
+    if (right <= left || bottom <= top) return;
+
+    std::vector<uint32_t> scratch(source.mBits ? 0 : right - left);
+    const AreaResampler resampler(right - left, bottom - top, dest.width, dest.height);
+    const std::vector<uint32_t> resampled = resampler.Resample(
+        [&](int32_t y) { return source.SourceRow(left, top + y, right - left, scratch.data()); });
+
+    const PixelKernels& kernels = ActiveKernels();
+    for (int32_t i = 0; i < dest.height; ++i)
+        kernels.blendResampled(mBits.get() + static_cast<size_t>(dest.y + i) * mWidth + dest.x,
+                               resampled.data() + static_cast<size_t>(i) * dest.width, dest.width);
+}
 
 } // namespace Zorbel

@@ -50,6 +50,18 @@ constexpr uint32_t OverDestAlpha(uint32_t d, uint32_t c, uint32_t a) {
                 ((Blue(c) * w) >> 8) + ((Blue(d) * iw) >> 8));
 }
 
+// A resampled pixel s of alpha A' (1 ... 255) over d. Each product is rounded on its own; the
+// weight u is the source's share of the union of both coverages, as in OverDestAlpha.
+constexpr uint32_t OverResampled(uint32_t d, uint32_t s) {
+    const uint32_t a = Alpha(s);
+    const uint32_t dA = Alpha(d);
+    const uint32_t outA = dA + (255 - dA) * a / 255;
+    const uint32_t u = a * 255 / outA;
+    const uint32_t iu = 256 - u;
+    return Pack(outA, ((Red(d) * iu) >> 8) + ((u * Red(s)) >> 8),
+                ((Green(d) * iu) >> 8) + ((u * Green(s)) >> 8), ((Blue(d) * iu) >> 8) + ((u * Blue(s)) >> 8));
+}
+
 // A source pixel weighted by a colour: k* are the colour's channels, kA its alpha.
 struct Tint {
     uint32_t r = 255;

@@ -33,6 +33,42 @@ void BlendTintedScalar(uint32_t* dst, const uint32_t* src, int32_t n, const Tint
         dst[i] = OverTinted(dst[i], src[i], tint);
 }
 
+void BlendResampledScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
+    for (int32_t i = 0; i < n; ++i)
+        if (Alpha(src[i]) != 0) dst[i] = OverResampled(dst[i], src[i]);
+}
+
+void WeighRowScalar(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
+                    const int32_t* offset, const uint16_t* weights, int32_t n) {
+    for (int32_t d = 0; d < n; ++d) {
+        const uint32_t* p = src + first[d];
+        const uint16_t* w = weights + offset[d];
+        uint32_t b = 0, g = 0, r = 0, a = 0;
+        for (int32_t k = 0; k < count[d]; ++k) {
+            b += Blue(p[k]) * w[k];
+            g += Green(p[k]) * w[k];
+            r += Red(p[k]) * w[k];
+            a += Alpha(p[k]) * w[k];
+        }
+        uint16_t* o = out + 4 * static_cast<size_t>(d);
+        o[0] = static_cast<uint16_t>(b);
+        o[1] = static_cast<uint16_t>(g);
+        o[2] = static_cast<uint16_t>(r);
+        o[3] = static_cast<uint16_t>(a);
+    }
+}
+
+void SumRowsScalar(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
+                   int32_t width) {
+    for (int32_t d = 0; d < width; ++d) {
+        uint32_t sums[4] = {0, 0, 0, 0};
+        for (int32_t k = 0; k < n; ++k)
+            for (int c = 0; c < 4; ++c)
+                sums[c] += uint32_t(rows[k][4 * static_cast<size_t>(d) + c]) * weights[k];
+        out[d] = Pack(sums[3] >> 16, sums[2] >> 16, sums[1] >> 16, sums[0] >> 16);
+    }
+}
+
 void AddOpaqueScalar(uint32_t* dst, const uint32_t* src, int32_t n, const SaturationTable& t) {
     for (int32_t i = 0; i < n; ++i)
         dst[i] = AddOpaque(dst[i], src[i], t);
@@ -72,9 +108,12 @@ const PixelKernels& ScalarKernels() {
         k.blendOpaqueDest = BlendOpaqueDestScalar;
         k.blend = BlendScalar;
         k.blendTinted = BlendTintedScalar;
+        k.blendResampled = BlendResampledScalar;
         k.addOpaque = AddOpaqueScalar;
         k.addAlpha = AddAlphaScalar;
         k.addTinted = AddTintedScalar;
+        k.weighRow = WeighRowScalar;
+        k.sumRows = SumRowsScalar;
         return k;
     }();
     return kernels;
@@ -89,9 +128,12 @@ PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2) {
         Overlay(chain.blendOpaqueDest, set->blendOpaqueDest);
         Overlay(chain.blend, set->blend);
         Overlay(chain.blendTinted, set->blendTinted);
+        Overlay(chain.blendResampled, set->blendResampled);
         Overlay(chain.addOpaque, set->addOpaque);
         Overlay(chain.addAlpha, set->addAlpha);
         Overlay(chain.addTinted, set->addTinted);
+        Overlay(chain.weighRow, set->weighRow);
+        Overlay(chain.sumRows, set->sumRows);
     }
     return chain;
 }

@@ -23,12 +23,23 @@ struct PixelKernels {
     // As blend, with the source weighted by a colour.
     void (*blendTinted)(uint32_t* dst, const uint32_t* src, int32_t n,
                         const PixelBlend::Tint& tint) = nullptr;
+    // A resampled row over any destination (see OverResampled); alpha-0 pixels skipped.
+    void (*blendResampled)(uint32_t* dst, const uint32_t* src, int32_t n) = nullptr;
     // Additive: the source channels as they are, scaled by source alpha, or weighted by a colour
     // (already multiplied by its alpha) and optionally by source alpha.
     void (*addOpaque)(uint32_t* dst, const uint32_t* src, int32_t n, const SaturationTable& t) = nullptr;
     void (*addAlpha)(uint32_t* dst, const uint32_t* src, int32_t n, const SaturationTable& t) = nullptr;
     void (*addTinted)(uint32_t* dst, const uint32_t* src, int32_t n, const PixelBlend::Tint& tint,
                       bool useAlpha, const SaturationTable& t) = nullptr;
+
+    // The two passes of area resampling. weighRow: for each of n destination pixels, the weighted
+    // sums of its source taps as four 16-bit channels (blue, green, red, alpha). sumRows: for each
+    // of width pixels, the weighted sums of the same pixel in n rows of such channels, high 16 bits
+    // packed into 0xAARRGGBB.
+    void (*weighRow)(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
+                     const int32_t* offset, const uint16_t* weights, int32_t n) = nullptr;
+    void (*sumRows)(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
+                    int32_t width) = nullptr;
 };
 
 // The plain loops every other set is measured against.

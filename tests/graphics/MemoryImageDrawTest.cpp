@@ -317,3 +317,114 @@ TEST_F(MemoryImageDrawTest, AdditiveTintedWeightsByTheColour) {
     EXPECT_EQ(PixelAt(dest, 0, 0), 0x073C160Au);
     EXPECT_EQ(PixelAt(dest, 1, 0), 0x076D220Au);
 }
+
+// --- Scaled blits -------------------------------------------------------------------------------
+
+namespace {
+
+void Scale(MemoryImage& dest, MemoryImage& source, const FRect& destRect, const Rect& clip, bool fast,
+           const Color& color = Color::White) {
+    dest.BlitImageScaled(&source, destRect, FRect(0, 0, source.GetWidth(), source.GetHeight()), clip, color,
+                         DRAWMODE_NORMAL, fast);
+}
+
+} // namespace
+
+TEST_F(MemoryImageDrawTest, NearestSamplingTakesColumnsOneStepAhead) {
+    const uint32_t pixels[] = {0xFF800000, 0xFF008000};
+    source.SetPixels(pixels, 2, 1, true);
+    Fill(dest, 4, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 4, 1), Rect(0, 0, 4, 1), true);
+    // Columns trunc((j + 1) * 0.5) = 0, 1, 1, 2 -> cut to 1. An opaque pixel blends with w = 255:
+    // (128 * 255 + 0 * 1) >> 8 = 127.
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF7F0000u);
+    EXPECT_EQ(PixelAt(dest, 1, 0), 0xFF007F00u);
+    EXPECT_EQ(PixelAt(dest, 2, 0), 0xFF007F00u);
+    EXPECT_EQ(PixelAt(dest, 3, 0), 0xFF007F00u);
+}
+
+TEST_F(MemoryImageDrawTest, NearestSamplingTakesRowsWithoutTheStep) {
+    const uint32_t pixels[] = {0xFF800000, 0xFF008000};
+    source.SetPixels(pixels, 1, 2, true);
+    Fill(dest, 1, 4, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 1, 4), Rect(0, 0, 1, 4), true);
+    // Rows trunc(i * 0.5) = 0, 0, 1, 1.
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF7F0000u);
+    EXPECT_EQ(PixelAt(dest, 0, 1), 0xFF7F0000u);
+    EXPECT_EQ(PixelAt(dest, 0, 2), 0xFF007F00u);
+    EXPECT_EQ(PixelAt(dest, 0, 3), 0xFF007F00u);
+}
+
+TEST_F(MemoryImageDrawTest, ClippingDoesNotMoveTheSamples) {
+    const uint32_t pixels[] = {0xFF800000, 0xFF008000};
+    source.SetPixels(pixels, 2, 1, true);
+    Fill(dest, 4, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 4, 1), Rect(2, 0, 2, 1), true);
+    EXPECT_EQ(PixelAt(dest, 1, 0), 0xFF000000u);
+    EXPECT_EQ(PixelAt(dest, 2, 0), 0xFF007F00u);
+    EXPECT_EQ(PixelAt(dest, 3, 0), 0xFF007F00u);
+}
+
+TEST_F(MemoryImageDrawTest, NearestSamplingDrawsOnlyInOpaqueWhite) {
+    Fill(source, 2, 2, 0xFFFFFFFF);
+    Fill(dest, 4, 4, 0xFF000000);
+    const int32_t changes = dest.GetChangeCount();
+    Scale(dest, source, FRect(0, 0, 4, 4), Rect(0, 0, 4, 4), true, Color(255, 0, 0));
+    EXPECT_EQ(CountNot(dest, 0xFF000000), 0);
+    EXPECT_EQ(dest.GetChangeCount(), changes + 1) << "the change is still announced";
+}
+
+TEST_F(MemoryImageDrawTest, AreaShrinkingAveragesWithExactWeightTotals) {
+    const uint32_t pixels[] = {0xFF000000, 0xFF0000FF, 0xFF000064, 0xFF0000C8};
+    source.SetPixels(pixels, 4, 1, true);
+    Fill(dest, 2, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 2, 1), Rect(0, 0, 2, 1), false);
+    // Each source pixel covers half a destination pixel: weights 129 and 128 (the cumulative
+    // positions 128.5 and 257 rounded). Blue sums 255 * 128 = 32640 and 100 * 129 + 200 * 128 = 38500;
+    // the vertical weight 256 and >> 16 give 127 and 150; alpha 65535 * 256 >> 16 = 255.
+    // Over the opaque destination u = 255: (255 * 127) >> 8 = 126, (255 * 150) >> 8 = 149.
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF00007Eu);
+    EXPECT_EQ(PixelAt(dest, 1, 0), 0xFF000095u);
+}
+
+TEST_F(MemoryImageDrawTest, AreaGrowingInterpolatesLinearly) {
+    const uint32_t pixels[] = {0xFF000000, 0xFF0000FF};
+    source.SetPixels(pixels, 2, 1, true);
+    dest.SetSize(4, 1);
+    Scale(dest, source, FRect(0, 0, 4, 1), Rect(0, 0, 4, 1), false);
+    // Positions 0, 1/3, 2/3, 1: h = 257, 171, 85, and the last column alone at 257. Blue sums
+    // 0, 255 * 86, 255 * 172, 255 * 257 -> 0, 85, 171, 255 -> (255 * c) >> 8 = 0, 84, 170, 254.
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF000000u);
+    EXPECT_EQ(PixelAt(dest, 1, 0), 0xFF000054u);
+    EXPECT_EQ(PixelAt(dest, 2, 0), 0xFF0000AAu);
+    EXPECT_EQ(PixelAt(dest, 3, 0), 0xFF0000FEu);
+}
+
+TEST_F(MemoryImageDrawTest, AreaShrinkingAFlatFieldKeepsItsColour) {
+    Fill(source, 800, 600, 0xFFC86432);
+    dest.SetSize(100, 75);
+    Scale(dest, source, FRect(0, 0, 100, 75), Rect(0, 0, 100, 75), false);
+    // 200 * 257 * 256 >> 16 = 200, then over transparent (255 * 200) >> 8 = 199; 100 -> 99; 50 -> 49.
+    EXPECT_EQ(CountNot(dest, 0xFFC76331), 0);
+}
+
+TEST_F(MemoryImageDrawTest, AreaPathBlendsWithTheDestinationAlpha) {
+    Fill(source, 2, 2, 0x80FFFFFF);
+    Fill(dest, 2, 2, 0x800000FF);
+    Scale(dest, source, FRect(0, 0, 2, 2), Rect(0, 0, 2, 2), false);
+    // A' = 128, dA = 128: outA = 128 + 127 * 128 / 255 = 191, u = 128 * 255 / 191 = 170:
+    // red (0 * 86 >> 8) + (170 * 255 >> 8) = 169, blue (255 * 86 >> 8) + 169 = 85 + 169 = 254.
+    EXPECT_EQ(PixelAt(dest, 1, 1), 0xBFA9A9FEu);
+}
+
+TEST_F(MemoryImageDrawTest, ScaledBlitsStayInsideBothPictures) {
+    Fill(source, 3, 3, 0xFFFFFFFF);
+    Fill(dest, 4, 4, 0);
+    dest.BlitImageScaled(&source, FRect(-2, -2, 100, 100), FRect(-5, -5, 50, 50), Rect(-10, -10, 50, 50),
+                         Color::White, DRAWMODE_NORMAL, false);
+    dest.BlitImageScaled(&source, FRect(-2, -2, 100, 100), FRect(-5, -5, 50, 50), Rect(-10, -10, 50, 50),
+                         Color::White, DRAWMODE_NORMAL, true);
+    dest.BlitImageScaled(&source, FRect(0, 0, 0, 4), FRect(0, 0, 3, 3), Rect(0, 0, 4, 4), Color::White,
+                         DRAWMODE_NORMAL, true);
+    EXPECT_EQ(dest.Bits()[16], MemoryImage::GuardWord);
+}
