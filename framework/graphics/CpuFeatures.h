@@ -2,10 +2,10 @@
 
 namespace Zorbel {
 
-// Decides whether the SIMD twins of the drawing kernels may run. They run when the processor has the
-// instructions they need, unless the environment variable ZORBEL_DISABLE_SIMD is set to anything but
-// "0" when the process first asks. Tests switch them off and on to compare every SIMD kernel with
-// its scalar twin bit for bit.
+// Decides whether the SSE2 twins of the turned-blit and span-filler kernels may run. They run when the
+// processor has SSE2, unless the environment variable ZORBEL_DISABLE_SIMD is set (to anything but
+// "avx2", which names only the AVX2 row kernels) when the process first asks. Tests switch them off
+// and on to compare every SIMD kernel with its scalar twin bit for bit.
 class CpuFeatures {
 public:
     static bool HasSse2();

@@ -102,8 +102,8 @@ struct TriangleRasterizer::Plane {
 
     bool Build(const RasterVertex (&c)[3], double texWidth, double texHeight) {
         auto values = [&](const RasterVertex& v, double(&out)[Count]) {
-            out[0] = static_cast<double>(v.u) * texWidth;
-            out[1] = static_cast<double>(v.v) * texHeight;
+            out[0] = v.u * texWidth;
+            out[1] = v.v * texHeight;
             out[2] = (v.colour >> 16) & 0xFF;
             out[3] = (v.colour >> 8) & 0xFF;
             out[4] = v.colour & 0xFF;

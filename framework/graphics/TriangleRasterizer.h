@@ -9,12 +9,13 @@
 namespace Zorbel {
 
 // One corner of a textured triangle: the position in destination pixels, with pixel centres at whole
-// numbers; the texture position, 0 ... 1 across the texture; and a colour 0xAARRGGBB.
+// numbers; the texture position, 0 ... 1 across the texture; and a colour 0xAARRGGBB. Doubles, so that
+// callers can place texel centres on pixel centres exactly.
 struct RasterVertex {
-    float x = 0;
-    float y = 0;
-    float u = 0;
-    float v = 0;
+    double x = 0;
+    double y = 0;
+    double u = 0;
+    double v = 0;
     uint32_t colour = 0;
 };
 

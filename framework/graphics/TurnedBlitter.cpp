@@ -112,22 +112,21 @@ inline void PutAdditive(uint32_t& d, const Filtered& f, const SaturationTable& t
     d = (d & 0xFF000000) | add(f.red, 16) | add(f.green, 8) | add(f.blue, 0);
 }
 
-// The readable source: texels are addressed in source-rectangle coordinates; those outside
-// [left, right) x [top, bottom) (the rectangle cut to the picture) read as transparent black.
+// The readable source, in picture coordinates: the pixels that the source rectangle touches, cut to
+// the picture. Neighbours outside them read as transparent black.
 struct Texels {
     const uint32_t* pixels;
     int64_t pitch;
-    int64_t origin; // index of the source rectangle's top-left pixel, which may lie outside the picture
     int64_t left, top, right, bottom;
 
-    const uint32_t* At(int64_t i, int64_t j) const { return pixels + (origin + j * pitch + i); }
+    const uint32_t* At(int64_t i, int64_t j) const { return pixels + (j * pitch + i); }
     uint32_t Checked(int64_t i, int64_t j) const {
         return i >= left && i < right && j >= top && j < bottom ? *At(i, j) : 0;
     }
 };
 
-// A walk along one destination row: the sample position of its first pixel in the source rectangle's
-// texel space (pixel centres at integers), 16.16, and the step per pixel.
+// A walk along one destination row: the sample position of its first pixel in the picture's texel
+// space (pixel centres at integers), 16.16, and the step per pixel.
 struct Walk {
     int64_t u;
     int64_t v;
@@ -243,10 +242,12 @@ void WalkInteriorNormalSse2(uint32_t* d, int64_t count, Walk w, const Texels& t)
 struct TurnJob {
     PixelView dest;
     Texels texels;
+    // Where sample points may lie, 16.16 and shifted like them: the source rectangle cut to the picture.
+    int64_t spanLeft, spanTop, spanRight, spanBottom;
     int64_t rowFirst, rowEnd, columnFirst, columnEnd;
     double cosine, sine;
     double pivotX, pivotY;   // the turning centre in destination coordinates
-    double centreX, centreY; // the same centre in source-rectangle coordinates
+    double centreX, centreY; // the same centre in picture coordinates
     Walk step;               // du and dv only
 };
 
@@ -269,8 +270,8 @@ void DrawRows(const TurnJob& job, const Put& put, const Interior& interior) {
     for (int64_t row = job.rowFirst; row < job.rowEnd; ++row) {
         Walk w = RowWalk(job, row);
         Range all{0, job.columnEnd - job.columnFirst};
-        Range inside = Solve(w.v, w.dv, (t.top << 16) - half, (t.bottom << 16) - half,
-                             Solve(w.u, w.du, (t.left << 16) - half, (t.right << 16) - half, all));
+        Range inside = Solve(w.v, w.dv, job.spanTop - half, job.spanBottom - half,
+                             Solve(w.u, w.du, job.spanLeft - half, job.spanRight - half, all));
         if (inside.end <= inside.first) continue;
         Range clean = Solve(w.v, w.dv, t.top << 16, (t.bottom - 1) << 16,
                             Solve(w.u, w.du, t.left << 16, (t.right - 1) << 16, inside));
@@ -301,15 +302,15 @@ bool IsOpaqueWhite(const Color& c) {
 } // namespace
 
 bool TurnedBlitter::Blit(const PixelView& dest, const Rect& clipRect, const ConstPixelView& source,
-                         const Rect& srcRect, const TurnPlacement& placement, const Color& colour,
+                         const FRect& srcRect, const TurnPlacement& placement, const Color& colour,
                          int32_t drawMode, const SaturationTable& saturation) {
     if (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE) return false;
     if (dest.IsEmpty() || source.IsEmpty()) return false;
-    if (!std::isfinite(placement.x) || !std::isfinite(placement.y) || !std::isfinite(placement.angle) ||
-        !std::isfinite(placement.centreX) || !std::isfinite(placement.centreY))
-        return false;
-    Rect readable = srcRect.Intersection(Rect(0, 0, source.width, source.height));
-    if (readable.IsEmpty()) return false;
+    for (double value : {double(placement.x), double(placement.y), placement.angle, double(placement.centreX),
+                         double(placement.centreY), srcRect.x, srcRect.y, srcRect.width, srcRect.height})
+        if (!std::isfinite(value)) return false;
+    FRect within = srcRect.Intersection(FRect(0, 0, source.width, source.height));
+    if (within.IsEmpty()) return false;
     Rect clip = clipRect.Intersection(Rect(0, 0, dest.width, dest.height));
     if (clip.IsEmpty()) return false;
 
@@ -339,13 +340,17 @@ bool TurnedBlitter::Blit(const PixelView& dest, const Rect& clipRect, const Cons
 
     TurnJob job;
     job.dest = dest;
+    auto fixed = [](double value) { return std::llround(value * 65536.0); };
     job.texels = Texels{source.pixels,
                         source.pitch,
-                        static_cast<int64_t>(srcRect.y) * source.pitch + srcRect.x,
-                        static_cast<int64_t>(readable.x) - srcRect.x,
-                        static_cast<int64_t>(readable.y) - srcRect.y,
-                        static_cast<int64_t>(readable.x) + readable.width - srcRect.x,
-                        static_cast<int64_t>(readable.y) + readable.height - srcRect.y};
+                        static_cast<int64_t>(std::floor(within.x)),
+                        static_cast<int64_t>(std::floor(within.y)),
+                        static_cast<int64_t>(std::ceil(within.x + within.width)),
+                        static_cast<int64_t>(std::ceil(within.y + within.height))};
+    job.spanLeft = fixed(within.x);
+    job.spanTop = fixed(within.y);
+    job.spanRight = fixed(within.x + within.width);
+    job.spanBottom = fixed(within.y + within.height);
     job.rowFirst = static_cast<int64_t>(std::floor(box.y));
     job.rowEnd = static_cast<int64_t>(std::ceil(box.y + box.height));
     job.columnFirst = static_cast<int64_t>(std::floor(box.x));
@@ -354,8 +359,8 @@ bool TurnedBlitter::Blit(const PixelView& dest, const Rect& clipRect, const Cons
     job.sine = s;
     job.pivotX = pivotX;
     job.pivotY = pivotY;
-    job.centreX = cx;
-    job.centreY = cy;
+    job.centreX = srcRect.x + cx;
+    job.centreY = srcRect.y + cy;
     job.step = Walk{0, 0, std::llround(c * 65536.0), std::llround(s * 65536.0)};
 
     // 3. and 4. The rows, with the colour and the mode chosen once, outside the loops.

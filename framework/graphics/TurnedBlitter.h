@@ -31,7 +31,7 @@ public:
     // cut to the destination first). `dest` and `source` may not share pixels. Returns false when the
     // placement is not finite, the draw mode is unknown, or the turned box misses the clip.
     static bool Blit(const PixelView& dest, const Rect& clipRect, const ConstPixelView& source,
-                     const Rect& srcRect, const TurnPlacement& placement, const Color& colour,
+                     const FRect& srcRect, const TurnPlacement& placement, const Color& colour,
                      int32_t drawMode, const SaturationTable& saturation);
 };
 

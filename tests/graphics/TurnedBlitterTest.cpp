@@ -51,9 +51,15 @@ uint32_t OnCentre(uint32_t pixel) {
     return 0xFF000000 | c(16) | c(8) | c(0);
 }
 
-bool Blit(Picture& dest, const Rect& clip, const Picture& source, const Rect& srcRect, TurnPlacement at,
+bool Blit(Picture& dest, const Rect& clip, const Picture& source, const FRect& srcRect, TurnPlacement at,
           Color colour = Color::White, int32_t mode = DRAWMODE_NORMAL) {
     return TurnedBlitter::Blit(dest.View(), clip, source.ConstView(), srcRect, at, colour, mode, Saturation);
+}
+
+bool Blit(Picture& dest, const Rect& clip, const Picture& source, const Rect& srcRect, TurnPlacement at,
+          Color colour = Color::White, int32_t mode = DRAWMODE_NORMAL) {
+    return Blit(dest, clip, source, FRect(srcRect.x, srcRect.y, srcRect.width, srcRect.height), at, colour,
+                mode);
 }
 
 TurnPlacement At(float x, float y, double angle = 0, float cx = 0, float cy = 0) {
@@ -154,6 +160,26 @@ TEST(TurnedBlitterTest, OutsideThePictureCountsAsTransparent) {
     ASSERT_TRUE(Blit(dest, Rect(0, 0, 12, 4), source, Rect(0, 0, 8, 4), At(0, 0)));
     EXPECT_EQ(dest.At(3, 2), OnCentre(0xFFFFFFFF));
     EXPECT_EQ(dest.At(4, 2), 0xFF000000u);
+}
+
+TEST(TurnedBlitterTest, TheSourceRectangleMaySitAnywhereInThePicture) {
+    Picture source(4, 1);
+    for (int i = 0; i < 4; ++i)
+        source.At(i, 0) = 0xFF000000 | uint32_t(60 * i) << 16;
+    // A whole-pixel offset picks its pixels; the turn is about the rectangle's own corner.
+    Picture dest(6, 3, 0xFF000000);
+    ASSERT_TRUE(Blit(dest, Rect(0, 0, 6, 3), source, Rect(1, 0, 2, 1), At(2, 1)));
+    EXPECT_EQ(dest.At(2, 1), OnCentre(source.At(1, 0)));
+    EXPECT_EQ(dest.At(3, 1), OnCentre(source.At(2, 0)));
+    EXPECT_EQ(dest.At(1, 1), 0xFF000000u);
+    EXPECT_EQ(dest.At(4, 1), 0xFF000000u);
+    // Half a pixel in, every sample falls halfway between two pixels (the shares, truncated twice,
+    // lose up to two units).
+    Picture half(6, 1, 0xFF000000);
+    ASSERT_TRUE(Blit(half, Rect(0, 0, 6, 1), source, FRect(0.5, 0, 3, 1), At(0, 0)));
+    for (int x = 0; x < 3; ++x)
+        EXPECT_NEAR((half.At(x, 0) >> 16) & 0xFF, 60 * x + 30, 2) << x;
+    EXPECT_EQ(half.At(3, 0), 0xFF000000u);
 }
 
 TEST(TurnedBlitterTest, TranslucentPixelsHonourTheDestinationAlpha) {
