@@ -608,17 +608,6 @@ void MemoryImage::BlitImageAtFraction(Image* source, float x, float y, const FRe
     BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
 }
 
-// FIXME: the rotated, matrix and triangle blits come with the triangle rasteriser; until then
-// they draw nothing.
-void MemoryImage::BlitImageTurned(Image*, float, float, const FRect&, const Rect&, const Color&, DrawMode,
-                                  double, float, float) {}
-
-void MemoryImage::BlitImageTransformed(Image*, float, float, const Matrix3&, const Rect&, const Color&,
-                                       DrawMode, const Rect&, bool) {}
-
-void MemoryImage::BlitTexturedTriangles(Image*, const TexturedTriangle*, int32_t, const Rect&, const Color&,
-                                        DrawMode, float, float, bool) {}
-
 void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
                                   const Rect& clipRect, const Color& color, DrawMode drawMode,
                                   bool fastStretch) {
