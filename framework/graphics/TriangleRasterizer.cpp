@@ -11,10 +11,12 @@ namespace Zorbel {
 
 namespace {
 
-// Clip rectangles larger than this are drawn tile by tile, which keeps every 16.16 coordinate below
-// 2^30 and every edge product within 64 bits.
-constexpr int32_t MaxTile = 16384;
-// A clipped triangle has at most one corner more per clip edge.
+__extension__ using Int128 = __int128;
+
+// Corners further out are cut geometrically. Inside the band every 16.16 coordinate stays below 2^39,
+// so edge steps fit 64 bits and only an edge's starting point needs 128.
+constexpr double GuardBand = 4194304.0;
+// A triangle cut by the guard band has at most one corner more per side of the band.
 constexpr int MaxCorners = 3 + 4;
 
 int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
@@ -24,6 +26,11 @@ int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
 
 int64_t CeilDiv(int64_t a, int64_t b) {
     return -FloorDiv(-a, b);
+}
+
+Int128 CeilDiv(Int128 a, Int128 b) { // b > 0
+    Int128 q = a / b;
+    return (a % b != 0 && a > 0) ? q + 1 : q;
 }
 
 int32_t Saturate(double value) {
@@ -72,21 +79,45 @@ int ClipPolygon(const Point2* in, int count, Point2* out, bool vertical, double 
     return n;
 }
 
-// A triangle edge from its upper end down, in 16.16 tile coordinates.
-struct Edge {
-    int64_t x0;
-    int64_t y0;
-    int64_t dx;
-    int64_t dy;
-
-    // Edges always run downwards, so the shared edge of two triangles is the same in both.
-    static Edge Down(int64_t ax, int64_t ay, int64_t bx, int64_t by) {
-        return Edge{ax, ay, bx - ax, by - ay};
+// Walks a triangle edge down row by row, giving on each row the first column whose pixel centre lies
+// on or right of the edge: the exact ceiling of the crossing, kept as a column and a remainder. A left
+// edge starts its span there and a right edge ends it there. The column on a row depends only on the
+// edge's two ends and the row, so two triangles sharing an edge agree on every row.
+class EdgeWalk {
+public:
+    // The edge from (topX, topY) down to (bottomX, bottomY), 16.16 with bottomY > topY, starting on
+    // pixel row `row`.
+    EdgeWalk(int64_t topX, int64_t topY, int64_t bottomX, int64_t bottomY, int64_t row) {
+        const int64_t dx = bottomX - topX;
+        const int64_t dy = bottomY - topY;
+        mDenominator = dy * 65536;
+        // The crossing on row r, in columns, is N(r) / D with N(r) = topX dy + (r 65536 - topY) dx.
+        const Int128 n = Int128(topX) * dy + (Int128(row) * 65536 - topY) * dx;
+        const Int128 column = CeilDiv(n, Int128(mDenominator));
+        mColumn = static_cast<int64_t>(column);
+        mRemainder = static_cast<int64_t>(column * mDenominator - n);
+        const int64_t step = dx * 65536;
+        mStepColumns = FloorDiv(step, mDenominator);
+        mStepRemainder = step - mStepColumns * mDenominator;
     }
 
-    // The first column whose pixel centre lies on or right of the edge on this row: the exact ceiling
-    // of the crossing. A left edge starts its span there and a right edge ends it there.
-    int64_t Column(int64_t row) const { return CeilDiv(x0 * dy + ((row << 16) - y0) * dx, dy << 16); }
+    int64_t Column() const { return mColumn; }
+
+    void NextRow() {
+        mColumn += mStepColumns;
+        mRemainder -= mStepRemainder;
+        if (mRemainder < 0) {
+            mRemainder += mDenominator;
+            ++mColumn;
+        }
+    }
+
+private:
+    int64_t mColumn;
+    int64_t mRemainder; // column D - N, in [0, D)
+    int64_t mDenominator;
+    int64_t mStepColumns;
+    int64_t mStepRemainder;
 };
 
 } // namespace
@@ -129,7 +160,7 @@ struct TriangleRasterizer::Plane {
     double At(int i, double x, double y) const { return at[i] + dx[i] * (x - x0) + dy[i] * (y - y0); }
 };
 
-// A corner in 16.16 tile coordinates.
+// A corner in 16.16 fixed point.
 struct TriangleRasterizer::Fixed {
     int64_t x;
     int64_t y;
@@ -184,80 +215,64 @@ bool TriangleRasterizer::Draw(const RasterVertex& a, const RasterVertex& b, cons
     mJob.dg = Saturate(plane.dx[3] * 65536);
     mJob.db = Saturate(plane.dx[4] * 65536);
     mJob.da = Saturate(plane.dx[5] * 65536);
-    bool drawn = false;
-    for (int32_t y = 0; y < mClip.height; y += MaxTile) {
-        for (int32_t x = 0; x < mClip.width; x += MaxTile) {
-            Rect tile(mClip.x + x, mClip.y + y, std::min(MaxTile, mClip.width - x),
-                      std::min(MaxTile, mClip.height - y));
-            drawn |= DrawInTile(corners, plane, tile);
-        }
-    }
-    return drawn;
-}
-
-// Clips to the tile's pixel area (its edges run between pixel centres, so clipping never decides
-// coverage itself) and draws the result as a fan.
-bool TriangleRasterizer::DrawInTile(const RasterVertex (&corners)[3], const Plane& plane, const Rect& tile) {
     Point2 polygon[2][MaxCorners + 1];
-    int n = 3;
     for (int i = 0; i < 3; ++i)
         polygon[0][i] = Point2{corners[i].x, corners[i].y};
-    const double left = tile.x - 0.5, top = tile.y - 0.5;
-    const double right = left + tile.width, bottom = top + tile.height;
-    n = ClipPolygon(polygon[0], n, polygon[1], true, left, false);
-    n = ClipPolygon(polygon[1], n, polygon[0], true, right, true);
-    n = ClipPolygon(polygon[0], n, polygon[1], false, top, false);
-    n = ClipPolygon(polygon[1], n, polygon[0], false, bottom, true);
+    int n = 3;
+    n = ClipPolygon(polygon[0], n, polygon[1], true, -GuardBand, false);
+    n = ClipPolygon(polygon[1], n, polygon[0], true, GuardBand, true);
+    n = ClipPolygon(polygon[0], n, polygon[1], false, -GuardBand, false);
+    n = ClipPolygon(polygon[1], n, polygon[0], false, GuardBand, true);
     if (n < 3) return false;
     Fixed fixed[MaxCorners + 1];
-    for (int i = 0; i < n; ++i) {
-        fixed[i] = Fixed{std::llround((polygon[0][i].x - tile.x) * 65536.0),
-                         std::llround((polygon[0][i].y - tile.y) * 65536.0)};
-    }
+    for (int i = 0; i < n; ++i)
+        fixed[i] = Fixed{std::llround(polygon[0][i].x * 65536.0), std::llround(polygon[0][i].y * 65536.0)};
     bool drawn = false;
     for (int i = 1; i + 1 < n; ++i)
-        drawn |= DrawFixedTriangle(fixed[0], fixed[i], fixed[i + 1], plane, tile);
+        drawn |= DrawFixedTriangle(fixed[0], fixed[i], fixed[i + 1], plane);
     return drawn;
 }
 
-bool TriangleRasterizer::DrawFixedTriangle(const Fixed& a, const Fixed& b, const Fixed& c, const Plane& plane,
-                                           const Rect& tile) {
+bool TriangleRasterizer::DrawFixedTriangle(const Fixed& a, const Fixed& b, const Fixed& c,
+                                           const Plane& plane) {
     Fixed v[3] = {a, b, c};
     std::sort(v, v + 3,
               [](const Fixed& p, const Fixed& q) { return p.y < q.y || (p.y == q.y && p.x < q.x); });
     const Fixed& top = v[0];
     const Fixed& mid = v[1];
     const Fixed& bottom = v[2];
-    int64_t det = (mid.x - top.x) * (bottom.y - top.y) - (bottom.x - top.x) * (mid.y - top.y);
+    const Int128 det =
+        Int128(mid.x - top.x) * (bottom.y - top.y) - Int128(bottom.x - top.x) * (mid.y - top.y);
     if (det == 0) return false;
     // With y growing downwards, a positive det puts the middle corner right of the long edge.
     const bool longEdgeLeft = det > 0;
-    const Edge longEdge = Edge::Down(top.x, top.y, bottom.x, bottom.y);
-    auto rows = [&](int64_t fromY, int64_t toY) {
-        return std::pair<int64_t, int64_t>{std::max<int64_t>(CeilDiv(fromY, 65536), 0),
-                                           std::min<int64_t>(CeilDiv(toY, 65536), tile.height)};
-    };
+    const int64_t clipTop = mClip.y, clipBottom = int64_t(mClip.y) + mClip.height;
+    const int64_t clipLeft = mClip.x, clipRight = int64_t(mClip.x) + mClip.width;
     bool drawn = false;
-    auto half = [&](const Edge& shortEdge, std::pair<int64_t, int64_t> range) {
-        const Edge& leftEdge = longEdgeLeft ? longEdge : shortEdge;
-        const Edge& rightEdge = longEdgeLeft ? shortEdge : longEdge;
-        for (int64_t row = range.first; row < range.second; ++row) {
-            int64_t first = std::max<int64_t>(leftEdge.Column(row), 0);
-            int64_t end = std::min<int64_t>(rightEdge.Column(row), tile.width);
-            if (first >= end) continue;
-            FillRow(row, first, end, plane, tile);
+    // The rows whose pixel centres lie in [upper.y, lower.y), cut to the clip, between the short edge
+    // from upper to lower and the long edge.
+    auto half = [&](const Fixed& upper, const Fixed& lower) {
+        const int64_t first = std::max(CeilDiv(upper.y, int64_t(65536)), clipTop);
+        const int64_t end = std::min(CeilDiv(lower.y, int64_t(65536)), clipBottom);
+        if (first >= end) return;
+        EdgeWalk shortEdge(upper.x, upper.y, lower.x, lower.y, first);
+        EdgeWalk longEdge(top.x, top.y, bottom.x, bottom.y, first);
+        EdgeWalk& left = longEdgeLeft ? longEdge : shortEdge;
+        EdgeWalk& right = longEdgeLeft ? shortEdge : longEdge;
+        for (int64_t row = first; row < end; ++row, left.NextRow(), right.NextRow()) {
+            const int64_t from = std::max(left.Column(), clipLeft);
+            const int64_t to = std::min(right.Column(), clipRight);
+            if (from >= to) continue;
+            FillRow(int32_t(row), int32_t(from), int32_t(to), plane);
             drawn = true;
         }
     };
-    if (mid.y > top.y) half(Edge::Down(top.x, top.y, mid.x, mid.y), rows(top.y, mid.y));
-    if (bottom.y > mid.y) half(Edge::Down(mid.x, mid.y, bottom.x, bottom.y), rows(mid.y, bottom.y));
+    if (mid.y > top.y) half(top, mid);
+    if (bottom.y > mid.y) half(mid, bottom);
     return drawn;
 }
 
-void TriangleRasterizer::FillRow(int64_t row, int64_t first, int64_t end, const Plane& plane,
-                                 const Rect& tile) {
-    const int32_t y = tile.y + static_cast<int32_t>(row);
-    const int32_t x = tile.x + static_cast<int32_t>(first);
+void TriangleRasterizer::FillRow(int32_t y, int32_t x, int32_t end, const Plane& plane) {
     SpanStart start;
     auto fixed = [&](int i) { return Saturate(plane.At(i, x, y) * 65536); };
     start.u = fixed(0);
@@ -272,7 +287,7 @@ void TriangleRasterizer::FillRow(int64_t row, int64_t first, int64_t end, const 
         (mTarget.format == DestFormat::Rgb565 || mTarget.format == DestFormat::Rgb555) ? 2 : 4;
     auto* dest = static_cast<uint8_t*>(mTarget.bits) + static_cast<int64_t>(y) * mTarget.pitchBytes +
                  static_cast<int64_t>(x) * bytesPerPixel;
-    mFiller(mJob, start, dest, static_cast<int32_t>(end - first));
+    mFiller(mJob, start, dest, end - x);
 }
 
 } // namespace Zorbel

@@ -43,12 +43,13 @@ struct RasterStyle {
     bool vertexColours = false;  // the interpolated vertex colours multiply every texel
 };
 
-// The software triangle rasteriser. A triangle is clipped against the clip rectangle, its corners go
-// to 16.16 fixed point, and each row of the clipped polygon (a fan of triangles) goes to the span filler
-// chosen once for the style. Coverage follows the top-left rule in exact integer arithmetic: a pixel
-// centre on a shared edge belongs to exactly one of the two triangles, and clipping splits shared
-// edges at the same points for both, so triangles that share edges never leave gaps nor draw a pixel
-// twice. Texture positions and colours are interpolated from the unclipped triangle.
+// The software triangle rasteriser. Corners go to 16.16 fixed point and each row of the triangle goes to
+// the span filler chosen once for the style. Coverage follows the top-left rule in exact integer
+// arithmetic: a pixel centre on an edge shared by two triangles belongs to exactly one of them, so
+// triangles that share edges never leave gaps nor draw a pixel twice. The clip rectangle cuts rows and
+// spans without moving any edge, so a triangle covers the same pixels whatever the clip; only corners
+// beyond a guard band of 4,194,304 pixels are cut geometrically, and the polygon left over is drawn as
+// a fan. Texture positions and colours are interpolated from the triangle's own corners.
 class TriangleRasterizer {
 public:
     TriangleRasterizer(const RasterTarget& target, const Rect& clipRect, const RasterTexture& texture,
@@ -69,10 +70,8 @@ private:
     struct Fixed;
 
     void ChooseFiller();
-    bool DrawInTile(const RasterVertex (&corners)[3], const Plane& plane, const Rect& tile);
-    bool DrawFixedTriangle(const Fixed& a, const Fixed& b, const Fixed& c, const Plane& plane,
-                           const Rect& tile);
-    void FillRow(int64_t row, int64_t first, int64_t end, const Plane& plane, const Rect& tile);
+    bool DrawFixedTriangle(const Fixed& a, const Fixed& b, const Fixed& c, const Plane& plane);
+    void FillRow(int32_t y, int32_t x, int32_t end, const Plane& plane);
 
     RasterTarget mTarget;
     Rect mClip;
