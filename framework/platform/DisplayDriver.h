@@ -30,6 +30,25 @@ struct SurfaceRequest {
     int height = 0;
     int backBufferCount = 0;           // a flipping primary's back buffers (one is supported)
     std::optional<PixelFormat> format; // off-screen surfaces: the primary's layout when not given
+
+    static SurfaceRequest Primary(uint32_t extraCaps = 0) {
+        SurfaceRequest request;
+        request.caps = SurfaceCaps::Primary | extraCaps;
+        return request;
+    }
+    // A primary with one back buffer to flip with.
+    static SurfaceRequest FlippingPrimary(uint32_t extraCaps = 0) {
+        SurfaceRequest request = Primary(SurfaceCaps::Flip | SurfaceCaps::Complex | extraCaps);
+        request.backBufferCount = 1;
+        return request;
+    }
+    static SurfaceRequest Offscreen(int width, int height, uint32_t memoryCaps = SurfaceCaps::SystemMemory) {
+        SurfaceRequest request;
+        request.caps = SurfaceCaps::Offscreen | memoryCaps;
+        request.width = width;
+        request.height = height;
+        return request;
+    }
 };
 
 // The display: the screen's surfaces and how frames reach the screen. One driver serves one window at a

@@ -114,7 +114,10 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
             return ResultCode::Generic;
         }
         mRendererWindow = Window();
-        mVsyncState = -1;
+        // The software renderer accepts vertical sync but cannot wait for it.
+        SDL_RendererInfo info;
+        bool software = SDL_GetRendererInfo(mRenderer, &info) != 0 || std::strcmp(info.name, "software") == 0;
+        mVsyncState = software ? 2 : -1;
     }
     if (SDL_RenderSetLogicalSize(mRenderer, primary.Width(), primary.Height()) != 0)
         return ResultCode::Generic;
