@@ -1,9 +1,12 @@
 // Until the window and the board arrive, the program deals one shuffled puzzle and prints it.
 #include "framework/app/MTRand.h"
+#include "framework/platform/ProductVersion.h"
 #include "game/PuzzleModel.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+ZORBEL_PRODUCT_VERSION(TESSERINE_VERSION);
 
 int main(int argc, char** argv) {
     int n = argc > 1 ? std::atoi(argv[1]) : 4;
