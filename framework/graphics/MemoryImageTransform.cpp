@@ -15,16 +15,26 @@ bool IsKnownMode(DrawMode mode) {
     return mode == DRAWMODE_NORMAL || mode == DRAWMODE_ADDITIVE;
 }
 
-// A source's pixels for the length of one draw. A picture drawn onto itself is read from a copy, so
-// that no pixel is read after it was written.
+// A source's pixels for the length of one draw. A palettised picture stays palettised: its pixels are
+// expanded for this draw only. A picture drawn onto itself is read from a copy, so that no pixel is read
+// after it was written.
 class SourcePixels {
 public:
     SourcePixels(MemoryImage& source, const MemoryImage& dest) {
-        const uint32_t* bits = source.GetPixels();
-        if (bits == nullptr) return;
-        if (&source == &dest) {
-            mCopy.assign(bits, bits + source.PixelCount());
+        const size_t n = source.PixelCount();
+        const uint32_t* bits = source.Bits();
+        if (bits == nullptr && source.ColorTable() != nullptr && source.ColorIndices() != nullptr) {
+            mCopy.resize(n);
+            for (size_t i = 0; i < n; ++i)
+                mCopy[i] = source.ColorTable()[source.ColorIndices()[i]];
             bits = mCopy.data();
+        } else {
+            if (bits == nullptr) bits = source.GetPixels();
+            if (bits == nullptr) return;
+            if (&source == &dest) {
+                mCopy.assign(bits, bits + n);
+                bits = mCopy.data();
+            }
         }
         mView = ConstPixelView{bits, source.GetWidth(), source.GetHeight(), source.GetWidth()};
     }

@@ -118,6 +118,12 @@ TEST_F(MemoryImageTransformTest, APalettisedSourceAndThePictureItselfCanBeDrawn)
     dest.BlitImageTurned(&source, 1, 1, FRect(0, 0, 4, 4), dest.GetBounds(), Color::White, DRAWMODE_NORMAL, 0,
                          0, 0);
     EXPECT_EQ(PixelAt(dest, 2, 2), OnCentre(0xFF336699));
+    std::vector<TexturedTriangle> quad = Quad(0, 0, 2, 2);
+    dest.BlitTexturedTriangles(&source, quad.data(), 2, dest.GetBounds(), Color::White, DRAWMODE_NORMAL, 0, 0,
+                               true);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF336699u);
+    EXPECT_NE(source.ColorTable(), nullptr) << "reading a palettised source keeps it palettised";
+    EXPECT_EQ(source.Bits(), nullptr);
     // Drawn onto itself, the picture reads its pixels as they were before the draw.
     FillRandom(dest, 6, 6, 16);
     std::vector<uint32_t> before(dest.GetPixels(), dest.GetPixels() + 36);
