@@ -105,7 +105,12 @@ BENCHMARK(BM_Turned512Bilinear_Zorbel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Turned512BilinearAlpha_Zorbel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TexturedQuad512Bilinear_Zorbel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TexturedQuad512BilinearAlpha_Zorbel)->Unit(benchmark::kMicrosecond);
+void BM_TexturedQuad512NearestAlpha_Zorbel(benchmark::State& state) {
+    MatrixQuad(state, false, true);
+}
+
 BENCHMARK(BM_TexturedQuad512Nearest_Zorbel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TexturedQuad512NearestAlpha_Zorbel)->Unit(benchmark::kMicrosecond);
 
 #if defined(ZORBEL_HAVE_PIXMAN)
 
@@ -156,7 +161,12 @@ void BM_Turned512Nearest_Pixman(benchmark::State& state) {
 
 BENCHMARK(BM_Turned512Bilinear_Pixman)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Turned512BilinearAlpha_Pixman)->Unit(benchmark::kMicrosecond);
+void BM_Turned512NearestAlpha_Pixman(benchmark::State& state) {
+    PixmanTurned(state, PIXMAN_FILTER_NEAREST, true);
+}
+
 BENCHMARK(BM_Turned512Nearest_Pixman)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Turned512NearestAlpha_Pixman)->Unit(benchmark::kMicrosecond);
 
 #endif
 

@@ -62,8 +62,10 @@ RandomSpan MakeSpan(MTRand& random) {
     s.job.da = step();
     s.count = 1 + int32_t(random.Next() % 70);
     s.dest.resize(size_t(s.count));
+    // Half the spans go over an opaque destination, where the fast paths do most of their work.
+    const bool opaque = random.Next() % 2 == 0;
     for (uint32_t& d : s.dest)
-        d = RandomPixel(random);
+        d = opaque ? RandomPixel(random) | 0xFF000000 : RandomPixel(random);
     return s;
 }
 
