@@ -92,92 +92,90 @@ void ReadExtension(GifStream& in, int& transparentIndex) {
         transparentIndex = control[3];
 }
 
-// The data sub-blocks of an image, joined, up to the empty block or the end of the file. Two zero
-// bytes of slack let the bit reader fetch three bytes at any position.
+// The data sub-blocks of an image, joined, up to the empty block or the end of the file. Zero bytes
+// of slack let the bit reader fetch four bytes at any position.
+constexpr size_t DataSlack = 4;
+
 std::vector<uint8_t> ReadImageData(GifStream& in) {
     std::vector<uint8_t> data;
     uint8_t block[255];
     while (size_t length = in.SubBlock(block))
         data.insert(data.end(), block, block + length);
-    data.resize(data.size() + 2, 0);
+    data.resize(data.size() + DataSlack, 0);
     return data;
 }
 
+// Output past the last index may be scribbled on this far, so the index buffer needs the slack.
+constexpr size_t CopyChunk = 16;
+
+// A string never overlaps its copy (an entry ends at or before the code being decoded starts), so
+// whole chunks can be moved; what lands past the string's end is overwritten by what follows.
+inline void CopyString(uint8_t* to, const uint8_t* from, size_t length) {
+    for (size_t i = 0; i < length; i += CopyChunk) {
+        uint8_t chunk[CopyChunk];
+        std::memcpy(chunk, from + i, CopyChunk);
+        std::memcpy(to + i, chunk, CopyChunk);
+    }
+}
+
 // Turns LZW codes into colour indices. Decoding stops at the end code, at the end of the data, at a
-// code that is not yet defined, or when the output is full.
+// code that is not defined yet, or when the output is full. The state lives in locals: the byte
+// stores into the output could alias anything else and would force it back to memory every code.
 class LzwDecoder {
 public:
-    // Output past the last index may be scribbled on this far, so the buffer needs the slack.
-    static constexpr size_t Slack = 16;
-
-    // Decodes data (with its two bytes of slack) into out and returns how many indices came out.
+    // Decodes data (with its slack) into out, which has room for total indices plus CopyChunk, and
+    // returns how many indices came out.
     size_t Decode(int minCodeSize, const std::vector<uint8_t>& data, uint8_t* out, size_t total);
 
 private:
     static constexpr uint32_t TableSize = 4096;
 
-    void Reset() {
-        mFreeCode = mClearCode + 2;
-        mCodeBits = mMinCodeSize + 1;
-        mCodeMask = (1u << mCodeBits) - 1;
-        mHavePrevious = false;
-    }
-
-    int mMinCodeSize = 0;
-    uint32_t mClearCode = 0;
-    uint32_t mFreeCode = 0;
-    int mCodeBits = 0;
-    uint32_t mCodeMask = 0;
-    bool mHavePrevious = false;
-    // Where each table entry's string was last written and how long it is.
+    // Where each table entry's string was last written, and its length.
     std::array<uint32_t, TableSize> mOffset{};
     std::array<uint16_t, TableSize> mLength{};
 };
 
-// A string never overlaps its copy (an entry ends at or before the code being decoded starts), so
-// whole 16-byte chunks can be moved; what lands past the string's end is overwritten by what follows.
-inline void CopyString(uint8_t* to, const uint8_t* from, size_t length) {
-    for (size_t i = 0; i < length; i += LzwDecoder::Slack) {
-        uint8_t chunk[LzwDecoder::Slack];
-        std::memcpy(chunk, from + i, sizeof chunk);
-        std::memcpy(to + i, chunk, sizeof chunk);
-    }
-}
-
 size_t LzwDecoder::Decode(int minCodeSize, const std::vector<uint8_t>& data, uint8_t* out, size_t total) {
     if (minCodeSize < 0 || minCodeSize > 11) return 0; // codes never grow past 12 bits
-    mMinCodeSize = minCodeSize;
-    mClearCode = 1u << minCodeSize;
-    const uint32_t endCode = mClearCode + 1;
-    Reset();
+    const uint32_t clearCode = 1u << minCodeSize;
+    const uint32_t endCode = clearCode + 1;
+    uint32_t freeCode = clearCode + 2;
+    int codeBits = minCodeSize + 1;
+    uint32_t codeMask = (1u << codeBits) - 1;
+    bool havePrevious = false;
+    uint32_t* offsets = mOffset.data();
+    uint16_t* lengths = mLength.data();
 
     const uint8_t* bytes = data.data();
-    const uint64_t totalBits = uint64_t(data.size() - 2) * 8;
+    const uint64_t totalBits = uint64_t(data.size() - DataSlack) * 8;
     uint64_t bitPos = 0;
     size_t pos = 0;
     size_t previousPos = 0;
     uint32_t previousLength = 0;
     while (pos < total) {
-        if (bitPos + uint64_t(mCodeBits) > totalBits) break;
-        const uint8_t* p = bytes + (bitPos >> 3);
-        uint32_t window = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-        uint32_t code = (window >> (bitPos & 7)) & mCodeMask;
-        bitPos += uint64_t(mCodeBits);
+        if (bitPos + uint64_t(codeBits) > totalBits) break;
+        uint32_t window;
+        std::memcpy(&window, bytes + (bitPos >> 3), sizeof window); // little-endian, as the codes
+        uint32_t code = (window >> (bitPos & 7)) & codeMask;
+        bitPos += uint64_t(codeBits);
 
-        if (code > mFreeCode || code == endCode) break;
-        if (code == mClearCode) {
-            Reset();
+        if (code > freeCode || code == endCode) break;
+        if (code == clearCode) {
+            freeCode = clearCode + 2;
+            codeBits = minCodeSize + 1;
+            codeMask = (1u << codeBits) - 1;
+            havePrevious = false;
             continue;
         }
 
         uint32_t length;
-        size_t room = total - pos;
-        if (code < mClearCode) {
+        const size_t room = total - pos;
+        if (code < clearCode) {
             out[pos] = static_cast<uint8_t>(code);
             length = 1;
-        } else if (!mHavePrevious) {
+        } else if (!havePrevious) {
             break; // a table code before any string it could extend
-        } else if (code == mFreeCode) {
+        } else if (code == freeCode) {
             // The entry being defined: the previous string plus its own first index.
             length = previousLength + 1;
             if (length > room) {
@@ -187,27 +185,27 @@ size_t LzwDecoder::Decode(int minCodeSize, const std::vector<uint8_t>& data, uin
                 out[pos + previousLength] = out[previousPos];
             }
         } else {
-            length = mLength[code];
+            length = lengths[code];
             if (length > room)
-                std::memcpy(out + pos, out + mOffset[code], room);
+                std::memcpy(out + pos, out + offsets[code], room);
             else
-                CopyString(out + pos, out + mOffset[code], length);
+                CopyString(out + pos, out + offsets[code], length);
         }
         if (length >= room) return total;
 
         // The new entry is the previous string followed by this one's first index, which is exactly
         // what the output holds from the previous string's start. A full table takes no more entries
         // but goes on decoding, as encoders that defer the clear code expect.
-        if (mHavePrevious && mFreeCode < TableSize) {
-            mOffset[mFreeCode] = static_cast<uint32_t>(previousPos);
-            mLength[mFreeCode] = static_cast<uint16_t>(previousLength + 1);
-            ++mFreeCode;
-            if ((mFreeCode & mCodeMask) == 0 && mFreeCode < TableSize) {
-                ++mCodeBits;
-                mCodeMask = mCodeMask * 2 + 1;
+        if (havePrevious && freeCode < TableSize) {
+            offsets[freeCode] = static_cast<uint32_t>(previousPos);
+            lengths[freeCode] = static_cast<uint16_t>(previousLength + 1);
+            ++freeCode;
+            if ((freeCode & codeMask) == 0 && freeCode < TableSize) {
+                ++codeBits;
+                codeMask = codeMask * 2 + 1;
             }
         }
-        mHavePrevious = true;
+        havePrevious = true;
         previousPos = pos;
         previousLength = length;
         pos += length;
@@ -256,7 +254,7 @@ bool DecodePixels(GifStream& in, Image& image, const Palette& palette, bool inte
     std::vector<uint8_t> data = ReadImageData(in);
     size_t total = image.GetPixelCount();
     std::unique_ptr<uint8_t, decltype(&std::free)> indices(
-        static_cast<uint8_t*>(std::malloc(total + LzwDecoder::Slack)), &std::free);
+        static_cast<uint8_t*>(std::malloc(total + CopyChunk)), &std::free);
     if (!indices) return false;
     auto decoder = std::make_unique<LzwDecoder>();
     size_t count = decoder->Decode(minCodeSize, data, indices.get(), total);
