@@ -85,11 +85,11 @@ void AddTintedScalar(uint32_t* dst, const uint32_t* src, int32_t n, const Tint& 
         dst[i] = AddTinted(dst[i], src[i], tint, useAlpha, t);
 }
 
-bool Disabled(std::string_view set) {
-    const char* env = std::getenv("ZORBEL_DISABLE_SIMD");
-    if (env == nullptr || *env == '\0') return false;
-    std::string_view value(env);
-    if (value == "sse2" || value == "avx2") return value == set || (value == "sse2" && set == "avx2");
+// "sse2" turns off SSE2 and with it AVX2, whose kernels finish their rows with SSE2 ones.
+bool Disabled(const char* switchValue, std::string_view set) {
+    if (switchValue == nullptr || *switchValue == '\0') return false;
+    const std::string_view value(switchValue);
+    if (value == "avx2") return set == "avx2";
     return true;
 }
 
@@ -138,10 +138,14 @@ PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2) {
     return chain;
 }
 
+PixelKernels ChooseKernels(const char* disable) {
+    const PixelKernels* sse2 = Disabled(disable, "sse2") ? nullptr : Sse2Kernels();
+    const PixelKernels* avx2 = sse2 == nullptr || Disabled(disable, "avx2") ? nullptr : Avx2Kernels();
+    return ChainKernels(sse2, avx2);
+}
+
 const PixelKernels& ActiveKernels() {
-    // Disabling SSE2 disables AVX2 too: the AVX2 set leans on the SSE2 set for what it leaves out.
-    static const PixelKernels kernels =
-        ChainKernels(Disabled("sse2") ? nullptr : Sse2Kernels(), Disabled("avx2") ? nullptr : Avx2Kernels());
+    static const PixelKernels kernels = ChooseKernels(std::getenv("ZORBEL_DISABLE_SIMD"));
     return kernels;
 }
 

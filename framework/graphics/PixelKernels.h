@@ -52,6 +52,8 @@ const PixelKernels* Avx2Kernels();
 // environment variable ZORBEL_DISABLE_SIMD turns vector sets off: "avx2" or "sse2" names one set,
 // and any other non-empty value turns off all.
 const PixelKernels& ActiveKernels();
+// The chain ActiveKernels uses for a given value of ZORBEL_DISABLE_SIMD (null when unset).
+PixelKernels ChooseKernels(const char* disable);
 // Builds the chain from the given sets: for each operation, the last non-null set wins over the
 // scalar set.
 PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2);
