@@ -558,11 +558,21 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
             uint32_t* d = dstRow(row);
             const uint8_t* run = runs + static_cast<size_t>(srcRect.y + row) * source.mWidth + srcRect.x;
             for (int32_t i = 0; i < w;) {
-                const int32_t n = std::clamp<int32_t>(run[i], 1, w - i);
                 const uint32_t a = Alpha(s[i]);
+                const int cls = AlphaClass(a);
+                // Runs are cut at 255 pixels; a pixel of the same class after the cut continues it.
+                int32_t n = 0;
+                do
+                    n += std::clamp<int32_t>(run[i + n], 1, w - i - n);
+                while (i + n < w && AlphaClass(Alpha(s[i + n])) == cls);
                 if (a == 255)
                     std::memcpy(d + i, s + i, n * sizeof(uint32_t));
-                else if (a != 0)
+                else if (a == 0)
+                    ;
+                else if (n < 8)
+                    for (int32_t k = i; k < i + n; ++k)
+                        d[k] = OverOpaque(d[k], s[k]);
+                else
                     kernels.blendOpaqueDest(d + i, s + i, n);
                 i += n;
             }
@@ -669,20 +679,12 @@ void MemoryImage::BlitScaledNearest(MemoryImage& source, const Rect& dest, doubl
         columns[j] = sample(srcX + (j + 1) * scaleX, std::max<int64_t>(lastColumn, 0));
 
     const PixelKernels& kernels = ActiveKernels();
-    std::vector<uint32_t> row(dest.width);
+    std::vector<uint32_t> scratch(source.mBits ? 0 : source.mWidth);
     for (int32_t i = 0; i < dest.height; ++i) {
-        const size_t base =
-            static_cast<size_t>(sample(srcY + i * scaleY, source.mHeight - 1)) * source.mWidth;
-        if (source.mBits) {
-            const uint32_t* s = source.mBits.get() + base;
-            for (int32_t j = 0; j < dest.width; ++j)
-                row[j] = s[columns[j]];
-        } else {
-            for (int32_t j = 0; j < dest.width; ++j)
-                row[j] = source.mColorTable[source.mColorIndices[base + columns[j]]];
-        }
-        kernels.blend(mBits.get() + static_cast<size_t>(dest.y + i) * mWidth + dest.x, row.data(),
-                      dest.width);
+        const int32_t y = sample(srcY + i * scaleY, source.mHeight - 1);
+        kernels.blendSampled(mBits.get() + static_cast<size_t>(dest.y + i) * mWidth + dest.x,
+                             source.SourceRow(0, y, source.mWidth, scratch.data()), columns.data(),
+                             dest.width);
     }
 }
 

@@ -28,6 +28,14 @@ void BlendScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
     }
 }
 
+void BlendSampledScalar(uint32_t* dst, const uint32_t* srcRow, const int32_t* columns, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t s = srcRow[columns[i]];
+        const uint32_t a = Alpha(s);
+        if (a != 0) dst[i] = OverDestAlpha(dst[i], s, a);
+    }
+}
+
 void BlendTintedScalar(uint32_t* dst, const uint32_t* src, int32_t n, const Tint& tint) {
     for (int32_t i = 0; i < n; ++i)
         dst[i] = OverTinted(dst[i], src[i], tint);
@@ -107,6 +115,7 @@ const PixelKernels& ScalarKernels() {
         k.fillBlend = FillBlendScalar;
         k.blendOpaqueDest = BlendOpaqueDestScalar;
         k.blend = BlendScalar;
+        k.blendSampled = BlendSampledScalar;
         k.blendTinted = BlendTintedScalar;
         k.blendResampled = BlendResampledScalar;
         k.addOpaque = AddOpaqueScalar;
@@ -127,6 +136,7 @@ PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2) {
         Overlay(chain.fillBlend, set->fillBlend);
         Overlay(chain.blendOpaqueDest, set->blendOpaqueDest);
         Overlay(chain.blend, set->blend);
+        Overlay(chain.blendSampled, set->blendSampled);
         Overlay(chain.blendTinted, set->blendTinted);
         Overlay(chain.blendResampled, set->blendResampled);
         Overlay(chain.addOpaque, set->addOpaque);

@@ -20,6 +20,8 @@ struct PixelKernels {
     void (*blendOpaqueDest)(uint32_t* dst, const uint32_t* src, int32_t n) = nullptr;
     // Source over any destination, destination alpha kept meaningful; alpha-0 pixels skipped.
     void (*blend)(uint32_t* dst, const uint32_t* src, int32_t n) = nullptr;
+    // As blend, with source pixel j taken from srcRow[columns[j]].
+    void (*blendSampled)(uint32_t* dst, const uint32_t* srcRow, const int32_t* columns, int32_t n) = nullptr;
     // As blend, with the source weighted by a colour.
     void (*blendTinted)(uint32_t* dst, const uint32_t* src, int32_t n,
                         const PixelBlend::Tint& tint) = nullptr;

@@ -3,6 +3,7 @@
 #if defined(__x86_64__)
 #include "framework/graphics/PixelKernelsSse2.h"
 
+#include <cstring>
 #include <immintrin.h>
 
 namespace Zorbel {
@@ -78,15 +79,34 @@ struct Avx2 {
     }
 };
 
+// The colour's products are the same for every pixel, so only the destination's are computed.
 ZORBEL_AVX2 void FillBlendAvx2(uint32_t* dst, int32_t n, uint32_t color) {
-    const __m256i c = _mm256_set1_epi32(static_cast<int>(color));
+    const __m256i zero = _mm256_setzero_si256();
+    const auto a = static_cast<int16_t>(Alpha(color));
+    const __m256i sa = _mm256_mullo_epi16(
+        _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), zero), _mm256_set1_epi16(a));
+    const __m256i saShifted = _mm256_srli_epi16(sa, 8);
+    const __m256i ia = _mm256_set1_epi16(static_cast<int16_t>(256 - a));
+    const __m256i blue = _mm256_set1_epi64x(0xFFFF);
+    auto blendEight = [&](uint32_t* p, __m256i d) ZORBEL_AVX2 {
+        const __m256i diaLo = _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), ia);
+        const __m256i diaHi = _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), ia);
+        const __m256i lo = _mm256_blendv_epi8(_mm256_srli_epi16(_mm256_add_epi16(sa, diaLo), 8),
+                                              _mm256_add_epi16(saShifted, _mm256_srli_epi16(diaLo, 8)), blue);
+        const __m256i hi = _mm256_blendv_epi8(_mm256_srli_epi16(_mm256_add_epi16(sa, diaHi), 8),
+                                              _mm256_add_epi16(saShifted, _mm256_srli_epi16(diaHi, 8)), blue);
+        Avx2::Store(p, _mm256_or_si256(_mm256_packus_epi16(lo, hi), Avx2::Opaque()));
+    };
     int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i d = Avx2::Load(dst + i);
-        if (Avx2::AllAlpha(d, 255))
-            Avx2::Store(dst + i, Avx2::OverOpaque8(c, d));
-        else
-            X86::FillBlendSse2(dst + i, 8, color);
+    // Sixteen pixels a turn: one test covers both halves of an opaque destination.
+    for (; i + 16 <= n; i += 16) {
+        const __m256i d0 = Avx2::Load(dst + i), d1 = Avx2::Load(dst + i + 8);
+        if (!Avx2::AllAlpha(_mm256_and_si256(d0, d1), 255)) {
+            X86::FillBlendSse2(dst + i, 16, color);
+            continue;
+        }
+        blendEight(dst + i, d0);
+        blendEight(dst + i + 8, d1);
     }
     if (i < n) X86::FillBlendSse2(dst + i, n - i, color);
 }
@@ -110,6 +130,21 @@ ZORBEL_AVX2 void BlendAvx2(uint32_t* dst, const uint32_t* src, int32_t n) {
             X86::BlendSse2(dst + i, src + i, 8);
     }
     if (i < n) X86::BlendSse2(dst + i, src + i, n - i);
+}
+
+ZORBEL_AVX2 void BlendSampledAvx2(uint32_t* dst, const uint32_t* srcRow, const int32_t* columns, int32_t n) {
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns + i));
+        const __m256i s = _mm256_i32gather_epi32(reinterpret_cast<const int*>(srcRow), index, 4);
+        if (Avx2::AllAlpha(s, 0)) continue;
+        const __m256i d = Avx2::Load(dst + i);
+        if (Avx2::AllAlpha(d, 255))
+            Avx2::Store(dst + i, Avx2::OverOpaque8(s, d));
+        else
+            X86::BlendSampledSse2(dst + i, srcRow, columns + i, 8);
+    }
+    if (i < n) X86::BlendSampledSse2(dst + i, srcRow, columns + i, n - i);
 }
 
 ZORBEL_AVX2 void BlendResampledAvx2(uint32_t* dst, const uint32_t* src, int32_t n) {
@@ -168,6 +203,45 @@ ZORBEL_AVX2 void AddTintedAvx2(uint32_t* dst, const uint32_t* src, int32_t n, co
     if (i < n) X86::AddTintedSse2(dst + i, src + i, n - i, tint, useAlpha, t);
 }
 
+// Four taps at a time: four pixels widened to sixteen 16-bit channels, each group of four
+// multiplied by its tap's weight; the rest of a pixel's taps go two and one at a time as in SSE2.
+ZORBEL_AVX2 void WeighRowAvx2(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
+                              const int32_t* offset, const uint16_t* weights, int32_t n) {
+    const __m128i zero = _mm_setzero_si128();
+    // Spreads weight k of four to the four channels of pixel k.
+    const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3, 4, 5, 4, 5, 4, 5,
+                                            4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
+    for (int32_t d = 0; d < n; ++d) {
+        const uint32_t* p = src + first[d];
+        const uint16_t* w = weights + offset[d];
+        const int32_t taps = count[d];
+        __m256i wide = _mm256_setzero_si256();
+        int32_t k = 0;
+        for (; k + 4 <= taps; k += 4) {
+            const __m256i pixels =
+                _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)));
+            long long four = 0;
+            std::memcpy(&four, w + k, sizeof four);
+            const __m256i weight = _mm256_shuffle_epi8(_mm256_set1_epi64x(four), spread);
+            wide = _mm256_add_epi16(wide, _mm256_mullo_epi16(pixels, weight));
+        }
+        __m128i sum = _mm_add_epi16(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1));
+        for (; k + 2 <= taps; k += 2) {
+            const __m128i pixels =
+                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k)), zero);
+            const __m128i weight = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<int16_t>(w[k])),
+                                                      _mm_set1_epi16(static_cast<int16_t>(w[k + 1])));
+            sum = _mm_add_epi16(sum, _mm_mullo_epi16(pixels, weight));
+        }
+        if (k < taps) {
+            const __m128i pixel = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p[k])), zero);
+            sum = _mm_add_epi16(sum, _mm_mullo_epi16(pixel, _mm_set1_epi16(static_cast<int16_t>(w[k]))));
+        }
+        sum = _mm_add_epi16(sum, _mm_srli_si128(sum, 8));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * static_cast<size_t>(d)), sum);
+    }
+}
+
 // Four pixels (sixteen 16-bit channels) at a time, widened to 32-bit products.
 ZORBEL_AVX2 void SumRowsAvx2(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
                              int32_t width) {
@@ -201,10 +275,12 @@ const PixelKernels* Avx2Kernels() {
         k.fillBlend = FillBlendAvx2;
         k.blendOpaqueDest = BlendOpaqueDestAvx2;
         k.blend = BlendAvx2;
+        k.blendSampled = BlendSampledAvx2;
         k.blendResampled = BlendResampledAvx2;
         k.addOpaque = AddOpaqueAvx2;
         k.addAlpha = AddAlphaAvx2;
         k.addTinted = AddTintedAvx2;
+        k.weighRow = WeighRowAvx2;
         k.sumRows = SumRowsAvx2;
         return k;
     }();

@@ -11,6 +11,7 @@ const PixelKernels* Sse2Kernels() {
         k.fillBlend = X86::FillBlendSse2;
         k.blendOpaqueDest = X86::BlendOpaqueDestSse2;
         k.blend = X86::BlendSse2;
+        k.blendSampled = X86::BlendSampledSse2;
         k.blendResampled = X86::BlendResampledSse2;
         k.addOpaque = X86::AddOpaqueSse2;
         k.addAlpha = X86::AddAlphaSse2;

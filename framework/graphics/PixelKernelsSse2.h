@@ -138,6 +138,26 @@ ZORBEL_SSE2 inline void BlendSse2(uint32_t* dst, const uint32_t* src, int32_t n)
         BlendPixel(dst[i], src[i]);
 }
 
+ZORBEL_SSE2 inline void BlendSampledSse2(uint32_t* dst, const uint32_t* srcRow, const int32_t* columns,
+                                         int32_t n) {
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_setr_epi32(
+            static_cast<int>(srcRow[columns[i]]), static_cast<int>(srcRow[columns[i + 1]]),
+            static_cast<int>(srcRow[columns[i + 2]]), static_cast<int>(srcRow[columns[i + 3]]));
+        if (Sse2::AllAlpha(s, 0)) continue;
+        const __m128i d = Sse2::Load(dst + i);
+        if (Sse2::AllAlpha(d, 255)) {
+            Sse2::Store(dst + i, Sse2::OverOpaque4(s, d));
+        } else {
+            for (int32_t k = i; k < i + 4; ++k)
+                BlendPixel(dst[k], srcRow[columns[k]]);
+        }
+    }
+    for (; i < n; ++i)
+        BlendPixel(dst[i], srcRow[columns[i]]);
+}
+
 inline void BlendResampledPixel(uint32_t& d, uint32_t s) {
     if (Alpha(s) != 0) d = OverResampled(d, s);
 }
