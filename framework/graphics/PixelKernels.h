@@ -51,8 +51,8 @@ const PixelKernels* Sse2Kernels();
 const PixelKernels* Avx2Kernels();
 
 // The kernels in use: the best available for each operation, chosen once at start-up. The
-// environment variable ZORBEL_DISABLE_SIMD turns vector sets off: "avx2" or "sse2" names one set,
-// and any other non-empty value turns off all.
+// environment variable ZORBEL_DISABLE_SIMD turns vector sets off: "avx2" turns off AVX2 alone, any
+// other non-empty value ("sse2", "1", "all") every vector set.
 const PixelKernels& ActiveKernels();
 // The chain ActiveKernels uses for a given value of ZORBEL_DISABLE_SIMD (null when unset).
 PixelKernels ChooseKernels(const char* disable);

@@ -173,6 +173,8 @@ ZORBEL_AVX2 void AddAlphaAvx2(uint32_t* dst, const uint32_t* src, int32_t n, con
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i s = Avx2::Load(src + i);
+        // Transparent pixels add nothing.
+        if (Avx2::AllAlpha(s, 0)) continue;
         const __m256i sLo = _mm256_unpacklo_epi8(s, zero), sHi = _mm256_unpackhi_epi8(s, zero);
         const __m256i scaled = _mm256_packus_epi16(Avx2::ScaleHalf(sLo, Avx2::SpreadAlpha(sLo)),
                                                    Avx2::ScaleHalf(sHi, Avx2::SpreadAlpha(sHi)));

@@ -200,6 +200,29 @@ TEST_F(MemoryImageDrawTest, RunsCutToTheSourceRectangle) {
         EXPECT_EQ(PixelAt(dest, x, 0), 0xFF000000u);
 }
 
+TEST_F(MemoryImageDrawTest, RunsLongerThan255PixelsContinueAcrossTheCut) {
+    std::vector<uint32_t> pixels(700);
+    for (int i = 0; i < 700; ++i)
+        pixels[i] = i < 300 ? 0xFF0000FF : i < 600 ? 0x80FF8040 : 0x00FFFFFF;
+    source.SetPixels(pixels.data(), 700, 1, true);
+    Fill(dest, 700, 1, 0xFFFFFFFF);
+    Blit(Color::White);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF0000FFu);
+    EXPECT_EQ(PixelAt(dest, 299, 0), 0xFF0000FFu);
+    // The translucent stretch starts at 300 and runs on past 555, where its first run is cut.
+    for (int x : {300, 555, 556, 599})
+        EXPECT_EQ(PixelAt(dest, x, 0), 0xFFFFBF9Fu) << x;
+    EXPECT_EQ(PixelAt(dest, 600, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAt(dest, 699, 0), 0xFFFFFFFFu);
+
+    Fill(dest, 400, 1, 0xFFFFFFFF);
+    dest.BlitImage(&source, 0, 0, Rect(250, 0, 400, 1), Color::White, DRAWMODE_NORMAL);
+    EXPECT_EQ(PixelAt(dest, 49, 0), 0xFF0000FFu);
+    EXPECT_EQ(PixelAt(dest, 50, 0), 0xFFFFBF9Fu);
+    EXPECT_EQ(PixelAt(dest, 349, 0), 0xFFFFBF9Fu);
+    EXPECT_EQ(PixelAt(dest, 350, 0), 0xFFFFFFFFu);
+}
+
 TEST_F(MemoryImageDrawTest, DestinationWithAlphaBlendsByTheFillRule) {
     dest.SetSize(3, 1);
     const uint32_t pixels[] = {0xFFFF0000, 0x00FFFFFF, 0x80FF6432};
