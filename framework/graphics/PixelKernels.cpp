@@ -46,35 +46,20 @@ void BlendResampledScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
         if (Alpha(src[i]) != 0) dst[i] = OverResampled(dst[i], src[i]);
 }
 
-void WeighRowScalar(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
-                    const int32_t* offset, const uint16_t* weights, int32_t n) {
-    for (int32_t d = 0; d < n; ++d) {
-        const uint32_t* p = src + first[d];
-        const uint16_t* w = weights + offset[d];
-        uint32_t b = 0, g = 0, r = 0, a = 0;
-        for (int32_t k = 0; k < count[d]; ++k) {
-            b += Blue(p[k]) * w[k];
-            g += Green(p[k]) * w[k];
-            r += Red(p[k]) * w[k];
-            a += Alpha(p[k]) * w[k];
-        }
-        uint16_t* o = out + 4 * static_cast<size_t>(d);
-        o[0] = static_cast<uint16_t>(b);
-        o[1] = static_cast<uint16_t>(g);
-        o[2] = static_cast<uint16_t>(r);
-        o[3] = static_cast<uint16_t>(a);
+void AccumulateRowScalar(uint16_t* sums, const uint32_t* row, uint16_t weight, int32_t width) {
+    for (int32_t x = 0; x < width; ++x) {
+        uint16_t* s = sums + 4 * static_cast<size_t>(x);
+        s[0] = static_cast<uint16_t>(s[0] + Blue(row[x]) * weight);
+        s[1] = static_cast<uint16_t>(s[1] + Green(row[x]) * weight);
+        s[2] = static_cast<uint16_t>(s[2] + Red(row[x]) * weight);
+        s[3] = static_cast<uint16_t>(s[3] + Alpha(row[x]) * weight);
     }
 }
 
-void SumRowsScalar(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
-                   int32_t width) {
-    for (int32_t d = 0; d < width; ++d) {
-        uint32_t sums[4] = {0, 0, 0, 0};
-        for (int32_t k = 0; k < n; ++k)
-            for (int c = 0; c < 4; ++c)
-                sums[c] += uint32_t(rows[k][4 * static_cast<size_t>(d) + c]) * weights[k];
-        out[d] = Pack(sums[3] >> 16, sums[2] >> 16, sums[1] >> 16, sums[0] >> 16);
-    }
+void SumTapsScalar(uint32_t* out, const uint16_t* sums, const int32_t* first, const int32_t* count,
+                   const int32_t* offset, const uint16_t* weights, int32_t n) {
+    for (int32_t d = 0; d < n; ++d)
+        out[d] = SumTapsPixel(sums, first[d], count[d], weights + offset[d]);
 }
 
 void AddOpaqueScalar(uint32_t* dst, const uint32_t* src, int32_t n, const SaturationTable& t) {
@@ -121,8 +106,8 @@ const PixelKernels& ScalarKernels() {
         k.addOpaque = AddOpaqueScalar;
         k.addAlpha = AddAlphaScalar;
         k.addTinted = AddTintedScalar;
-        k.weighRow = WeighRowScalar;
-        k.sumRows = SumRowsScalar;
+        k.accumulateRow = AccumulateRowScalar;
+        k.sumTaps = SumTapsScalar;
         return k;
     }();
     return kernels;
@@ -142,8 +127,8 @@ PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2) {
         Overlay(chain.addOpaque, set->addOpaque);
         Overlay(chain.addAlpha, set->addAlpha);
         Overlay(chain.addTinted, set->addTinted);
-        Overlay(chain.weighRow, set->weighRow);
-        Overlay(chain.sumRows, set->sumRows);
+        Overlay(chain.accumulateRow, set->accumulateRow);
+        Overlay(chain.sumTaps, set->sumTaps);
     }
     return chain;
 }

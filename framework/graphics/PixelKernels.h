@@ -34,14 +34,13 @@ struct PixelKernels {
     void (*addTinted)(uint32_t* dst, const uint32_t* src, int32_t n, const PixelBlend::Tint& tint,
                       bool useAlpha, const SaturationTable& t) = nullptr;
 
-    // The two passes of area resampling. weighRow: for each of n destination pixels, the weighted
-    // sums of its source taps as four 16-bit channels (blue, green, red, alpha). sumRows: for each
-    // of width pixels, the weighted sums of the same pixel in n rows of such channels, high 16 bits
-    // packed into 0xAARRGGBB.
-    void (*weighRow)(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
-                     const int32_t* offset, const uint16_t* weights, int32_t n) = nullptr;
-    void (*sumRows)(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
-                    int32_t width) = nullptr;
+    // The two passes of area resampling, rows first. accumulateRow adds each pixel of a source row,
+    // times weight, to four 16-bit channel sums per pixel (blue, green, red, alpha); a full set of
+    // row weights is 256, so the sums stay below 65536. sumTaps gives, for each of n destination
+    // pixels, the weighted sums of its taps in such a row, high 16 bits packed into 0xAARRGGBB.
+    void (*accumulateRow)(uint16_t* sums, const uint32_t* row, uint16_t weight, int32_t width) = nullptr;
+    void (*sumTaps)(uint32_t* out, const uint16_t* sums, const int32_t* first, const int32_t* count,
+                    const int32_t* offset, const uint16_t* weights, int32_t n) = nullptr;
 };
 
 // The plain loops every other set is measured against.

@@ -205,67 +205,56 @@ ZORBEL_AVX2 void AddTintedAvx2(uint32_t* dst, const uint32_t* src, int32_t n, co
     if (i < n) X86::AddTintedSse2(dst + i, src + i, n - i, tint, useAlpha, t);
 }
 
-// Four taps at a time: four pixels widened to sixteen 16-bit channels, each group of four
-// multiplied by its tap's weight; the rest of a pixel's taps go two and one at a time as in SSE2.
-ZORBEL_AVX2 void WeighRowAvx2(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
-                              const int32_t* offset, const uint16_t* weights, int32_t n) {
-    const __m128i zero = _mm_setzero_si128();
-    // Spreads weight k of four to the four channels of pixel k.
+// Eight pixels at a time, their thirty-two channels widened to 16 bits in two halves.
+ZORBEL_AVX2 void AccumulateRowAvx2(uint16_t* sums, const uint32_t* row, uint16_t weight, int32_t width) {
+    const __m256i w = _mm256_set1_epi16(static_cast<int16_t>(weight));
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        auto* s = reinterpret_cast<__m256i*>(sums + 4 * static_cast<size_t>(x));
+        const __m256i lo = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
+        const __m256i hi =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 4)));
+        _mm256_storeu_si256(s, _mm256_add_epi16(_mm256_loadu_si256(s), _mm256_mullo_epi16(lo, w)));
+        _mm256_storeu_si256(s + 1, _mm256_add_epi16(_mm256_loadu_si256(s + 1), _mm256_mullo_epi16(hi, w)));
+    }
+    if (x < width) X86::AccumulateRowSse2(sums + 4 * static_cast<size_t>(x), row + x, weight, width - x);
+}
+
+// Four taps at a time: sixteen 16-bit sums, each group of four times its tap's weight, widened to
+// 32-bit products; the rest of the taps go as in SSE2.
+ZORBEL_AVX2 void SumTapsAvx2(uint32_t* out, const uint16_t* sums, const int32_t* first, const int32_t* count,
+                             const int32_t* offset, const uint16_t* weights, int32_t n) {
+    // Spreads weight k of four to the four channels of tap k.
     const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3, 4, 5, 4, 5, 4, 5,
                                             4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
     for (int32_t d = 0; d < n; ++d) {
-        const uint32_t* p = src + first[d];
+        const uint16_t* s = sums + 4 * static_cast<size_t>(first[d]);
         const uint16_t* w = weights + offset[d];
         const int32_t taps = count[d];
         __m256i wide = _mm256_setzero_si256();
-        int32_t k = 0;
-        for (; k + 4 <= taps; k += 4) {
-            const __m256i pixels =
-                _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)));
-            long long four = 0;
-            std::memcpy(&four, w + k, sizeof four);
-            const __m256i weight = _mm256_shuffle_epi8(_mm256_set1_epi64x(four), spread);
-            wide = _mm256_add_epi16(wide, _mm256_mullo_epi16(pixels, weight));
-        }
-        __m128i sum = _mm_add_epi16(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1));
-        for (; k + 2 <= taps; k += 2) {
-            const __m128i pixels =
-                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k)), zero);
-            const __m128i weight = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<int16_t>(w[k])),
-                                                      _mm_set1_epi16(static_cast<int16_t>(w[k + 1])));
-            sum = _mm_add_epi16(sum, _mm_mullo_epi16(pixels, weight));
-        }
-        if (k < taps) {
-            const __m128i pixel = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p[k])), zero);
-            sum = _mm_add_epi16(sum, _mm_mullo_epi16(pixel, _mm_set1_epi16(static_cast<int16_t>(w[k]))));
-        }
-        sum = _mm_add_epi16(sum, _mm_srli_si128(sum, 8));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * static_cast<size_t>(d)), sum);
-    }
-}
-
-// Four pixels (sixteen 16-bit channels) at a time, widened to 32-bit products.
-ZORBEL_AVX2 void SumRowsAvx2(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
-                             int32_t width) {
-    int32_t d = 0;
-    for (; d + 4 <= width; d += 4) {
-        __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
-        for (int32_t k = 0; k < n; ++k) {
+        int32_t t = 0;
+        for (; t + 4 <= taps; t += 4) {
             const __m256i v =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k] + 4 * static_cast<size_t>(d)));
-            const __m256i w = _mm256_set1_epi16(static_cast<int16_t>(weights[k]));
-            const __m256i productLo = _mm256_mullo_epi16(v, w), productHi = _mm256_mulhi_epu16(v, w);
-            lo = _mm256_add_epi32(lo, _mm256_unpacklo_epi16(productLo, productHi));
-            hi = _mm256_add_epi32(hi, _mm256_unpackhi_epi16(productLo, productHi));
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * static_cast<size_t>(t)));
+            long long four = 0;
+            std::memcpy(&four, w + t, sizeof four);
+            const __m256i weight = _mm256_shuffle_epi8(_mm256_set1_epi64x(four), spread);
+            const __m256i lo = _mm256_mullo_epi16(v, weight), hi = _mm256_mulhi_epu16(v, weight);
+            wide = _mm256_add_epi32(
+                wide, _mm256_add_epi32(_mm256_unpacklo_epi16(lo, hi), _mm256_unpackhi_epi16(lo, hi)));
         }
-        // Per 128-bit half: lo holds that half's first pixel, hi its second; the packs restore order.
-        const __m256i channels = _mm256_packs_epi32(_mm256_srli_epi32(lo, 16), _mm256_srli_epi32(hi, 16));
-        const __m256i bytes = _mm256_packus_epi16(channels, channels);
-        const __m256i ordered = _mm256_permute4x64_epi64(bytes, _MM_SHUFFLE(3, 1, 2, 0));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + d), _mm256_castsi256_si128(ordered));
+        __m128i total = _mm_add_epi32(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1));
+        for (; t < taps; ++t) {
+            const __m128i v =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 4 * static_cast<size_t>(t)));
+            const __m128i weight = _mm_set1_epi16(static_cast<int16_t>(w[t]));
+            total = _mm_add_epi32(total,
+                                  _mm_unpacklo_epi16(_mm_mullo_epi16(v, weight), _mm_mulhi_epu16(v, weight)));
+        }
+        const __m128i channels = _mm_srli_epi32(total, 16);
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(channels, channels), _mm_setzero_si128());
+        out[d] = static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
     }
-    for (; d < width; ++d)
-        out[d] = X86::SumRowsPixel(rows, weights, n, d);
 }
 
 } // namespace
@@ -282,8 +271,8 @@ const PixelKernels* Avx2Kernels() {
         k.addOpaque = AddOpaqueAvx2;
         k.addAlpha = AddAlphaAvx2;
         k.addTinted = AddTintedAvx2;
-        k.weighRow = WeighRowAvx2;
-        k.sumRows = SumRowsAvx2;
+        k.accumulateRow = AccumulateRowAvx2;
+        k.sumTaps = SumTapsAvx2;
         return k;
     }();
     return __builtin_cpu_supports("avx2") ? &kernels : nullptr;

@@ -16,8 +16,8 @@ const PixelKernels* Sse2Kernels() {
         k.addOpaque = X86::AddOpaqueSse2;
         k.addAlpha = X86::AddAlphaSse2;
         k.addTinted = X86::AddTintedSse2;
-        k.weighRow = X86::WeighRowSse2;
-        k.sumRows = X86::SumRowsSse2;
+        k.accumulateRow = X86::AccumulateRowSse2;
+        k.sumTaps = X86::SumTapsSse2;
         return k;
     }();
     return __builtin_cpu_supports("sse2") ? &kernels : nullptr;

@@ -227,61 +227,57 @@ ZORBEL_SSE2 inline void AddTintedSse2(uint32_t* dst, const uint32_t* src, int32_
         dst[i] = AddTinted(dst[i], src[i], tint, useAlpha, t);
 }
 
-// Two taps at a time: both pixels widened side by side, each multiplied by its own weight. A full
-// set of weights is at most 257, so the 16-bit sums cannot overflow.
-ZORBEL_SSE2 inline void WeighRowSse2(uint16_t* out, const uint32_t* src, const int32_t* first,
-                                     const int32_t* count, const int32_t* offset, const uint16_t* weights,
-                                     int32_t n) {
+// Four pixels at a time, their sixteen channels widened to 16 bits.
+ZORBEL_SSE2 inline void AccumulateRowSse2(uint16_t* sums, const uint32_t* row, uint16_t weight,
+                                          int32_t width) {
     const __m128i zero = _mm_setzero_si128();
+    const __m128i w = _mm_set1_epi16(static_cast<int16_t>(weight));
+    int32_t x = 0;
+    for (; x + 4 <= width; x += 4) {
+        const __m128i pixels = Sse2::Load(row + x);
+        auto* s = reinterpret_cast<__m128i*>(sums + 4 * static_cast<size_t>(x));
+        _mm_storeu_si128(
+            s, _mm_add_epi16(_mm_loadu_si128(s), _mm_mullo_epi16(_mm_unpacklo_epi8(pixels, zero), w)));
+        _mm_storeu_si128(s + 1, _mm_add_epi16(_mm_loadu_si128(s + 1),
+                                              _mm_mullo_epi16(_mm_unpackhi_epi8(pixels, zero), w)));
+    }
+    for (; x < width; ++x) {
+        const __m128i pixel = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(row[x])), zero);
+        auto* s = reinterpret_cast<__m128i*>(sums + 4 * static_cast<size_t>(x));
+        _mm_storel_epi64(s, _mm_add_epi16(_mm_loadl_epi64(s), _mm_mullo_epi16(pixel, w)));
+    }
+}
+
+// Two taps at a time: their eight 16-bit sums times the two weights, widened to 32-bit products.
+ZORBEL_SSE2 inline void SumTapsSse2(uint32_t* out, const uint16_t* sums, const int32_t* first,
+                                    const int32_t* count, const int32_t* offset, const uint16_t* weights,
+                                    int32_t n) {
     for (int32_t d = 0; d < n; ++d) {
-        const uint32_t* p = src + first[d];
+        const uint16_t* s = sums + 4 * static_cast<size_t>(first[d]);
         const uint16_t* w = weights + offset[d];
         const int32_t taps = count[d];
-        __m128i sum = zero;
-        int32_t k = 0;
-        for (; k + 2 <= taps; k += 2) {
-            const __m128i pixels =
-                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k)), zero);
-            const __m128i weight = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<int16_t>(w[k])),
-                                                      _mm_set1_epi16(static_cast<int16_t>(w[k + 1])));
-            sum = _mm_add_epi16(sum, _mm_mullo_epi16(pixels, weight));
-        }
-        if (k < taps) {
-            const __m128i pixel = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p[k])), zero);
-            sum = _mm_add_epi16(sum, _mm_mullo_epi16(pixel, _mm_set1_epi16(static_cast<int16_t>(w[k]))));
-        }
-        sum = _mm_add_epi16(sum, _mm_srli_si128(sum, 8));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * static_cast<size_t>(d)), sum);
-    }
-}
-
-inline uint32_t SumRowsPixel(const uint16_t* const* rows, const uint16_t* weights, int32_t n, int32_t d) {
-    uint32_t sums[4] = {0, 0, 0, 0};
-    for (int32_t k = 0; k < n; ++k)
-        for (int c = 0; c < 4; ++c)
-            sums[c] += uint32_t(rows[k][4 * static_cast<size_t>(d) + c]) * weights[k];
-    return Pack(sums[3] >> 16, sums[2] >> 16, sums[1] >> 16, sums[0] >> 16);
-}
-
-// Two pixels (eight 16-bit channels) at a time, widened to 32-bit products.
-ZORBEL_SSE2 inline void SumRowsSse2(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights,
-                                    int32_t n, int32_t width) {
-    int32_t d = 0;
-    for (; d + 2 <= width; d += 2) {
-        __m128i lo = _mm_setzero_si128(), hi = _mm_setzero_si128();
-        for (int32_t k = 0; k < n; ++k) {
+        __m128i total = _mm_setzero_si128();
+        int32_t t = 0;
+        for (; t + 2 <= taps; t += 2) {
             const __m128i v =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + 4 * static_cast<size_t>(d)));
-            const __m128i w = _mm_set1_epi16(static_cast<int16_t>(weights[k]));
-            const __m128i productLo = _mm_mullo_epi16(v, w), productHi = _mm_mulhi_epu16(v, w);
-            lo = _mm_add_epi32(lo, _mm_unpacklo_epi16(productLo, productHi));
-            hi = _mm_add_epi32(hi, _mm_unpackhi_epi16(productLo, productHi));
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * static_cast<size_t>(t)));
+            const __m128i weight = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<int16_t>(w[t])),
+                                                      _mm_set1_epi16(static_cast<int16_t>(w[t + 1])));
+            const __m128i lo = _mm_mullo_epi16(v, weight), hi = _mm_mulhi_epu16(v, weight);
+            total =
+                _mm_add_epi32(total, _mm_add_epi32(_mm_unpacklo_epi16(lo, hi), _mm_unpackhi_epi16(lo, hi)));
         }
-        const __m128i channels = _mm_packs_epi32(_mm_srli_epi32(lo, 16), _mm_srli_epi32(hi, 16));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + d), _mm_packus_epi16(channels, channels));
+        if (t < taps) {
+            const __m128i v =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 4 * static_cast<size_t>(t)));
+            const __m128i weight = _mm_set1_epi16(static_cast<int16_t>(w[t]));
+            total = _mm_add_epi32(total,
+                                  _mm_unpacklo_epi16(_mm_mullo_epi16(v, weight), _mm_mulhi_epu16(v, weight)));
+        }
+        const __m128i channels = _mm_srli_epi32(total, 16);
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(channels, channels), _mm_setzero_si128());
+        out[d] = static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
     }
-    for (; d < width; ++d)
-        out[d] = SumRowsPixel(rows, weights, n, d);
 }
 
 } // namespace Zorbel::X86

@@ -160,31 +160,52 @@ TEST_F(PixelKernelsTest, AdditiveKernelsMatch) {
 
 TEST_F(PixelKernelsTest, ResamplingPassesMatch) {
     for (const PixelKernels* set : VectorSets()) {
+        for (int32_t width : {1, 3, 4, 7, 8, 9, 17, 100, 803}) {
+            // Nine rows whose weights add up to the full 256, so the sums reach their largest.
+            std::vector<uint16_t> expected(4 * static_cast<size_t>(width)), actual(expected.size());
+            const uint16_t weights[9] = {28, 29, 28, 29, 28, 29, 28, 29, 28};
+            for (uint16_t weight : weights) {
+                const std::vector<uint32_t> row = Sources(width, weight);
+                ScalarKernels().accumulateRow(expected.data(), row.data(), weight, width);
+                set->accumulateRow(actual.data(), row.data(), weight, width);
+            }
+            ASSERT_EQ(expected, actual) << set->name << " accumulateRow " << width;
+        }
         for (auto [span, dest] : {std::pair{800, 100}, {7, 3}, {640, 800}, {5, 5}, {3, 11}, {1, 4}, {9, 1}}) {
             const AreaResampler::Taps taps = AreaResampler::MakeTaps(span, dest, 257);
-            std::vector<uint32_t> row = Sources(span, static_cast<uint32_t>(dest));
-            std::vector<uint16_t> expected(4 * static_cast<size_t>(dest)), actual(expected.size());
-            ScalarKernels().weighRow(expected.data(), row.data(), taps.first.data(), taps.count.data(),
-                                     taps.offset.data(), taps.weights.data(), dest);
-            set->weighRow(actual.data(), row.data(), taps.first.data(), taps.count.data(), taps.offset.data(),
-                          taps.weights.data(), dest);
-            ASSERT_EQ(expected, actual) << set->name << " weighRow " << span << " -> " << dest;
-
-            // Rows of the widest sums the horizontal pass can produce, and random ones.
-            std::vector<std::vector<uint16_t>> sums(9, std::vector<uint16_t>(4 * static_cast<size_t>(dest)));
-            for (auto& sumRow : sums)
-                for (uint16_t& v : sumRow)
-                    v = random() % 3 == 0 ? 65535 : static_cast<uint16_t>(random() % 65536);
-            std::vector<const uint16_t*> rows;
-            for (auto& sumRow : sums)
-                rows.push_back(sumRow.data());
-            const uint16_t weights[9] = {28, 29, 28, 29, 28, 29, 28, 29, 28};
-            std::vector<uint32_t> packedExpected(dest), packedActual(dest);
-            ScalarKernels().sumRows(packedExpected.data(), rows.data(), weights, 9, dest);
-            set->sumRows(packedActual.data(), rows.data(), weights, 9, dest);
-            ASSERT_EQ(packedExpected, packedActual) << set->name << " sumRows " << dest;
+            // The widest sums the row pass can produce, and random ones.
+            std::vector<uint16_t> sums(4 * static_cast<size_t>(span));
+            for (uint16_t& v : sums)
+                v = random() % 3 == 0 ? 65280 : static_cast<uint16_t>(random() % 65281);
+            std::vector<uint32_t> expected(dest), actual(dest);
+            ScalarKernels().sumTaps(expected.data(), sums.data(), taps.first.data(), taps.count.data(),
+                                    taps.offset.data(), taps.weights.data(), dest);
+            set->sumTaps(actual.data(), sums.data(), taps.first.data(), taps.count.data(), taps.offset.data(),
+                         taps.weights.data(), dest);
+            ASSERT_EQ(expected, actual) << set->name << " sumTaps " << span << " -> " << dest;
         }
     }
+}
+
+TEST(AreaResamplerTest, EveryDestinationPixelGetsTheFullWeight) {
+    for (auto [span, dest] : {std::pair{800, 100}, {7, 3}, {640, 800}, {3, 3}, {600, 75}, {2, 9}, {1, 5}}) {
+        const AreaResampler::Taps taps = AreaResampler::MakeTaps(span, dest, 257);
+        for (int32_t d = 0; d < dest; ++d) {
+            uint32_t total = 0;
+            for (int32_t t = 0; t < taps.count[d]; ++t) {
+                ASSERT_GE(taps.first[d] + t, 0);
+                ASSERT_LT(taps.first[d] + t, span);
+                total += taps.weights[taps.offset[d] + t];
+            }
+            ASSERT_EQ(total, 257u) << span << " -> " << dest << " pixel " << d;
+        }
+    }
+    // Shrinking by 8: the cumulative positions 257 * i / 8 = 0, 32.125, 64.25, 96.375, 128.5, ...
+    // round to 0, 32, 64, 96, 129, 161, 193, 225, 257.
+    const AreaResampler::Taps eighth = AreaResampler::MakeTaps(16, 2, 257);
+    EXPECT_EQ(eighth.count[0], 8);
+    EXPECT_EQ(std::vector<uint16_t>(eighth.weights.begin(), eighth.weights.begin() + 8),
+              (std::vector<uint16_t>{32, 32, 32, 33, 32, 32, 32, 32}));
 }
 
 TEST_F(PixelKernelsTest, TheChainFallsBackToScalarWhereASetIsSilent) {
@@ -194,7 +215,7 @@ TEST_F(PixelKernelsTest, TheChainFallsBackToScalarWhereASetIsSilent) {
     const PixelKernels chain = ChainKernels(&partial, nullptr);
     EXPECT_STREQ(chain.name, "partial");
     EXPECT_EQ(chain.blend, ScalarKernels().blend);
-    EXPECT_EQ(chain.weighRow, ScalarKernels().weighRow);
+    EXPECT_EQ(chain.sumTaps, ScalarKernels().sumTaps);
     if (Avx2Kernels() != nullptr && Sse2Kernels() != nullptr) {
         const PixelKernels both = ChainKernels(Sse2Kernels(), Avx2Kernels());
         EXPECT_EQ(both.blend, Avx2Kernels()->blend);
