@@ -565,6 +565,9 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
         return source.SourceRow(srcRect.x, srcRect.y + row, w, scratch.data());
     };
 
+    // The destination's flags are taken as they stand: recomputing them here would scan the whole
+    // destination on every blit. Pictures that are drawn into set them (SetPixels with commit,
+    // ForceAlphaFlags) or keep the safe ones SetSize gives.
     if (white && !mHasAlpha && !mHasTrans) {
         // Opaque destination: walk the alpha runs, copying opaque runs and skipping transparent ones.
         const uint8_t* runs = source.GetAlphaRuns();

@@ -451,3 +451,27 @@ TEST_F(MemoryImageDrawTest, ScaledBlitsStayInsideBothPictures) {
                          DRAWMODE_NORMAL, true);
     EXPECT_EQ(dest.Bits()[16], MemoryImage::GuardWord);
 }
+
+TEST_F(MemoryImageDrawTest, PalettisedPicturesScaleThroughTheirTable) {
+    const uint32_t pixels[] = {0xFF800000, 0xFF008000};
+    source.SetPixels(pixels, 2, 1, true);
+    ASSERT_TRUE(source.ConvertToPalette());
+    Fill(dest, 4, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 4, 1), Rect(0, 0, 4, 1), true);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF7F0000u);
+    EXPECT_EQ(PixelAt(dest, 3, 0), 0xFF007F00u);
+    Fill(dest, 2, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 2, 1), Rect(0, 0, 2, 1), false);
+    // Identity: 128 * 257 * 256 >> 16 = 128, then (255 * 128) >> 8 = 127.
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF7F0000u);
+    EXPECT_EQ(source.Bits(), nullptr) << "the source stays palettised";
+}
+
+TEST_F(MemoryImageDrawTest, DrawingIntoAPalettisedPictureExpandsItFirst) {
+    Fill(dest, 2, 1, 0xFF000000);
+    ASSERT_TRUE(dest.ConvertToPalette());
+    dest.FillArea(Rect(1, 0, 1, 1), Color(0, 0, 255), DRAWMODE_NORMAL);
+    EXPECT_EQ(dest.ColorTable(), nullptr);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF000000u);
+    EXPECT_EQ(PixelAt(dest, 1, 0), 0xFF0000FFu);
+}
