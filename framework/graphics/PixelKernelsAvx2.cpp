@@ -74,6 +74,13 @@ struct Avx2 {
         return _mm256_srli_epi16(_mm256_mullo_epi16(sw, k), 8);
     }
 
+    // Each channel times its pixel's alpha, >> 8 (the alpha byte too, which AddKeepAlpha drops).
+    ZORBEL_AVX2 static __m256i ScaleByAlpha(__m256i s) {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i sLo = _mm256_unpacklo_epi8(s, zero), sHi = _mm256_unpackhi_epi8(s, zero);
+        return _mm256_packus_epi16(ScaleHalf(sLo, SpreadAlpha(sLo)), ScaleHalf(sHi, SpreadAlpha(sHi)));
+    }
+
     ZORBEL_AVX2 static __m256i AddKeepAlpha(__m256i d, __m256i s) {
         return _mm256_adds_epu8(d, _mm256_and_si256(s, _mm256_set1_epi32(0x00FFFFFF)));
     }
@@ -169,16 +176,12 @@ ZORBEL_AVX2 void AddOpaqueAvx2(uint32_t* dst, const uint32_t* src, int32_t n, co
 }
 
 ZORBEL_AVX2 void AddAlphaAvx2(uint32_t* dst, const uint32_t* src, int32_t n, const SaturationTable& t) {
-    const __m256i zero = _mm256_setzero_si256();
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i s = Avx2::Load(src + i);
         // Transparent pixels add nothing.
         if (Avx2::AllAlpha(s, 0)) continue;
-        const __m256i sLo = _mm256_unpacklo_epi8(s, zero), sHi = _mm256_unpackhi_epi8(s, zero);
-        const __m256i scaled = _mm256_packus_epi16(Avx2::ScaleHalf(sLo, Avx2::SpreadAlpha(sLo)),
-                                                   Avx2::ScaleHalf(sHi, Avx2::SpreadAlpha(sHi)));
-        Avx2::Store(dst + i, Avx2::AddKeepAlpha(Avx2::Load(dst + i), scaled));
+        Avx2::Store(dst + i, Avx2::AddKeepAlpha(Avx2::Load(dst + i), Avx2::ScaleByAlpha(s)));
     }
     if (i < n) X86::AddAlphaSse2(dst + i, src + i, n - i, t);
 }
