@@ -33,10 +33,10 @@ std::unique_ptr<Font> SysFont::Clone() const {
     return std::make_unique<SysFont>(*this);
 }
 
-int32_t SysFont::StringWidth(const std::string& text) {
+int32_t SysFont::StringWidth(const std::string& text) const {
     return mFace != nullptr ? mFace->TextWidth(text) : 0;
 }
 
-void SysFont::DrawText(Graphics*, int32_t, int32_t, const std::string&, const Color&, const Rect&) {}
+void SysFont::DrawText(Graphics&, int32_t, int32_t, const std::string&, const Color&, const Rect&) {}
 
 } // namespace Zorbel

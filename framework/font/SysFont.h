@@ -25,8 +25,8 @@ public:
     SysFont& operator=(const SysFont&) = delete;
     ~SysFont() override;
 
-    int32_t StringWidth(const std::string& text) override;
-    void DrawText(Graphics* g, int32_t x, int32_t y, const std::string& text, const Color& color,
+    int32_t StringWidth(const std::string& text) const override;
+    void DrawText(Graphics& g, int32_t x, int32_t y, const std::string& text, const Color& color,
                   const Rect& clipRect) override;
     std::unique_ptr<Font> Clone() const override;
 

@@ -18,7 +18,6 @@ constexpr int32_t KEY_TAB = 9;
 constexpr int32_t KEY_SHIFT = 16;
 
 const Color kOpaqueBlack(0, 0, 0, 255);
-bool gColoredText = true;
 
 } // namespace
 
@@ -26,13 +25,6 @@ Widget::~Widget() {
     // Deleting a widget that is still in the tree would leave the tree and the manager pointing at
     // freed memory, so it leaves the tree first.
     if (mParent != nullptr) mParent->RemoveChild(this);
-}
-
-bool Widget::ColoredTextEnabled() {
-    return gColoredText;
-}
-void Widget::SetColoredTextEnabled(bool enabled) {
-    gColoredText = enabled;
 }
 
 void Widget::ZOrderChanged() {}
@@ -214,36 +206,15 @@ Rect Widget::DrawCenteredLine(Graphics* g, int32_t y, const std::string& text, c
                 width + std::abs(shadowOffset.x), font->Height() + std::abs(shadowOffset.y));
 }
 
-namespace {
-
-// Puts the framework's coloured-text setting into the context for one call.
-class ColoredTextScope {
-public:
-    explicit ColoredTextScope(Graphics* g) : mGraphics(g), mPrevious(g->GetColoredText()) {
-        g->SetColoredText(Widget::ColoredTextEnabled());
-    }
-    ~ColoredTextScope() { mGraphics->SetColoredText(mPrevious); }
-    ColoredTextScope(const ColoredTextScope&) = delete;
-    ColoredTextScope& operator=(const ColoredTextScope&) = delete;
-
-private:
-    Graphics* mGraphics;
-    bool mPrevious;
-};
-
-} // namespace
-
 int32_t Widget::DrawStringJustified(Graphics* g, const std::string& text, int32_t x, int32_t y, int32_t width,
                                     int32_t justification, bool draw, int32_t offset, int32_t length) {
     if (g == nullptr) return 0;
-    ColoredTextScope scope(g);
     return TextLayout::DrawStringJustified(g, text, x, y, width, justification, draw, offset, length);
 }
 
 int32_t Widget::DrawWordWrapped(Graphics* g, const Rect& rect, const std::string& text, int32_t lineSpacing,
                                 int32_t justification) {
     if (g == nullptr) return 0;
-    ColoredTextScope scope(g);
     return TextLayout::DrawWordWrapped(g, rect, text, lineSpacing, justification);
 }
 

@@ -75,8 +75,7 @@ public:
     virtual Rect DrawCenteredLine(Graphics* g, int32_t y, const std::string& text, const Color& textColor,
                                   const Color& shadowColor, const Point& shadowOffset);
     virtual Rect DrawCenteredLine(Graphics* g, int32_t y, const std::string& text);
-    // The word-wrapping text operations of the graphics side, with the framework's coloured-text
-    // setting in force.
+    // The justified and word-wrapped text operations of the graphics side (TextLayout).
     virtual int32_t DrawStringJustified(Graphics* g, const std::string& text, int32_t x, int32_t y,
                                         int32_t width, int32_t justification, bool draw, int32_t offset,
                                         int32_t length);
@@ -113,10 +112,6 @@ public:
     Widget* GetTabNext() const { return mTabNext; }
     void SetTabPrevious(Widget* widget) { mTabPrevious = widget; }
     void SetTabNext(Widget* widget) { mTabNext = widget; }
-
-    // Whether the word-wrapping operations interpret colour changes in the text. On by default.
-    static bool ColoredTextEnabled();
-    static void SetColoredTextEnabled(bool enabled);
 
     // Overloads of the hooks above that derived widgets would otherwise hide.
     using WidgetContainer::Invalidate;

@@ -1,6 +1,8 @@
 #include "framework/widget/WidgetManager.h"
 
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/ImageContext.h"
+#include "framework/graphics/MemoryImage.h"
 #include "framework/widget/Widget.h"
 #include "framework/widget/WidgetHost.h"
 
