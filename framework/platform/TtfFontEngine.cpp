@@ -62,6 +62,10 @@ private:
     TTF_Font* mFont;
 };
 
+// fontconfig keeps one process-wide configuration; the last engine to go releases it, so that
+// nothing of it outlives the fonts.
+int gFontconfigUsers = 0;
+
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
@@ -72,11 +76,14 @@ std::string Lower(std::string text) {
 TtfFontEngine::TtfFontEngine() {
     // SDL_ttf counts its initialisations, so every engine takes and gives back one of its own.
     mTtfStarted = TTF_Init() == 0;
-    mReady = mTtfStarted && FcInit() == FcTrue;
+    mFontconfigStarted = FcInit() == FcTrue;
+    if (mFontconfigStarted) ++gFontconfigUsers;
+    mReady = mTtfStarted && mFontconfigStarted;
 }
 
 TtfFontEngine::~TtfFontEngine() {
     if (mTtfStarted) TTF_Quit();
+    if (mFontconfigStarted && --gFontconfigUsers == 0) FcFini();
 }
 
 std::string TtfFontEngine::FamilyFor(const std::string& face) {

@@ -38,6 +38,7 @@ public:
 
 private:
     bool mTtfStarted = false;
+    bool mFontconfigStarted = false;
     bool mReady = false;
     std::map<std::tuple<std::string, bool, bool>, ResolvedFace> mResolved;
 };

@@ -1,11 +1,17 @@
 #include "framework/widget/WidgetManager.h"
 
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/ImageContext.h"
+#include "framework/graphics/MemoryImage.h"
+#include "graphics/ImageTestUtil.h"
+#include "support/RecordingFont.h"
 #include "support/RecordingWidget.h"
 #include "support/StubWidgetHost.h"
 
 #include <gtest/gtest.h>
 
 using namespace Zorbel;
+using namespace Zorbel::Testing;
 using ZorbelTest::RecordingWidget;
 using ZorbelTest::StubWidgetHost;
 using Log = std::vector<std::string>;
@@ -658,4 +664,168 @@ TEST(WidgetManagerLifetimeTest, WidgetsOutlivingTheManagerAreDetached) {
     EXPECT_EQ(panel.GetManager(), nullptr);
     EXPECT_EQ(child.GetManager(), nullptr);
     EXPECT_EQ(child.GetParent(), &panel);
+}
+
+// Drawing -----------------------------------------------------------------------------------------------
+
+namespace {
+
+// Paints its rectangle, spilling a margin beyond it that clipping should cut away.
+class PaintingWidget : public Widget {
+public:
+    PaintingWidget(uint32_t colour, int32_t spill = 0) : mColour(Color::FromPacked(colour)), mSpill(spill) {}
+    void Draw(Graphics* g) override {
+        ++draws;
+        quickScaling = g->GetQuickScaling();
+        g->SetPaintColor(mColour);
+        g->PaintRect(-mSpill, -mSpill, mWidth + 2 * mSpill, mHeight + 2 * mSpill);
+        if (onDraw) onDraw(g);
+    }
+    void DrawDeferred(Graphics* g) override {
+        g->SetPaintColor(Color::FromPacked(overlayColour));
+        g->PaintRect(0, 0, mWidth, mHeight);
+    }
+    int draws = 0;
+    bool quickScaling = false;
+    uint32_t overlayColour = 0xFFFFFFFF;
+    std::function<void(Graphics*)> onDraw;
+
+private:
+    Color mColour;
+    int32_t mSpill;
+};
+
+constexpr uint32_t kScreen = 0xFF000000;
+
+class WidgetDrawingTest : public ::testing::Test {
+protected:
+    WidgetDrawingTest() {
+        Fill(screen, 100, 100, kScreen);
+        manager.SetImage(&screen);
+    }
+    void Place(Widget& widget, int32_t x, int32_t y, int32_t width, int32_t height) {
+        widget.Resize(x, y, width, height);
+        manager.AddChild(&widget);
+    }
+
+    StubWidgetHost host;
+    WidgetManager& manager = host.manager;
+    ImageContext context;
+    MemoryImage screen{context};
+};
+
+} // namespace
+
+TEST_F(WidgetDrawingTest, OnlyDirtyVisibleWidgetsAreDrawnAndEachIsClippedToItsRectangle) {
+    PaintingWidget red(0xFFFF0000, 5), green(0xFF00FF00);
+    Place(red, 10, 10, 20, 20);
+    Place(green, 50, 10, 20, 20);
+    EXPECT_TRUE(manager.DrawDirtyWidgets());
+    EXPECT_EQ(PixelAt(screen, 10, 10), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(screen, 9, 10), kScreen);
+    EXPECT_EQ(PixelAt(screen, 30, 29), kScreen);
+    EXPECT_FALSE(red.IsDirty());
+    EXPECT_FALSE(manager.IsDirty());
+    EXPECT_TRUE(red.quickScaling) << "software drawing samples scaled pictures quickly";
+
+    EXPECT_FALSE(manager.DrawDirtyWidgets()) << "nothing is dirty";
+    green.Invalidate();
+    EXPECT_TRUE(manager.DrawDirtyWidgets());
+    EXPECT_EQ(red.draws, 1);
+    EXPECT_EQ(green.draws, 2);
+
+    green.SetVisible(false);
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(green.draws, 2);
+
+    red.SetClip(false);
+    red.Invalidate();
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(PixelAt(screen, 5, 5), 0xFFFF0000u) << "without clipping the spill lands";
+}
+
+TEST_F(WidgetDrawingTest, ChildrenAreDrawnAfterTheirParentAtTheirPlace) {
+    PaintingWidget panel(0xFF0000FF), child(0xFFFFFF00), hidden(0xFFFF00FF);
+    Place(panel, 10, 10, 50, 50);
+    child.Resize(5, 5, 10, 10);
+    hidden.Resize(20, 20, 10, 10);
+    panel.AddChild(&child);
+    panel.AddChild(&hidden);
+    hidden.SetVisible(false);
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(PixelAt(screen, 14, 14), 0xFF0000FFu);
+    EXPECT_EQ(PixelAt(screen, 15, 15), 0xFFFFFF00u);
+    EXPECT_EQ(PixelAt(screen, 24, 24), 0xFFFFFF00u);
+    EXPECT_EQ(PixelAt(screen, 35, 35), 0xFF0000FFu);
+    EXPECT_EQ(hidden.draws, 0);
+    EXPECT_FALSE(child.IsDirty());
+}
+
+TEST_F(WidgetDrawingTest, AModalChangeCanHideEverythingBelowTheModalWidget) {
+    PaintingWidget below(0xFFFF0000), modal(0xFF00FF00), above(0xFF0000FF);
+    Place(below, 0, 0, 10, 10);
+    Place(modal, 20, 0, 10, 10);
+    Place(above, 40, 0, 10, 10);
+    manager.PushModal(&modal, WidgetFlagsChange{0, WF_DRAW});
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(below.draws, 0);
+    EXPECT_EQ(modal.draws, 1);
+    EXPECT_EQ(above.draws, 1);
+}
+
+TEST_F(WidgetDrawingTest, DeferredOverlaysComeAfterEverythingOfLowerPriority) {
+    PaintingWidget queuing(0xFFFF0000), later(0xFF00FF00), dialog(0xFF0000FF);
+    Place(queuing, 0, 0, 40, 40);
+    Place(later, 10, 10, 10, 10);
+    Place(dialog, 30, 30, 20, 20);
+    dialog.SetPriority(1);
+    queuing.onDraw = [&](Graphics*) { manager.AddDeferredOverlay(&queuing, 0); };
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(PixelAt(screen, 15, 15), 0xFFFFFFFFu) << "the overlay covers the later widget";
+    EXPECT_EQ(PixelAt(screen, 35, 35), 0xFF0000FFu) << "a widget of higher priority covers the overlay";
+    EXPECT_EQ(PixelAt(screen, 45, 45), 0xFF0000FFu);
+    EXPECT_EQ(manager.GetCurrentGraphics(), nullptr);
+}
+
+TEST_F(WidgetDrawingTest, NumberStripsDrawEachDigitFromItsCel) {
+    MemoryImage strip(context);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < 4; ++y)
+        for (uint32_t digit = 0; digit < 10; ++digit)
+            pixels.insert(pixels.end(), 3, 0xFF000010u + digit);
+    strip.SetPixels(pixels.data(), 30, 4, true);
+    Widget widget;
+    Graphics g(&screen);
+    widget.DrawNumberStrip(&g, 305, 10, 20, &strip, 2);
+    EXPECT_EQ(PixelAt(screen, 10, 20), 0xFF000013u);
+    EXPECT_EQ(PixelAt(screen, 12, 23), 0xFF000013u);
+    EXPECT_EQ(PixelAt(screen, 13, 20), kScreen);
+    EXPECT_EQ(PixelAt(screen, 15, 20), 0xFF000010u);
+    EXPECT_EQ(PixelAt(screen, 20, 20), 0xFF000015u);
+    EXPECT_EQ(PixelAt(screen, 22, 23), 0xFF000015u);
+    EXPECT_EQ(PixelAt(screen, 23, 20), kScreen);
+    EXPECT_EQ(CountNot(screen, kScreen), 3 * 3 * 4);
+
+    Fill(screen, 100, 100, kScreen);
+    widget.DrawNumberStrip(&g, 0, 0, 0, &strip, 0);
+    EXPECT_EQ(PixelAt(screen, 0, 0), 0xFF000010u);
+    EXPECT_EQ(CountNot(screen, kScreen), 3 * 4);
+}
+
+TEST_F(WidgetDrawingTest, CenteredLinesReturnTheRectangleTheyCover) {
+    ZorbelTest::RecordingFont font;
+    Widget widget;
+    widget.Resize(0, 0, 100, 50);
+    Graphics g(&screen);
+    g.SetTextFont(&font);
+    EXPECT_EQ(widget.DrawCenteredLine(&g, 50, "ab"), Rect(40, 38, 20, 15));
+    EXPECT_EQ(widget.DrawCenteredLine(&g, 50, "ab", Color(1, 1, 1), Color(2, 2, 2), Point{2, 3}),
+              Rect(40, 38, 22, 18));
+    EXPECT_EQ(widget.DrawCenteredLine(&g, 50, "ab", Color(1, 1, 1), Color(2, 2, 2), Point{-2, -3}),
+              Rect(38, 35, 22, 18));
+    EXPECT_EQ(font.Places(), (Log{"ab@40,50", "ab@42,53", "ab@40,50", "ab@38,47", "ab@40,50"}));
+    EXPECT_EQ(font.Calls()[1].color, Color(2, 2, 2));
+    EXPECT_EQ(font.Calls()[2].color, Color(1, 1, 1));
+    Graphics noFont(&screen);
+    EXPECT_EQ(widget.DrawCenteredLine(&noFont, 50, "ab"), Rect());
 }
