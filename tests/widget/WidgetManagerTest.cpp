@@ -221,6 +221,18 @@ TEST_F(WidgetManagerTest, DisablingAndEnablingUnderTheMouse) {
     EXPECT_EQ(log, (Log{"w: enter", "w: move 10,10"}));
 }
 
+TEST_F(WidgetManagerTest, AWidgetCoveringTheCapturedOneTakesAwayItsHover) {
+    RecordingWidget captured("captured", &log), cover("cover", &log);
+    Place(captured, 0, 0, 100, 100);
+    manager.MouseMove(10, 10);
+    manager.MouseDown(10, 10, 1);
+    log.clear();
+    Place(cover, 0, 0, 50, 50);
+    EXPECT_EQ(log, Log{"captured: leave"});
+    EXPECT_EQ(manager.GetOverWidget(), nullptr);
+    EXPECT_EQ(manager.GetLastDownWidget(), &captured);
+}
+
 TEST_F(WidgetManagerTest, ReleaseMouseButtonsEndsTheCaptureAtTheLastPoint) {
     RecordingWidget widget("w", &log);
     Place(widget, 10, 10, 100, 100);
@@ -479,6 +491,24 @@ TEST_F(WidgetManagerTest, TheMarkDirtyFlagDirtiesEveryWidgetEachStep) {
     manager.SetDefaultFlags(DEFAULT_WIDGET_FLAGS | WF_MARK_DIRTY);
     EXPECT_TRUE(manager.UpdateStep());
     EXPECT_TRUE(widget.IsDirty());
+}
+
+TEST_F(WidgetManagerTest, FractionStepsReachEveryWidgetEveryTime) {
+    struct Fractional : Widget {
+        std::vector<double> fractions;
+        void UpdateFraction(double fraction) override { fractions.push_back(fraction); }
+    } first, second;
+    first.Resize(0, 0, 10, 10);
+    second.Resize(0, 0, 10, 10);
+    manager.AddChild(&first);
+    first.AddChild(&second);
+    manager.UpdateStepFraction(0.25);
+    manager.UpdateStepFraction(0.5);
+    EXPECT_EQ(first.fractions, (std::vector<double>{0.25, 0.5}));
+    EXPECT_EQ(second.fractions, (std::vector<double>{0.25, 0.5}));
+    first.SetFlagsChange(WidgetFlagsChange{0, WF_UPDATE});
+    manager.UpdateStepFraction(0.75);
+    EXPECT_EQ(first.fractions.size(), 2u);
 }
 
 TEST_F(WidgetManagerTest, EveryInputStampsTheUpdateCount) {
