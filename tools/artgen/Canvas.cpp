@@ -192,6 +192,95 @@ void Canvas::Paste(Zorbel::MemoryImage& picture, float x, float y) {
                        picture.GetHeight() * mScale);
 }
 
+void Canvas::Composite(const Zorbel::TextCoverage& coverage, int left, int top,
+                       const std::function<Color(float, float)>& color) {
+    uint32_t* bits = mLarge->GetPixels();
+    const int width = mLarge->GetWidth(), height = mLarge->GetHeight();
+    const float s = static_cast<float>(mScale);
+    for (int y = 0; y < coverage.height; ++y) {
+        const int row = top + y;
+        if (row < 0 || row >= height) continue;
+        for (int x = 0; x < coverage.width; ++x) {
+            const int column = left + x;
+            const uint8_t cover = coverage.At(x, y);
+            if (column < 0 || column >= width || cover == 0) continue;
+            const Color c =
+                color((static_cast<float>(column) + 0.5f) / s, (static_cast<float>(row) + 0.5f) / s);
+            const uint32_t a = static_cast<uint32_t>(c.alpha) * cover / 255;
+            uint32_t& d =
+                bits[static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column)];
+            auto blend = [a](int source, uint32_t dest) {
+                return (static_cast<uint32_t>(source) * a + dest * (255 - a) + 127) / 255;
+            };
+            const uint32_t outA = a + (d >> 24) * (255 - a) / 255;
+            d = (outA << 24) | (blend(c.red, (d >> 16) & 0xFF) << 16) |
+                (blend(c.green, (d >> 8) & 0xFF) << 8) | blend(c.blue, d & 0xFF);
+        }
+    }
+    mLarge->NotifyPixelsChanged();
+}
+
+namespace {
+
+std::unique_ptr<Zorbel::FontFace> OpenFace(Zorbel::FontEngine& fonts, const Canvas::TextStyle& style,
+                                           int scale) {
+    Zorbel::FontRequest request;
+    request.face = style.face;
+    request.pixelHeight = static_cast<int32_t>(std::lround(style.pixelHeight * static_cast<float>(scale)));
+    request.bold = style.bold;
+    return fonts.OpenFace(request);
+}
+
+// Coverage grown by radius pixels in every direction: the outline of the text.
+Zorbel::TextCoverage Dilate(const Zorbel::TextCoverage& in, int radius) {
+    Zorbel::TextCoverage out;
+    out.width = in.width + 2 * radius;
+    out.height = in.height + 2 * radius;
+    out.alpha.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0);
+    for (int y = 0; y < in.height; ++y) {
+        for (int x = 0; x < in.width; ++x) {
+            const uint8_t cover = in.At(x, y);
+            if (cover == 0) continue;
+            for (int dy = -radius; dy <= radius; ++dy) {
+                for (int dx = -radius; dx <= radius; ++dx) {
+                    if (dx * dx + dy * dy > radius * radius) continue;
+                    uint8_t& o =
+                        out.alpha[static_cast<size_t>(y + radius + dy) * static_cast<size_t>(out.width) +
+                                  static_cast<size_t>(x + radius + dx)];
+                    o = std::max(o, cover);
+                }
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+float Canvas::TextWidth(Zorbel::FontEngine& fonts, const std::string& text, const TextStyle& style) {
+    auto face = OpenFace(fonts, style, mScale);
+    return face ? static_cast<float>(face->TextWidth(text)) / static_cast<float>(mScale) : 0.0f;
+}
+
+void Canvas::Text(Zorbel::FontEngine& fonts, const std::string& text, float cx, float y,
+                  const TextStyle& style) {
+    auto face = OpenFace(fonts, style, mScale);
+    if (!face) return;
+    const Zorbel::TextCoverage coverage = face->Render(text);
+    const int left = static_cast<int>(std::lround(cx * static_cast<float>(mScale))) - coverage.width / 2;
+    const int top = static_cast<int>(std::lround(y * static_cast<float>(mScale))) - face->Ascent();
+    const int outline = static_cast<int>(std::lround(style.outlineWidth * static_cast<float>(mScale)));
+    const Zorbel::TextCoverage grown = outline > 0 ? Dilate(coverage, outline) : coverage;
+    if (style.shadow.alpha > 0) {
+        const int offset = static_cast<int>(std::lround(style.shadowOffset * static_cast<float>(mScale)));
+        Composite(grown, left - outline + offset, top - outline + offset,
+                  [&](float, float) { return style.shadow; });
+    }
+    if (style.outline.alpha > 0 && outline > 0)
+        Composite(grown, left - outline, top - outline, [&](float, float) { return style.outline; });
+    Composite(coverage, left, top, style.fill);
+}
+
 std::unique_ptr<Zorbel::MemoryImage> Canvas::Resolve() {
     auto result = std::make_unique<Zorbel::MemoryImage>(mContext);
     result->SetSize(mWidth, mHeight);

@@ -2,6 +2,7 @@
 
 #include "framework/graphics/Color.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/FontEngine.h"
 
 #include <functional>
 #include <memory>
@@ -51,10 +52,29 @@ public:
     // Pastes a finished picture of final size at (x, y).
     void Paste(Zorbel::MemoryImage& picture, float x, float y);
 
+    // Text centred on cx with its baseline at y, in a system font of the given pixel height. Layers
+    // from the bottom: shadow, outline, fill; a layer of alpha 0 is left out. fill may vary over the
+    // picture (x, y in final coordinates).
+    struct TextStyle {
+        const char* face = "SansSerif";
+        float pixelHeight = 24;
+        bool bold = true;
+        std::function<Color(float, float)> fill = [](float, float) { return Color(255, 255, 255); };
+        Color outline = Color(0, 0, 0, 0);
+        float outlineWidth = 0;
+        Color shadow = Color(0, 0, 0, 0);
+        float shadowOffset = 0;
+    };
+    void Text(Zorbel::FontEngine& fonts, const std::string& text, float cx, float y, const TextStyle& style);
+    float TextWidth(Zorbel::FontEngine& fonts, const std::string& text, const TextStyle& style);
+
     // The final picture, averaged down from the large one.
     std::unique_ptr<Zorbel::MemoryImage> Resolve();
 
 private:
+    // Blends colour(x, y) over the large picture wherever coverage (placed at left, top) is set.
+    void Composite(const Zorbel::TextCoverage& coverage, int left, int top,
+                   const std::function<Color(float, float)>& color);
     void FillRows(const std::vector<Zorbel::Span>& spans, const Color& color);
 
     Zorbel::ImageContext& mContext;

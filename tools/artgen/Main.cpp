@@ -2,6 +2,7 @@
 #include "framework/graphics/ImageContext.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/Path.h"
+#include "framework/platform/TtfFontEngine.h"
 #include "tools/artgen/Artwork.h"
 
 #include <cstdio>
@@ -34,6 +35,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     Zorbel::ImageContext context;
+    Zorbel::TtfFontEngine fonts;
+    if (!fonts.IsAvailable()) {
+        std::fprintf(stderr, "tesserine-artgen: no system font found (install fonts-dejavu-core)\n");
+        return 1;
+    }
     bool ok = Save(folder, "quibBG.jpg", *ArtGen::DrawPuzzlePicture(context));
+    ok = Save(folder, "tesserine.jpg", *ArtGen::DrawTitle(context, fonts)) && ok;
+    ok = Save(folder, "menuBack.png", *ArtGen::DrawMenuPanel(context, fonts)) && ok;
+    ok = Save(folder, "icon.png", *ArtGen::DrawIcon(context)) && ok;
+    ArtGen::NamedPictures groups[] = {ArtGen::DrawButtons(context, fonts), ArtGen::DrawBorders(context),
+                                      ArtGen::DrawBanners(context, fonts),
+                                      ArtGen::DrawDifficultyPlates(context, fonts)};
+    for (auto& group : groups)
+        for (auto& [name, picture] : group)
+            ok = Save(folder, name + ".png", *picture) && ok;
     return ok ? 0 : 1;
 }
