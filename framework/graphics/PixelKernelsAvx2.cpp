@@ -38,14 +38,16 @@ struct Avx2 {
 
     ZORBEL_AVX2 static __m256i Opaque() { return _mm256_set1_epi32(static_cast<int>(0xFF000000u)); }
 
+    // As in SSE2: blue's own rounding comes from clearing the low byte of its s * a.
     ZORBEL_AVX2 static __m256i OverOpaqueHalf(__m256i s, __m256i d, __m256i a) {
         const __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(256), a);
-        const __m256i sa = _mm256_mullo_epi16(s, a);
-        const __m256i dia = _mm256_mullo_epi16(d, ia);
-        const __m256i joint = _mm256_srli_epi16(_mm256_add_epi16(sa, dia), 8);
-        const __m256i apart = _mm256_add_epi16(_mm256_srli_epi16(sa, 8), _mm256_srli_epi16(dia, 8));
-        const __m256i blue = _mm256_set1_epi64x(0xFFFF);
-        return _mm256_blendv_epi8(joint, apart, blue);
+        return _mm256_srli_epi16(_mm256_add_epi16(_mm256_and_si256(_mm256_mullo_epi16(s, a), BlueApart()),
+                                                  _mm256_mullo_epi16(d, ia)),
+                                 8);
+    }
+
+    ZORBEL_AVX2 static __m256i BlueApart() {
+        return _mm256_set1_epi64x(static_cast<long long>(0xFFFFFFFFFFFFFF00ull));
     }
 
     ZORBEL_AVX2 static __m256i OverOpaque8(__m256i s, __m256i d) {
@@ -59,8 +61,10 @@ struct Avx2 {
     ZORBEL_AVX2 static __m256i OverResampledHalf(__m256i sw, __m256i dw) {
         const __m256i u = SpreadAlpha(sw);
         const __m256i iu = _mm256_sub_epi16(_mm256_set1_epi16(256), u);
-        return _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(dw, iu), 8),
-                                _mm256_srli_epi16(_mm256_mullo_epi16(u, sw), 8));
+        const __m256i high = _mm256_set1_epi16(-256);
+        return _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(dw, iu), _mm256_and_si256(_mm256_mullo_epi16(u, sw), high)),
+            8);
     }
 
     ZORBEL_AVX2 static __m256i OverResampled8(__m256i s, __m256i d) {
@@ -90,18 +94,16 @@ struct Avx2 {
 ZORBEL_AVX2 void FillBlendAvx2(uint32_t* dst, int32_t n, uint32_t color) {
     const __m256i zero = _mm256_setzero_si256();
     const auto a = static_cast<int16_t>(Alpha(color));
-    const __m256i sa = _mm256_mullo_epi16(
-        _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), zero), _mm256_set1_epi16(a));
-    const __m256i saShifted = _mm256_srli_epi16(sa, 8);
+    const __m256i sa = _mm256_and_si256(
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), zero),
+                           _mm256_set1_epi16(a)),
+        Avx2::BlueApart());
     const __m256i ia = _mm256_set1_epi16(static_cast<int16_t>(256 - a));
-    const __m256i blue = _mm256_set1_epi64x(0xFFFF);
     auto blendEight = [&](uint32_t* p, __m256i d) ZORBEL_AVX2 {
-        const __m256i diaLo = _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), ia);
-        const __m256i diaHi = _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), ia);
-        const __m256i lo = _mm256_blendv_epi8(_mm256_srli_epi16(_mm256_add_epi16(sa, diaLo), 8),
-                                              _mm256_add_epi16(saShifted, _mm256_srli_epi16(diaLo, 8)), blue);
-        const __m256i hi = _mm256_blendv_epi8(_mm256_srli_epi16(_mm256_add_epi16(sa, diaHi), 8),
-                                              _mm256_add_epi16(saShifted, _mm256_srli_epi16(diaHi, 8)), blue);
+        const __m256i lo =
+            _mm256_srli_epi16(_mm256_add_epi16(sa, _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), ia)), 8);
+        const __m256i hi =
+            _mm256_srli_epi16(_mm256_add_epi16(sa, _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), ia)), 8);
         Avx2::Store(p, _mm256_or_si256(_mm256_packus_epi16(lo, hi), Avx2::Opaque()));
     };
     int32_t i = 0;

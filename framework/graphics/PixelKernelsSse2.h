@@ -44,16 +44,16 @@ struct Sse2 {
     }
 
     // Red and green round (s * a + d * (256 - a)) >> 8, blue adds the two products rounded apart;
-    // the result is opaque. s, d, a are widened halves; a spread over the channels.
+    // the result is opaque. s, d, a are widened halves; a spread over the channels. Clearing the
+    // low byte of blue's s * a makes the one sum round like two: nothing can carry out of it.
     ZORBEL_SSE2 static __m128i OverOpaqueHalf(__m128i s, __m128i d, __m128i a) {
         const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(256), a);
-        const __m128i sa = _mm_mullo_epi16(s, a);
-        const __m128i dia = _mm_mullo_epi16(d, ia);
-        const __m128i joint = _mm_srli_epi16(_mm_add_epi16(sa, dia), 8);
-        const __m128i apart = _mm_add_epi16(_mm_srli_epi16(sa, 8), _mm_srli_epi16(dia, 8));
-        const __m128i blue = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
-        return _mm_or_si128(_mm_and_si128(blue, apart), _mm_andnot_si128(blue, joint));
+        return _mm_srli_epi16(
+            _mm_add_epi16(_mm_and_si128(_mm_mullo_epi16(s, a), BlueApart()), _mm_mullo_epi16(d, ia)), 8);
     }
+
+    // All ones but the low byte of each blue lane.
+    ZORBEL_SSE2 static __m128i BlueApart() { return _mm_set_epi16(-1, -1, -1, -256, -1, -1, -1, -256); }
 
     ZORBEL_SSE2 static __m128i OverOpaque4(__m128i s, __m128i d) {
         const __m128i zero = _mm_setzero_si128();
@@ -63,12 +63,14 @@ struct Sse2 {
         return _mm_or_si128(_mm_packus_epi16(lo, hi), _mm_set1_epi32(static_cast<int>(0xFF000000u)));
     }
 
-    // Every channel (d * (256 - u) >> 8) + (u * s >> 8), with u the alpha of s.
+    // Every channel (d * (256 - u) >> 8) + (u * s >> 8), with u the alpha of s: the low byte of
+    // u * s cleared, the sum rounds like the two parts.
     ZORBEL_SSE2 static __m128i OverResampledHalf(__m128i sw, __m128i dw) {
         const __m128i u = SpreadAlpha(sw);
         const __m128i iu = _mm_sub_epi16(_mm_set1_epi16(256), u);
-        return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(dw, iu), 8),
-                             _mm_srli_epi16(_mm_mullo_epi16(u, sw), 8));
+        const __m128i high = _mm_set1_epi16(-256);
+        return _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(dw, iu), _mm_and_si128(_mm_mullo_epi16(u, sw), high)), 8);
     }
 
     ZORBEL_SSE2 static __m128i OverResampled4(__m128i s, __m128i d) {

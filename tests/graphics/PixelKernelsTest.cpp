@@ -45,13 +45,14 @@ protected:
         return pixels;
     }
 
-    // Destinations: opaque, transparent or random alpha, by blocks of four or eight.
+    // Destinations by blocks of four: half of them opaque, so that the vector paths for opaque
+    // destinations run often, the others transparent or of random alpha.
     std::vector<uint32_t> Destinations(size_t n) {
         std::vector<uint32_t> pixels(n);
         for (size_t block = 0; block < n; block += 4) {
-            const uint32_t kind = random() % 3;
+            const uint32_t kind = random() % 4;
             for (size_t i = block; i < std::min(n, block + 4); ++i) {
-                const uint32_t alpha = kind == 0 ? 255 : kind == 1 ? 0 : random() & 0xFF;
+                const uint32_t alpha = kind <= 1 ? 255 : kind == 2 ? 0 : random() & 0xFF;
                 pixels[i] = alpha << 24 | Colour();
             }
         }
@@ -91,7 +92,7 @@ TEST_F(PixelKernelsTest, FillBlendMatchesForEveryAlpha) {
     for (uint32_t alpha = 1; alpha < 255; ++alpha) {
         const uint32_t color = alpha << 24 | Colour();
         for (const PixelKernels* set : VectorSets()) {
-            for (int32_t length : {1, 3, 4, 7, 8, 9, 16, 31, 33}) {
+            for (int32_t length : {1, 3, 4, 7, 8, 9, 16, 31, 33, 64, 100}) {
                 std::vector<uint32_t> expected = Destinations(length + 4);
                 std::vector<uint32_t> actual = expected;
                 ScalarKernels().fillBlend(expected.data() + 1, length, color);
