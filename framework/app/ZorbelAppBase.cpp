@@ -79,6 +79,12 @@ void ZorbelAppBase::SetProgramInstance(int argc, const char* const* argv) {
     gProgramInstanceSet = true;
 }
 
+void ZorbelAppBase::SetProgramCommandLine(const std::string& commandLine) {
+    if (!gProgramInstanceSet) gProgramPath = ReadOwnPath();
+    gCommandLine = commandLine;
+    gProgramInstanceSet = true;
+}
+
 ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platform)) {
     gAppBase = this;
 

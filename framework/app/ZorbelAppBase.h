@@ -70,6 +70,8 @@ public:
 
     // The program entry hands over its arguments before it creates the application.
     static void SetProgramInstance(int argc, const char* const* argv);
+    // Replaces the command line that ParseCommandLine reads (the whole line, program path first).
+    static void SetProgramCommandLine(const std::string& commandLine);
 
     // --- Main loop and frame timing ---
     virtual bool ProcessTimeStep(bool allowSleep);
