@@ -2,7 +2,10 @@
 // device, presents it, takes a screenshot of the whole X screen with xwd and compares what the screen
 // shows with the picture. Exits 0 when they match.
 //
-//   DisplayProbe [--depth 16|32] [--fullscreen]
+//   DisplayProbe [--depth 16|32] [--fullscreen] [--size WIDTH HEIGHT] [--renderer NAME]
+//
+// --renderer fails the probe unless SDL presents through the named renderer ("opengl" under Xvfb, where
+// Mesa provides it).
 #include "support/XwdImage.h"
 
 #include "framework/graphics/DDImage.h"
@@ -201,6 +204,7 @@ bool Compare(SdlWindowSystem& windows, WindowId window, const ProbeHost& host, b
 int main(int argc, char** argv) {
     ProbeHost host;
     bool fullScreen = false;
+    std::string wantedRenderer;
     DisplayOptions options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--depth") == 0 && i + 1 < argc) {
@@ -209,6 +213,8 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 2 < argc) {
             host.width = std::atoi(argv[++i]);
             host.height = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--renderer") == 0 && i + 1 < argc) {
+            wantedRenderer = argv[++i];
         } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
             fullScreen = true;
             // A 16:10 frame on a 4:3 screen: scaled to the width, with bars above and below.
@@ -245,8 +251,13 @@ int main(int argc, char** argv) {
             return 2;
         }
         auto* driver = dynamic_cast<SdlDisplayDriver*>(device.Driver());
-        std::printf("renderer %s, %d-bit screen, %s\n", driver ? driver->RendererName().c_str() : "?",
-                    device.bitDepth, fullScreen ? "full screen" : "windowed");
+        const std::string renderer = driver ? driver->RendererName() : "?";
+        std::printf("renderer %s, %d-bit screen, %s\n", renderer.c_str(), device.bitDepth,
+                    fullScreen ? "full screen" : "windowed");
+        if (!wantedRenderer.empty() && renderer != wantedRenderer) {
+            std::fprintf(stderr, "the %s renderer was wanted\n", wantedRenderer.c_str());
+            return 1;
+        }
         DrawPicture(*device.GetScreenImage(), images);
         Settle(*windows, device, clock, 300);
         device.Redraw();

@@ -33,7 +33,6 @@ done
 DISPLAY=":$(head -n 1 "$workdir/display")"
 export DISPLAY
 export SDL_VIDEODRIVER=x11
-unset SDL_RENDER_DRIVER
 # The X11 video of SDL brings in the system's D-Bus library, whose process-wide allocations are never
 # freed and cannot be told apart by their stacks; leaks of our own code are checked by the in-process
 # tests, which run the same code on SDL's headless driver.
