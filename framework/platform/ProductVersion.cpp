@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Zorbel {
 
@@ -86,10 +87,21 @@ std::string ReadProductVersionFromBytes(const unsigned char* bytes, size_t size)
 }
 
 std::string ReadProductVersion(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::string();
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return ReadProductVersionFromBytes(bytes.data(), bytes.size());
+    // Programs are large and only a few headers are read, so the file is mapped rather than copied.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::string();
+    struct stat info {};
+    std::string version;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        auto size = static_cast<size_t>(info.st_size);
+        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (mapped != MAP_FAILED) {
+            version = ReadProductVersionFromBytes(static_cast<const unsigned char*>(mapped), size);
+            ::munmap(mapped, size);
+        }
+    }
+    ::close(fd);
+    return version;
 }
 
 } // namespace Zorbel

@@ -13,8 +13,11 @@ ZORBEL_PRODUCT_VERSION("test-7.4.1 (build 99)");
 namespace {
 
 std::vector<unsigned char> SelfBytes() {
-    std::ifstream in("/proc/self/exe", std::ios::binary);
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in("/proc/self/exe", std::ios::binary | std::ios::ate);
+    std::vector<unsigned char> bytes(static_cast<size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 } // namespace

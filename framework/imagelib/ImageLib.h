@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Picture files in and out: TGA, JPEG, PNG and GIF are read into plain 0xAARRGGBB pixel arrays; PNG
+// and JPEG are written. Nothing here knows about display surfaces.
+namespace Zorbel::ImageLib {
+
+// No picture read from a file may have more pixels than this (a gigabyte of pixels). Headers that
+// announce more are refused, so that a few hostile bytes cannot ask for unbounded memory. Fuzzing
+// builds use a smaller limit: under the sanitizers every gigabyte-sized picture costs a tenth of a
+// second, which would slow the fuzzer a hundredfold.
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+inline constexpr int64_t MaxPixels = int64_t(1) << 22;
+#else
+inline constexpr int64_t MaxPixels = int64_t(1) << 28;
+#endif
+
+// A decoded picture: width × height pixels 0xAARRGGBB (bytes B, G, R, A in memory), rows from the top,
+// no padding between rows. The image owns its pixels.
+class Image {
+public:
+    // A picture of the given size, or null when a side is not positive, the area exceeds MaxPixels or
+    // memory runs out. Cleared pictures start transparent black; others start undefined, for readers
+    // that write every pixel anyway.
+    static std::unique_ptr<Image> Create(int width, int height, bool cleared = true);
+
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+    virtual ~Image();
+
+    int GetWidth() const { return mWidth; }
+    int GetHeight() const { return mHeight; }
+    size_t GetPixelCount() const { return static_cast<size_t>(mWidth) * static_cast<size_t>(mHeight); }
+    uint32_t* GetBits() { return mBits; }
+    const uint32_t* GetBits() const { return mBits; }
+
+private:
+    Image(int width, int height, uint32_t* bits) : mWidth(width), mHeight(height), mBits(bits) {}
+
+    int mWidth;
+    int mHeight;
+    uint32_t* mBits; // from malloc or calloc, released with free
+};
+
+// The red, green and blue given to pictures that exist only as an alpha companion. The resource
+// manager sets it around its loads; no lock guards it, so loads and changes stay on one thread.
+extern uint32_t gAlphaFillColor;
+
+// Loads "name", trying the readers whose extension matches the name's (case-insensitively), or all
+// of them in the order .tga, .jpg, .png, .gif when the name has no extension; each reader opens the
+// base name with its own lower-case extension. With lookForAlpha, an alpha companion "_name" or
+// "name_" of the same size gives the picture its alpha from its blue channel; a companion alone
+// becomes a picture of gAlphaFillColor with that alpha.
+std::unique_ptr<Image> LoadImageFile(const std::string& name, bool lookForAlpha);
+
+// Each reader takes the full file name and returns null for a missing, unreadable or refused file.
+// A 32-bit uncompressed TGA with its origin at the top left (descriptor 0x28) and nothing before the
+// pixels.
+std::unique_ptr<Image> ReadTga(const std::string& fileName);
+// Greyscale, YCbCr, RGB and CMYK (plain or inverted as Adobe writes it) JPEG files; opaque.
+std::unique_ptr<Image> ReadJpeg(const std::string& fileName);
+// Any PNG: palettes, grey, transparency chunks, 16-bit channels and interlacing come out as 8-bit
+// pixels with alpha.
+std::unique_ptr<Image> ReadPng(const std::string& fileName);
+// The first image of a GIF file at the size of its own descriptor. The transparent index gives
+// transparent black; pixels after an early end of the data stay transparent black.
+std::unique_ptr<Image> ReadGif(const std::string& fileName);
+
+// Writers replace the file atomically, so a failed write leaves any earlier file untouched. True on
+// success.
+// Baseline JPEG at quality 80; alpha is dropped.
+[[nodiscard]] bool WriteJpeg(const std::string& fileName, const Image& image);
+// 8-bit RGBA PNG, not interlaced.
+[[nodiscard]] bool WritePng(const std::string& fileName, const Image& image);
+
+} // namespace Zorbel::ImageLib
