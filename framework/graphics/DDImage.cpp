@@ -523,14 +523,13 @@ void DDImage::BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect
         MemoryImage::BlitImage(source, x, y, srcRect, color, drawMode);
         return;
     }
-    // A plain blit of another opaque or colour-keyed surface picture is one surface blit, which gives
-    // exactly what the pixel loops would.
-    if (plain && mSurface) {
+    // Into the hardware path's draw surface, a plain blit of another opaque or colour-keyed surface
+    // picture is one surface blit.
+    if (route == Route::Hardware && plain && mSurface) {
         Rect from, to;
         if (!ClipPair(srcRect, src->GetBounds(), x, y, GetBounds(), from, to)) return;
-        const PixelRect dest{to.x, to.y, to.width, to.height};
-        const PixelRect area{from.x, from.y, from.width, from.height};
-        if (SurfaceToSurfaceBlit(src, dest, area)) {
+        if (SurfaceToSurfaceBlit(src, {to.x, to.y, to.width, to.height},
+                                 {from.x, from.y, from.width, from.height})) {
             DropMemoryCopies();
             return;
         }

@@ -108,10 +108,10 @@ DDInterface::Result DDInterface::InitDevice(WindowId window, bool windowed) {
         return Fail("DirectDrawCreateEx", hr, RESULT_DD_CREATE_FAIL);
     if (!mDriver) return Fail("DirectDrawCreateEx", ResultCode::Generic, RESULT_DD_CREATE_FAIL);
 
-    RunTesterIfWanted();
-
     mWindow = window;
     mWindowed = windowed;
+    RunTesterIfWanted();
+
     mWidth = mHost.DisplayWidth();
     mHeight = mHost.DisplayHeight();
     mFullScreenBitDepth = mHost.FullScreenBitDepth();

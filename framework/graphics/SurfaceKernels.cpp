@@ -219,6 +219,27 @@ struct Plotter {
     }
 };
 
+// A run of partly transparent pixels over the surface: P + d x (256 - A) / 256 per channel. The
+// x8r8g8b8 layout weighs red and blue in one product, as the channels cannot carry into each other.
+template <typename P>
+void BlendRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Layout& l) {
+    const bool x8r8g8b8 =
+        l.channels[0].mask == 0xFF0000 && l.channels[1].mask == 0xFF00 && l.channels[2].mask == 0xFF;
+    for (int32_t k = 0; k < n; ++k) {
+        const uint32_t p = s.Premultiplied(i + static_cast<size_t>(k));
+        const uint32_t a = Alpha(p);
+        const uint32_t d = Load<P>(out, x + k);
+        uint32_t dimmed;
+        if (x8r8g8b8) {
+            const uint32_t ia = 256 - a;
+            dimmed = ((((d & 0xFF00FF) * ia) >> 8) & 0xFF00FF) | ((((d & 0xFF00) * ia) >> 8) & 0xFF00);
+        } else {
+            dimmed = Dimmed(l, d, a);
+        }
+        Store<P>(out, x + k, (p & l.colourMask) + dimmed);
+    }
+}
+
 // Straight rows in the common cases: opaque runs copied and transparent runs skipped (normal), black
 // runs skipped (additive); everything else pixel by pixel.
 template <typename P>
@@ -248,9 +269,21 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
                 continue;
             }
             if (plotter.mode == PlotMode::NormalWhite && Alpha(first) == 255) {
+                // A 32-bit opaque run is the premultiplied words themselves (the unused byte keeps the
+                // alpha).
+                if constexpr (sizeof(P) == 4) {
+                    if (s.indices == nullptr) {
+                        std::memcpy(out + static_cast<size_t>(x + j) * 4, s.premultiplied + i,
+                                    static_cast<size_t>(n) * 4);
+                        j += n;
+                        continue;
+                    }
+                }
                 for (int32_t k = 0; k < n; ++k)
                     Store<P>(out, x + j + k,
                              s.Premultiplied(i + static_cast<size_t>(k)) & plotter.layout.colourMask);
+            } else if (plotter.mode == PlotMode::NormalWhite) {
+                BlendRun<P>(out, x + j, s, i, n, plotter.layout);
             } else {
                 for (int32_t k = 0; k < n; ++k)
                     Store<P>(out, x + j + k,

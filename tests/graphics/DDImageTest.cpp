@@ -332,7 +332,7 @@ TEST(DDImageTest, DrawingGoesToMemoryForTransparentPicturesAndToTheSurfaceOtherw
     EXPECT_EQ(PixelAt(hard, 3, 3), 0xFF000000u);
 }
 
-TEST(DDImageTest, ASurfacePictureIsBlittedByTheSurfaceWithTheSameResultAsThePixelLoops) {
+TEST(DDImageTest, ASurfacePictureDrawsLikeTheSamePictureInMemory) {
     Display display;
     // The same keyed picture as a memory picture and as a surface picture.
     std::vector<uint32_t> pixels(16 * 8);
@@ -436,5 +436,9 @@ TEST(DDImageTest, SurfacesMadeForAnotherScreenLayoutAreRebuilt) {
     display.device->GetScreenImage()->BlitImage(&picture, 0, 0, Rect(0, 0, 2, 2), Color::White,
                                                 DRAWMODE_NORMAL);
     EXPECT_EQ(display.device->DrawSurface()->PixelAt(1, 1), 0x07E0u);
+    // Drawing into the picture rebuilds its surface in the new layout first.
+    picture.FillArea(Rect(0, 0, 1, 1), Color(255, 0, 0), DRAWMODE_NORMAL);
     EXPECT_EQ(picture.GetSurface()->Format().bitsPerPixel, 16);
+    EXPECT_EQ(picture.GetSurface()->PixelAt(0, 0), 0xF800u);
+    EXPECT_EQ(picture.GetSurface()->PixelAt(1, 1), 0x07E0u);
 }
