@@ -41,7 +41,7 @@ public:
     ~Error() { dbus_error_free(&mError); }
     Error(const Error&) = delete;
     Error& operator=(const Error&) = delete;
-    DBusError* operator&() { return &mError; }
+    DBusError* get() { return &mError; }
     bool IsSet() const { return dbus_error_is_set(&mError); }
 
 private:
@@ -50,18 +50,18 @@ private:
 
 Connection Connect(const std::string& address) {
     Error error;
-    DBusConnection* raw = dbus_connection_open_private(address.c_str(), &error);
+    DBusConnection* raw = dbus_connection_open_private(address.c_str(), error.get());
     if (raw == nullptr) return nullptr;
     // libdbus would otherwise end the whole program when the bus goes away.
     dbus_connection_set_exit_on_disconnect(raw, FALSE);
     Connection connection(raw);
-    if (!dbus_bus_register(raw, &error)) return nullptr;
+    if (!dbus_bus_register(raw, error.get())) return nullptr;
     return connection;
 }
 
 Message Call(DBusConnection* bus, DBusMessage* call, int timeoutMs) {
     Error error;
-    return Message(dbus_connection_send_with_reply_and_block(bus, call, timeoutMs, &error));
+    return Message(dbus_connection_send_with_reply_and_block(bus, call, timeoutMs, error.get()));
 }
 
 bool OffersFileChooser(DBusConnection* bus, int timeoutMs) {
@@ -76,7 +76,7 @@ bool OffersFileChooser(DBusConnection* bus, int timeoutMs) {
 
 bool Subscribe(DBusConnection* bus, const std::string& rule) {
     Error error;
-    dbus_bus_add_match(bus, rule.c_str(), &error);
+    dbus_bus_add_match(bus, rule.c_str(), error.get());
     return !error.IsSet();
 }
 
@@ -229,7 +229,7 @@ bool PortalLeft(DBusMessage* signal) {
     const char* oldOwner = nullptr;
     const char* newOwner = nullptr;
     Error error;
-    return dbus_message_get_args(signal, &error, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &oldOwner,
+    return dbus_message_get_args(signal, error.get(), DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &oldOwner,
                                  DBUS_TYPE_STRING, &newOwner, DBUS_TYPE_INVALID) &&
            std::string(name) == PortalName && newOwner[0] == '\0';
 }
@@ -272,7 +272,7 @@ FileChooserResult AwaitResponse(DBusConnection* bus, const std::string& handle, 
 std::optional<std::string> ObjectPathReply(DBusMessage* reply) {
     const char* path = nullptr;
     Error error;
-    if (!dbus_message_get_args(reply, &error, DBUS_TYPE_OBJECT_PATH, &path, DBUS_TYPE_INVALID))
+    if (!dbus_message_get_args(reply, error.get(), DBUS_TYPE_OBJECT_PATH, &path, DBUS_TYPE_INVALID))
         return std::nullopt;
     return std::string(path);
 }
