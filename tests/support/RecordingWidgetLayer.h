@@ -59,7 +59,8 @@ public:
     std::vector<std::string> Inputs() const {
         std::vector<std::string> inputs;
         for (const std::string& event : events)
-            if (event != "U" && event != "D" && event != "image" && event != "no-image") inputs.push_back(event);
+            if (event != "U" && event != "D" && event != "image" && event != "no-image")
+                inputs.push_back(event);
         return inputs;
     }
 
