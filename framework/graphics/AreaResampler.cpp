@@ -23,7 +23,8 @@ AreaResampler::Taps AreaResampler::MakeTaps(int32_t span, int32_t dest, uint32_t
         // Source pixel i covers [i * scale, (i + 1) * scale) of the destination. Rounding the
         // cumulative positions, not each share, keeps every destination pixel's total at unit.
         const double scale = static_cast<double>(dest) / span;
-        auto at = [unit](double position) { return static_cast<int64_t>(std::llround(position * unit)); };
+        // Positions are never negative, so adding a half and truncating rounds them.
+        auto at = [unit](double position) { return static_cast<int64_t>(position * unit + 0.5); };
         for (int32_t d = 0; d < dest; ++d) {
             const auto first = static_cast<int32_t>(std::floor(d / scale));
             const auto last = std::min(span - 1, static_cast<int32_t>(std::ceil((d + 1) / scale)) - 1);
@@ -54,28 +55,25 @@ AreaResampler::Taps AreaResampler::MakeTaps(int32_t span, int32_t dest, uint32_t
 }
 
 AreaResampler::AreaResampler(int32_t spanWidth, int32_t spanHeight, int32_t destWidth, int32_t destHeight)
-    : mSpanHeight(spanHeight), mDestWidth(destWidth), mDestHeight(destHeight),
+    : mSpanWidth(spanWidth), mDestWidth(destWidth), mDestHeight(destHeight),
       mColumns(MakeTaps(spanWidth, destWidth, 257)), mRows(MakeTaps(spanHeight, destHeight, 256)) {}
 
+// The sums are exact integers and only the final shift drops bits, so taking the rows first gives
+// the same values as taking the columns first; rows first lets the heavy pass run along whole rows.
 std::vector<uint32_t>
 AreaResampler::Resample(const std::function<const uint32_t*(int32_t)>& sourceRow) const {
     const PixelKernels& kernels = ActiveKernels();
-    // Horizontal pass: four 16-bit sums per pixel; 255 * 257 is the largest a sum can reach.
-    const size_t rowWords = static_cast<size_t>(mDestWidth) * 4;
-    std::vector<uint16_t> across(rowWords * mSpanHeight);
-    for (int32_t y = 0; y < mSpanHeight; ++y)
-        kernels.weighRow(across.data() + rowWords * y, sourceRow(y), mColumns.first.data(),
-                         mColumns.count.data(), mColumns.offset.data(), mColumns.weights.data(), mDestWidth);
-
+    std::vector<uint16_t> sums(static_cast<size_t>(mSpanWidth) * 4);
     std::vector<uint32_t> result(static_cast<size_t>(mDestWidth) * mDestHeight);
-    std::vector<const uint16_t*> rows;
     for (int32_t d = 0; d < mDestHeight; ++d) {
-        const int32_t n = mRows.count[d];
-        rows.clear();
-        for (int32_t k = 0; k < n; ++k)
-            rows.push_back(across.data() + rowWords * (mRows.first[d] + k));
-        kernels.sumRows(result.data() + static_cast<size_t>(mDestWidth) * d, rows.data(),
-                        mRows.weights.data() + mRows.offset[d], n, mDestWidth);
+        std::fill(sums.begin(), sums.end(), uint16_t(0));
+        const uint16_t* weights = mRows.weights.data() + mRows.offset[d];
+        for (int32_t k = 0; k < mRows.count[d]; ++k)
+            if (weights[k] != 0)
+                kernels.accumulateRow(sums.data(), sourceRow(mRows.first[d] + k), weights[k], mSpanWidth);
+        kernels.sumTaps(result.data() + static_cast<size_t>(mDestWidth) * d, sums.data(),
+                        mColumns.first.data(), mColumns.count.data(), mColumns.offset.data(),
+                        mColumns.weights.data(), mDestWidth);
     }
     return result;
 }

@@ -6,10 +6,10 @@
 
 namespace Zorbel {
 
-// Separable area-weighted resampling of a span of whole source pixels to a destination size. The
-// horizontal pass weighs in units of 1/257 and the vertical pass in units of 1/256, so that a full
-// set of weights multiplies a channel by 257 * 256 and the high 16 bits of each sum give the
-// channel back. Channels are averaged as they are, not premultiplied.
+// Separable area-weighted resampling of a span of whole source pixels to a destination size.
+// Horizontal weights are in units of 1/257 and vertical ones in units of 1/256, so that a full set
+// of weights multiplies a channel by 257 * 256 and the high 16 bits of each sum give the channel
+// back. Channels are averaged as they are, not premultiplied.
 class AreaResampler {
 public:
     // For each destination pixel along one axis, the source pixels it reads and their weights.
@@ -32,7 +32,7 @@ public:
     std::vector<uint32_t> Resample(const std::function<const uint32_t*(int32_t)>& sourceRow) const;
 
 private:
-    int32_t mSpanHeight;
+    int32_t mSpanWidth;
     int32_t mDestWidth;
     int32_t mDestHeight;
     Taps mColumns;

@@ -18,7 +18,8 @@ public:
     virtual bool IsActive() const = 0;
     // Frees the image's texture record and clears the image's pointer to it.
     virtual void DropTexture(MemoryImage& image) = 0;
-    // Fills the image's 32-bit pixels, already allocated, from its texture. False when it cannot.
+    // Fills the image's 32-bit pixels from its texture. They are already allocated when this is
+    // called, so image.GetPixels() hands them out. False when the texture cannot be read.
     virtual bool ReadTextureBack(MemoryImage& image) = 0;
 };
 

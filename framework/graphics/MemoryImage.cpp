@@ -96,6 +96,21 @@ int AlphaClass(uint32_t alpha) {
     return alpha == 0 ? 0 : alpha == 255 ? 1 : 2;
 }
 
+// Calls visit(i, n, alpha of pixel i) for each stretch of pixels of one alpha class in a row of w
+// source pixels with their alpha runs. A run that does not end in 1 was cut at 255 pixels and goes
+// on in the next one, so the stretch is found from the run bytes alone.
+template <typename Visit>
+void ForEachAlphaRun(const uint32_t* s, const uint8_t* run, int32_t w, Visit visit) {
+    for (int32_t i = 0; i < w;) {
+        int32_t n = 0;
+        do
+            n += std::clamp<int32_t>(run[i + n], 1, w - i - n);
+        while (i + n < w && run[i + n - 1] != 1);
+        visit(i, n, PixelBlend::Alpha(s[i]));
+        i += n;
+    }
+}
+
 } // namespace
 
 // --- Construction -------------------------------------------------------------------------------
@@ -550,6 +565,9 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
         return source.SourceRow(srcRect.x, srcRect.y + row, w, scratch.data());
     };
 
+    // The destination's flags are taken as they stand: recomputing them here would scan the whole
+    // destination on every blit. Pictures that are drawn into set them (SetPixels with commit,
+    // ForceAlphaFlags) or keep the safe ones SetSize gives.
     if (white && !mHasAlpha && !mHasTrans) {
         // Opaque destination: walk the alpha runs, copying opaque runs and skipping transparent ones.
         const uint8_t* runs = source.GetAlphaRuns();
@@ -557,15 +575,21 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
             const uint32_t* s = srcRow(row);
             uint32_t* d = dstRow(row);
             const uint8_t* run = runs + static_cast<size_t>(srcRect.y + row) * source.mWidth + srcRect.x;
-            for (int32_t i = 0; i < w;) {
-                const int32_t n = std::clamp<int32_t>(run[i], 1, w - i);
-                const uint32_t a = Alpha(s[i]);
+            // The walk skips through the run bytes faster than the hardware fetches them ahead.
+            if (row + 1 < srcRect.height)
+                for (int32_t i = 0; i < w; i += 64)
+                    __builtin_prefetch(run + source.mWidth + i);
+            ForEachAlphaRun(s, run, w, [&](int32_t i, int32_t n, uint32_t a) {
                 if (a == 255)
                     std::memcpy(d + i, s + i, n * sizeof(uint32_t));
-                else if (a != 0)
+                else if (a == 0)
+                    return;
+                else if (n < 8)
+                    for (int32_t k = i; k < i + n; ++k)
+                        d[k] = OverOpaque(d[k], s[k]);
+                else
                     kernels.blendOpaqueDest(d + i, s + i, n);
-                i += n;
-            }
+            });
         }
         return;
     }
@@ -591,33 +615,23 @@ void MemoryImage::BlitAdditive(MemoryImage& source, int32_t x, int32_t y, const 
     const auto kA = static_cast<uint32_t>(color.alpha);
     const Tint tint{uint32_t(color.red) * kA / 255, uint32_t(color.green) * kA / 255,
                     uint32_t(color.blue) * kA / 255, 255};
-    for (int32_t row = 0; row < srcRect.height; ++row) {
-        const uint32_t* s = source.SourceRow(srcRect.x, srcRect.y + row, w, scratch.data());
-        uint32_t* d = mBits.get() + static_cast<size_t>(y + row) * mWidth + x;
+    auto add = [&](uint32_t* d, const uint32_t* s, int32_t n) {
         if (!white)
-            kernels.addTinted(d, s, w, tint, source.mHasAlpha, table);
+            kernels.addTinted(d, s, n, tint, source.mHasAlpha, table);
         else if (source.mHasAlpha)
-            kernels.addAlpha(d, s, w, table);
+            kernels.addAlpha(d, s, n, table);
         else
-            kernels.addOpaque(d, s, w, table);
-    }
+            kernels.addOpaque(d, s, n, table);
+    };
+    for (int32_t row = 0; row < srcRect.height; ++row)
+        add(mBits.get() + static_cast<size_t>(y + row) * mWidth + x,
+            source.SourceRow(srcRect.x, srcRect.y + row, w, scratch.data()), w);
 }
 
 void MemoryImage::BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
                                       const Rect& clipRect, const Color& color, DrawMode drawMode) {
     BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
 }
-
-// FIXME: the rotated, matrix and triangle blits come with the triangle rasteriser; until then
-// they draw nothing.
-void MemoryImage::BlitImageTurned(Image*, float, float, const FRect&, const Rect&, const Color&, DrawMode,
-                                  double, float, float) {}
-
-void MemoryImage::BlitImageTransformed(Image*, float, float, const Matrix3&, const Rect&, const Color&,
-                                       DrawMode, const Rect&, bool) {}
-
-void MemoryImage::BlitTexturedTriangles(Image*, const TexturedTriangle*, int32_t, const Rect&, const Color&,
-                                        DrawMode, float, float, bool) {}
 
 void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
                                   const Rect& clipRect, const Color& color, DrawMode drawMode,
@@ -669,20 +683,12 @@ void MemoryImage::BlitScaledNearest(MemoryImage& source, const Rect& dest, doubl
         columns[j] = sample(srcX + (j + 1) * scaleX, std::max<int64_t>(lastColumn, 0));
 
     const PixelKernels& kernels = ActiveKernels();
-    std::vector<uint32_t> row(dest.width);
+    std::vector<uint32_t> scratch(source.mBits ? 0 : source.mWidth);
     for (int32_t i = 0; i < dest.height; ++i) {
-        const size_t base =
-            static_cast<size_t>(sample(srcY + i * scaleY, source.mHeight - 1)) * source.mWidth;
-        if (source.mBits) {
-            const uint32_t* s = source.mBits.get() + base;
-            for (int32_t j = 0; j < dest.width; ++j)
-                row[j] = s[columns[j]];
-        } else {
-            for (int32_t j = 0; j < dest.width; ++j)
-                row[j] = source.mColorTable[source.mColorIndices[base + columns[j]]];
-        }
-        kernels.blend(mBits.get() + static_cast<size_t>(dest.y + i) * mWidth + dest.x, row.data(),
-                      dest.width);
+        const int32_t y = sample(srcY + i * scaleY, source.mHeight - 1);
+        kernels.blendSampled(mBits.get() + static_cast<size_t>(dest.y + i) * mWidth + dest.x,
+                             source.SourceRow(0, y, source.mWidth, scratch.data()), columns.data(),
+                             dest.width);
     }
 }
 

@@ -91,7 +91,8 @@ public:
     // Pixels come into being zero-filled at the next GetPixels.
     virtual void SetSize(int32_t width, int32_t height);
     // The 32-bit pixels, rebuilt from the palette, the premultiplied form or the texture when they
-    // were freed. Null only for an empty picture.
+    // were freed, zero-filled when nothing is left to rebuild them from. Never null here; an image
+    // over a display surface may refuse.
     virtual uint32_t* GetPixels();
     virtual void ForceAlphaFlags(bool hasTrans, bool hasAlpha);
     virtual void SetVolatileHint(bool isVolatile);

@@ -6,6 +6,7 @@
 
 #include "framework/graphics/DrawMode.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace Zorbel::PixelBlend {
@@ -60,6 +61,16 @@ constexpr uint32_t OverResampled(uint32_t d, uint32_t s) {
     const uint32_t iu = 256 - u;
     return Pack(outA, ((Red(d) * iu) >> 8) + ((u * Red(s)) >> 8),
                 ((Green(d) * iu) >> 8) + ((u * Green(s)) >> 8), ((Blue(d) * iu) >> 8) + ((u * Blue(s)) >> 8));
+}
+
+// One destination pixel of the second resampling pass: the taps' 16-bit channel sums (blue, green,
+// red, alpha from sums[4 * first]) weighted and added, each channel's high 16 bits kept.
+inline uint32_t SumTapsPixel(const uint16_t* sums, int32_t first, int32_t count, const uint16_t* weights) {
+    uint32_t total[4] = {0, 0, 0, 0};
+    for (int32_t t = 0; t < count; ++t)
+        for (int c = 0; c < 4; ++c)
+            total[c] += uint32_t(sums[4 * static_cast<size_t>(first + t) + c]) * weights[t];
+    return Pack(total[3] >> 16, total[2] >> 16, total[1] >> 16, total[0] >> 16);
 }
 
 // A source pixel weighted by a colour: k* are the colour's channels, kA its alpha.

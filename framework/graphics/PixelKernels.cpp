@@ -28,6 +28,14 @@ void BlendScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
     }
 }
 
+void BlendSampledScalar(uint32_t* dst, const uint32_t* srcRow, const int32_t* columns, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t s = srcRow[columns[i]];
+        const uint32_t a = Alpha(s);
+        if (a != 0) dst[i] = OverDestAlpha(dst[i], s, a);
+    }
+}
+
 void BlendTintedScalar(uint32_t* dst, const uint32_t* src, int32_t n, const Tint& tint) {
     for (int32_t i = 0; i < n; ++i)
         dst[i] = OverTinted(dst[i], src[i], tint);
@@ -38,35 +46,20 @@ void BlendResampledScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
         if (Alpha(src[i]) != 0) dst[i] = OverResampled(dst[i], src[i]);
 }
 
-void WeighRowScalar(uint16_t* out, const uint32_t* src, const int32_t* first, const int32_t* count,
-                    const int32_t* offset, const uint16_t* weights, int32_t n) {
-    for (int32_t d = 0; d < n; ++d) {
-        const uint32_t* p = src + first[d];
-        const uint16_t* w = weights + offset[d];
-        uint32_t b = 0, g = 0, r = 0, a = 0;
-        for (int32_t k = 0; k < count[d]; ++k) {
-            b += Blue(p[k]) * w[k];
-            g += Green(p[k]) * w[k];
-            r += Red(p[k]) * w[k];
-            a += Alpha(p[k]) * w[k];
-        }
-        uint16_t* o = out + 4 * static_cast<size_t>(d);
-        o[0] = static_cast<uint16_t>(b);
-        o[1] = static_cast<uint16_t>(g);
-        o[2] = static_cast<uint16_t>(r);
-        o[3] = static_cast<uint16_t>(a);
+void AccumulateRowScalar(uint16_t* sums, const uint32_t* row, uint16_t weight, int32_t width) {
+    for (int32_t x = 0; x < width; ++x) {
+        uint16_t* s = sums + 4 * static_cast<size_t>(x);
+        s[0] = static_cast<uint16_t>(s[0] + Blue(row[x]) * weight);
+        s[1] = static_cast<uint16_t>(s[1] + Green(row[x]) * weight);
+        s[2] = static_cast<uint16_t>(s[2] + Red(row[x]) * weight);
+        s[3] = static_cast<uint16_t>(s[3] + Alpha(row[x]) * weight);
     }
 }
 
-void SumRowsScalar(uint32_t* out, const uint16_t* const* rows, const uint16_t* weights, int32_t n,
-                   int32_t width) {
-    for (int32_t d = 0; d < width; ++d) {
-        uint32_t sums[4] = {0, 0, 0, 0};
-        for (int32_t k = 0; k < n; ++k)
-            for (int c = 0; c < 4; ++c)
-                sums[c] += uint32_t(rows[k][4 * static_cast<size_t>(d) + c]) * weights[k];
-        out[d] = Pack(sums[3] >> 16, sums[2] >> 16, sums[1] >> 16, sums[0] >> 16);
-    }
+void SumTapsScalar(uint32_t* out, const uint16_t* sums, const int32_t* first, const int32_t* count,
+                   const int32_t* offset, const uint16_t* weights, int32_t n) {
+    for (int32_t d = 0; d < n; ++d)
+        out[d] = SumTapsPixel(sums, first[d], count[d], weights + offset[d]);
 }
 
 void AddOpaqueScalar(uint32_t* dst, const uint32_t* src, int32_t n, const SaturationTable& t) {
@@ -85,11 +78,11 @@ void AddTintedScalar(uint32_t* dst, const uint32_t* src, int32_t n, const Tint& 
         dst[i] = AddTinted(dst[i], src[i], tint, useAlpha, t);
 }
 
-bool Disabled(std::string_view set) {
-    const char* env = std::getenv("ZORBEL_DISABLE_SIMD");
-    if (env == nullptr || *env == '\0') return false;
-    std::string_view value(env);
-    if (value == "sse2" || value == "avx2") return value == set || (value == "sse2" && set == "avx2");
+// "sse2" turns off SSE2 and with it AVX2, whose kernels finish their rows with SSE2 ones.
+bool Disabled(const char* switchValue, std::string_view set) {
+    if (switchValue == nullptr || *switchValue == '\0') return false;
+    const std::string_view value(switchValue);
+    if (value == "avx2") return set == "avx2";
     return true;
 }
 
@@ -107,13 +100,14 @@ const PixelKernels& ScalarKernels() {
         k.fillBlend = FillBlendScalar;
         k.blendOpaqueDest = BlendOpaqueDestScalar;
         k.blend = BlendScalar;
+        k.blendSampled = BlendSampledScalar;
         k.blendTinted = BlendTintedScalar;
         k.blendResampled = BlendResampledScalar;
         k.addOpaque = AddOpaqueScalar;
         k.addAlpha = AddAlphaScalar;
         k.addTinted = AddTintedScalar;
-        k.weighRow = WeighRowScalar;
-        k.sumRows = SumRowsScalar;
+        k.accumulateRow = AccumulateRowScalar;
+        k.sumTaps = SumTapsScalar;
         return k;
     }();
     return kernels;
@@ -127,21 +121,26 @@ PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2) {
         Overlay(chain.fillBlend, set->fillBlend);
         Overlay(chain.blendOpaqueDest, set->blendOpaqueDest);
         Overlay(chain.blend, set->blend);
+        Overlay(chain.blendSampled, set->blendSampled);
         Overlay(chain.blendTinted, set->blendTinted);
         Overlay(chain.blendResampled, set->blendResampled);
         Overlay(chain.addOpaque, set->addOpaque);
         Overlay(chain.addAlpha, set->addAlpha);
         Overlay(chain.addTinted, set->addTinted);
-        Overlay(chain.weighRow, set->weighRow);
-        Overlay(chain.sumRows, set->sumRows);
+        Overlay(chain.accumulateRow, set->accumulateRow);
+        Overlay(chain.sumTaps, set->sumTaps);
     }
     return chain;
 }
 
+PixelKernels ChooseKernels(const char* disable) {
+    const PixelKernels* sse2 = Disabled(disable, "sse2") ? nullptr : Sse2Kernels();
+    const PixelKernels* avx2 = sse2 == nullptr || Disabled(disable, "avx2") ? nullptr : Avx2Kernels();
+    return ChainKernels(sse2, avx2);
+}
+
 const PixelKernels& ActiveKernels() {
-    // Disabling SSE2 disables AVX2 too: the AVX2 set leans on the SSE2 set for what it leaves out.
-    static const PixelKernels kernels =
-        ChainKernels(Disabled("sse2") ? nullptr : Sse2Kernels(), Disabled("avx2") ? nullptr : Avx2Kernels());
+    static const PixelKernels kernels = ChooseKernels(std::getenv("ZORBEL_DISABLE_SIMD"));
     return kernels;
 }
 

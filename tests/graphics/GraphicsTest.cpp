@@ -265,6 +265,25 @@ TEST_F(GraphicsTest, BoxNarrowerThanTwoCornersDrawsOnlyTheCorners) {
             }
 }
 
+TEST_F(GraphicsTest, ScaledImagesAreTranslatedAndClipped) {
+    MemoryImage picture(context);
+    Fill(picture, 2, 2, 0xFF0000FF);
+    Graphics g(&screen);
+    g.Offset(1, 1);
+    g.NarrowClip(0, 0, 3, 10);
+    g.SetQuickScaling(true);
+    g.PaintImageScaled(&picture, 0, 0, 4, 4);
+    // Columns 1 ... 3 and rows 1 ... 4; (255 * 255 + 0) >> 8 = 254 over black.
+    EXPECT_EQ(CountNot(screen, 0xFF000000), 12);
+    EXPECT_EQ(PixelAt(screen, 3, 4), 0xFF0000FEu);
+    EXPECT_EQ(PixelAt(screen, 4, 1), 0xFF000000u);
+    g.SetQuickScaling(false);
+    g.SetTintImages(true);
+    g.SetPaintColor(Color(0, 0, 0, 0));
+    g.PaintImageScaled(&picture, 0, 5, 2, 2);
+    EXPECT_EQ(PixelAt(screen, 1, 6), 0xFF0000FEu) << "averaging applies no colour";
+}
+
 TEST_F(GraphicsTest, PaintTextForwardsToTheFont) {
     struct RecordingFont : Font {
         void DrawText(Graphics& g, int32_t x, int32_t y, const std::string& text, const Color& color,

@@ -45,8 +45,7 @@ public:
         image.SetHardwareTexture(nullptr);
     }
     bool ReadTextureBack(MemoryImage& image) override {
-        uint32_t* bits = const_cast<uint32_t*>(image.Bits());
-        std::fill_n(bits, image.PixelCount(), 0xFFFFFFFFu);
+        std::fill_n(image.GetPixels(), image.PixelCount(), 0xFFFFFFFFu);
         return true;
     }
     bool active = false;

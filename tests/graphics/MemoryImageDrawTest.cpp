@@ -200,6 +200,29 @@ TEST_F(MemoryImageDrawTest, RunsCutToTheSourceRectangle) {
         EXPECT_EQ(PixelAt(dest, x, 0), 0xFF000000u);
 }
 
+TEST_F(MemoryImageDrawTest, RunsLongerThan255PixelsContinueAcrossTheCut) {
+    std::vector<uint32_t> pixels(700);
+    for (int i = 0; i < 700; ++i)
+        pixels[i] = i < 300 ? 0xFF0000FF : i < 600 ? 0x80FF8040 : 0x00FFFFFF;
+    source.SetPixels(pixels.data(), 700, 1, true);
+    Fill(dest, 700, 1, 0xFFFFFFFF);
+    Blit(Color::White);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF0000FFu);
+    EXPECT_EQ(PixelAt(dest, 299, 0), 0xFF0000FFu);
+    // The translucent stretch starts at 300 and runs on past 555, where its first run is cut.
+    for (int x : {300, 555, 556, 599})
+        EXPECT_EQ(PixelAt(dest, x, 0), 0xFFFFBF9Fu) << x;
+    EXPECT_EQ(PixelAt(dest, 600, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAt(dest, 699, 0), 0xFFFFFFFFu);
+
+    Fill(dest, 400, 1, 0xFFFFFFFF);
+    dest.BlitImage(&source, 0, 0, Rect(250, 0, 400, 1), Color::White, DRAWMODE_NORMAL);
+    EXPECT_EQ(PixelAt(dest, 49, 0), 0xFF0000FFu);
+    EXPECT_EQ(PixelAt(dest, 50, 0), 0xFFFFBF9Fu);
+    EXPECT_EQ(PixelAt(dest, 349, 0), 0xFFFFBF9Fu);
+    EXPECT_EQ(PixelAt(dest, 350, 0), 0xFFFFFFFFu);
+}
+
 TEST_F(MemoryImageDrawTest, DestinationWithAlphaBlendsByTheFillRule) {
     dest.SetSize(3, 1);
     const uint32_t pixels[] = {0xFFFF0000, 0x00FFFFFF, 0x80FF6432};
@@ -427,4 +450,28 @@ TEST_F(MemoryImageDrawTest, ScaledBlitsStayInsideBothPictures) {
     dest.BlitImageScaled(&source, FRect(0, 0, 0, 4), FRect(0, 0, 3, 3), Rect(0, 0, 4, 4), Color::White,
                          DRAWMODE_NORMAL, true);
     EXPECT_EQ(dest.Bits()[16], MemoryImage::GuardWord);
+}
+
+TEST_F(MemoryImageDrawTest, PalettisedPicturesScaleThroughTheirTable) {
+    const uint32_t pixels[] = {0xFF800000, 0xFF008000};
+    source.SetPixels(pixels, 2, 1, true);
+    ASSERT_TRUE(source.ConvertToPalette());
+    Fill(dest, 4, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 4, 1), Rect(0, 0, 4, 1), true);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF7F0000u);
+    EXPECT_EQ(PixelAt(dest, 3, 0), 0xFF007F00u);
+    Fill(dest, 2, 1, 0xFF000000);
+    Scale(dest, source, FRect(0, 0, 2, 1), Rect(0, 0, 2, 1), false);
+    // Identity: 128 * 257 * 256 >> 16 = 128, then (255 * 128) >> 8 = 127.
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF7F0000u);
+    EXPECT_EQ(source.Bits(), nullptr) << "the source stays palettised";
+}
+
+TEST_F(MemoryImageDrawTest, DrawingIntoAPalettisedPictureExpandsItFirst) {
+    Fill(dest, 2, 1, 0xFF000000);
+    ASSERT_TRUE(dest.ConvertToPalette());
+    dest.FillArea(Rect(1, 0, 1, 1), Color(0, 0, 255), DRAWMODE_NORMAL);
+    EXPECT_EQ(dest.ColorTable(), nullptr);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFF000000u);
+    EXPECT_EQ(PixelAt(dest, 1, 0), 0xFF0000FFu);
 }

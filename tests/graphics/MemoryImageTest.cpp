@@ -159,6 +159,25 @@ TEST_F(MemoryImageTest, DroppedPixelsAreRebuiltFromThePremultipliedForm) {
     EXPECT_EQ(image.Bits()[2], MemoryImage::GuardWord);
 }
 
+TEST_F(MemoryImageTest, FreeingCachesFirstBringsThePixelsBack) {
+    MemoryImage image(context);
+    Fill(image, 2, 2, 0xFF102030);
+    image.GetAlphaRuns();
+    image.DropPixels();
+    image.FreeNativeCaches();
+    ASSERT_NE(image.Bits(), nullptr);
+    EXPECT_EQ(image.Bits()[3], 0xFF102030u);
+    EXPECT_EQ(image.NativeAlphaData(), nullptr);
+    EXPECT_NE(image.RLAlphaData(), nullptr) << "the alpha runs are not a native cache";
+
+    image.DropPixels();
+    image.FreeAllCaches();
+    ASSERT_NE(image.Bits(), nullptr);
+    EXPECT_EQ(image.Bits()[0], 0xFF102030u);
+    EXPECT_EQ(image.NativeAlphaData(), nullptr);
+    EXPECT_EQ(image.RLAlphaData(), nullptr);
+}
+
 TEST_F(MemoryImageTest, AlphaRunsOfThreeHundredPixels) {
     MemoryImage image(context);
     Fill(image, 300, 1, 0xFF808080);

@@ -15,7 +15,7 @@ using namespace PictureFiles;
 namespace {
 
 // A JPEG written by libjpeg directly, for the kinds of file our writer does not make.
-struct JpegSpec {
+struct JpegLayout {
     int width = 0;
     int height = 0;
     int components = 3;
@@ -40,7 +40,7 @@ std::vector<jpeg_scan_info> ManyScans(int wanted) {
     return scans;
 }
 
-Bytes EncodeJpeg(const JpegSpec& spec) {
+Bytes EncodeJpeg(const JpegLayout& layout) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -48,24 +48,24 @@ Bytes EncodeJpeg(const JpegSpec& spec) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(spec.width);
-    info.image_height = static_cast<JDIMENSION>(spec.height);
-    info.input_components = spec.components;
-    info.in_color_space = spec.inputSpace;
+    info.image_width = static_cast<JDIMENSION>(layout.width);
+    info.image_height = static_cast<JDIMENSION>(layout.height);
+    info.input_components = layout.components;
+    info.in_color_space = layout.inputSpace;
     jpeg_set_defaults(&info);
-    if (spec.fileSpace != JCS_UNKNOWN) jpeg_set_colorspace(&info, spec.fileSpace);
-    info.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
-    jpeg_set_quality(&info, spec.quality, TRUE);
+    if (layout.fileSpace != JCS_UNKNOWN) jpeg_set_colorspace(&info, layout.fileSpace);
+    info.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&info, layout.quality, TRUE);
     std::vector<jpeg_scan_info> scans;
-    if (spec.progressiveScans > 0) {
-        scans = ManyScans(spec.progressiveScans);
+    if (layout.progressiveScans > 0) {
+        scans = ManyScans(layout.progressiveScans);
         info.scan_info = scans.data();
         info.num_scans = static_cast<int>(scans.size());
     }
     jpeg_start_compress(&info, TRUE);
-    size_t rowBytes = size_t(spec.width) * size_t(spec.components);
+    size_t rowBytes = size_t(layout.width) * size_t(layout.components);
     while (info.next_scanline < info.image_height) {
-        auto row = const_cast<JSAMPROW>(spec.samples.data() + info.next_scanline * rowBytes);
+        auto row = const_cast<JSAMPROW>(layout.samples.data() + info.next_scanline * rowBytes);
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -84,15 +84,15 @@ protected:
     }
 
     // A uniform picture of one colour in the given input space.
-    static JpegSpec Uniform(std::initializer_list<uint8_t> sample, J_COLOR_SPACE space, int size = 16) {
-        JpegSpec spec;
-        spec.width = size;
-        spec.height = size;
-        spec.components = static_cast<int>(sample.size());
-        spec.inputSpace = space;
+    static JpegLayout Uniform(std::initializer_list<uint8_t> sample, J_COLOR_SPACE space, int size = 16) {
+        JpegLayout layout;
+        layout.width = size;
+        layout.height = size;
+        layout.components = static_cast<int>(sample.size());
+        layout.inputSpace = space;
         for (int i = 0; i < size * size; ++i)
-            spec.samples.insert(spec.samples.end(), sample);
-        return spec;
+            layout.samples.insert(layout.samples.end(), sample);
+        return layout;
     }
 
     ScratchFolder mFolder;
@@ -171,7 +171,7 @@ TEST_F(JpegCodecTest, CmykIsMixedToRgbInBothConventions) {
     ExpectNear(adobeGrey->GetBits()[0], 0xFF7F7F7F, 3);
 
     // Without Adobe's marker the samples are the ink amounts themselves.
-    JpegSpec plain = Uniform({0, 255, 255, 0}, JCS_CMYK);
+    JpegLayout plain = Uniform({0, 255, 255, 0}, JCS_CMYK);
     plain.fileSpace = JCS_CMYK;
     plain.adobeMarker = false;
     auto plainRed = ReadBytes(EncodeJpeg(plain));
@@ -180,16 +180,16 @@ TEST_F(JpegCodecTest, CmykIsMixedToRgbInBothConventions) {
 }
 
 TEST_F(JpegCodecTest, ProgressiveFilesReadUpToAScanLimit) {
-    JpegSpec spec = Uniform({0x80}, JCS_GRAYSCALE);
+    JpegLayout layout = Uniform({0x80}, JCS_GRAYSCALE);
     for (int i = 0; i < 256; ++i)
-        spec.samples[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-    spec.progressiveScans = 100;
-    auto fine = ReadBytes(EncodeJpeg(spec));
+        layout.samples[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    layout.progressiveScans = 100;
+    auto fine = ReadBytes(EncodeJpeg(layout));
     ASSERT_TRUE(fine);
     ExpectNear(fine->GetBits()[17], 0xFF111111, 4);
 
-    spec.progressiveScans = 600;
-    EXPECT_FALSE(ReadBytes(EncodeJpeg(spec))) << "hundreds of scans over one picture";
+    layout.progressiveScans = 600;
+    EXPECT_FALSE(ReadBytes(EncodeJpeg(layout))) << "hundreds of scans over one picture";
 }
 
 TEST_F(JpegCodecTest, BrokenFilesGiveNoPictureAndCloseTheFile) {

@@ -17,7 +17,7 @@ using namespace PictureFiles;
 namespace {
 
 // What a PNG file holds, written by libpng directly so that the reader meets every kind of file.
-struct PngSpec {
+struct PngLayout {
     int width = 0;
     int height = 0;
     int colorType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -34,7 +34,7 @@ void AppendToBytes(png_structp png, png_bytep data, size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-Bytes EncodePng(const PngSpec& spec) {
+Bytes EncodePng(const PngLayout& layout) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -43,20 +43,21 @@ Bytes EncodePng(const PngSpec& spec) {
         return {};
     }
     png_set_write_fn(png, &out, AppendToBytes, nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height),
-                 spec.bitDepth, spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()),
+    png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height),
+                 layout.bitDepth, layout.colorType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!layout.palette.empty())
+        png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
+    if (!layout.paletteAlpha.empty())
+        png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()),
                      nullptr);
-    if (spec.key) png_set_tRNS(png, info, nullptr, 0, &*spec.key);
+    if (layout.key) png_set_tRNS(png, info, nullptr, 0, &*layout.key);
     png_write_info(png, info);
-    size_t rowBytes = spec.samples.size() / size_t(spec.height);
+    size_t rowBytes = layout.samples.size() / size_t(layout.height);
     std::vector<png_bytep> rows;
-    for (int y = 0; y < spec.height; ++y)
-        rows.push_back(const_cast<png_bytep>(spec.samples.data()) + size_t(y) * rowBytes);
+    for (int y = 0; y < layout.height; ++y)
+        rows.push_back(const_cast<png_bytep>(layout.samples.data()) + size_t(y) * rowBytes);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -115,21 +116,21 @@ TEST_F(PngCodecTest, WrittenFilesAre8BitRgbaWithSignificantBits) {
 }
 
 TEST_F(PngCodecTest, PaletteAndTransparencyChunkBecomeColourAndAlpha) {
-    PngSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
-    spec.bitDepth = 2;
-    spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}};
-    spec.paletteAlpha = {0, 128};
-    spec.samples = {0b00011011}; // indices 0, 1, 2, 3
-    auto image = ReadBytes(EncodePng(spec));
+    PngLayout layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.colorType = PNG_COLOR_TYPE_PALETTE;
+    layout.bitDepth = 2;
+    layout.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}};
+    layout.paletteAlpha = {0, 128};
+    layout.samples = {0b00011011}; // indices 0, 1, 2, 3
+    auto image = ReadBytes(EncodePng(layout));
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(*image), (std::vector<uint32_t>{0x00FF0000, 0x8000FF00, 0xFF0000FF, 0xFF0A141E}));
 }
 
 TEST_F(PngCodecTest, GreyBecomesRgbWithOpaqueOrKeyedAlpha) {
-    PngSpec bits;
+    PngLayout bits;
     bits.width = 8;
     bits.height = 1;
     bits.colorType = PNG_COLOR_TYPE_GRAY;
@@ -141,7 +142,7 @@ TEST_F(PngCodecTest, GreyBecomesRgbWithOpaqueOrKeyedAlpha) {
     EXPECT_EQ(oneBit->GetBits()[1], 0xFF000000u);
     EXPECT_EQ(oneBit->GetBits()[2], 0xFFFFFFFFu);
 
-    PngSpec keyed;
+    PngLayout keyed;
     keyed.width = 3;
     keyed.height = 1;
     keyed.colorType = PNG_COLOR_TYPE_GRAY;
@@ -151,7 +152,7 @@ TEST_F(PngCodecTest, GreyBecomesRgbWithOpaqueOrKeyedAlpha) {
     ASSERT_TRUE(key);
     EXPECT_EQ(Pixels(*key), (std::vector<uint32_t>{0xFF101010, 0x00808080, 0xFFF0F0F0}));
 
-    PngSpec greyAlpha;
+    PngLayout greyAlpha;
     greyAlpha.width = 2;
     greyAlpha.height = 1;
     greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
@@ -162,26 +163,26 @@ TEST_F(PngCodecTest, GreyBecomesRgbWithOpaqueOrKeyedAlpha) {
 }
 
 TEST_F(PngCodecTest, RgbWithoutAlphaIsOpaque) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_RGB;
-    spec.samples = {1, 2, 3, 250, 251, 252};
-    auto image = ReadBytes(EncodePng(spec));
+    PngLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colorType = PNG_COLOR_TYPE_RGB;
+    layout.samples = {1, 2, 3, 250, 251, 252};
+    auto image = ReadBytes(EncodePng(layout));
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(*image), (std::vector<uint32_t>{0xFF010203, 0xFFFAFBFC}));
 }
 
 TEST_F(PngCodecTest, SixteenBitChannelsAreScaledTo8Bits) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.bitDepth = 16;
+    PngLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    layout.bitDepth = 16;
     // (0xFFFF, 0x8080, 0x0000, 0xFFFF) and (0x1234, 0x00FF, 0xFF00, 0x7FFF), big-endian samples.
-    spec.samples = {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00, 0xFF, 0xFF,
-                    0x12, 0x34, 0x00, 0xFF, 0xFF, 0x00, 0x7F, 0xFF};
-    auto image = ReadBytes(EncodePng(spec));
+    layout.samples = {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00, 0xFF, 0xFF,
+                      0x12, 0x34, 0x00, 0xFF, 0xFF, 0x00, 0x7F, 0xFF};
+    auto image = ReadBytes(EncodePng(layout));
     ASSERT_TRUE(image);
     ASSERT_EQ(image->GetWidth(), 2);
     // value × 255 / 65535, rounded.
@@ -190,21 +191,21 @@ TEST_F(PngCodecTest, SixteenBitChannelsAreScaledTo8Bits) {
 
 TEST_F(PngCodecTest, InterlacedFilesGiveTheSamePixels) {
     std::mt19937 random(3);
-    PngSpec spec;
-    spec.width = 13;
-    spec.height = 11;
-    for (int i = 0; i < spec.width * spec.height * 4; ++i)
-        spec.samples.push_back(static_cast<uint8_t>(random()));
-    auto plain = ReadBytes(EncodePng(spec));
-    spec.interlaced = true;
-    Bytes interlacedFile = EncodePng(spec);
+    PngLayout layout;
+    layout.width = 13;
+    layout.height = 11;
+    for (int i = 0; i < layout.width * layout.height * 4; ++i)
+        layout.samples.push_back(static_cast<uint8_t>(random()));
+    auto plain = ReadBytes(EncodePng(layout));
+    layout.interlaced = true;
+    Bytes interlacedFile = EncodePng(layout);
     ASSERT_EQ(interlacedFile[28], 1) << "the test file is interlaced";
     auto interlaced = ReadBytes(interlacedFile);
     ASSERT_TRUE(plain);
     ASSERT_TRUE(interlaced);
     EXPECT_EQ(Pixels(*interlaced), Pixels(*plain));
-    EXPECT_EQ(plain->GetBits()[0], uint32_t(spec.samples[3]) << 24 | uint32_t(spec.samples[0]) << 16 |
-                                       uint32_t(spec.samples[1]) << 8 | spec.samples[2]);
+    EXPECT_EQ(plain->GetBits()[0], uint32_t(layout.samples[3]) << 24 | uint32_t(layout.samples[0]) << 16 |
+                                       uint32_t(layout.samples[1]) << 8 | layout.samples[2]);
 }
 
 TEST_F(PngCodecTest, BrokenFilesGiveNoPictureAndCloseTheFile) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "tools/artgen/Canvas.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ArtGen {
+
+using Picture = std::unique_ptr<Zorbel::MemoryImage>;
+using NamedPictures = std::vector<std::pair<std::string, Picture>>;
+
+// The built-in 800 x 600 puzzle picture.
+Picture DrawPuzzlePicture(Zorbel::ImageContext& context);
+// The 800 x 600 title shown behind the menu at start.
+Picture DrawTitle(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
+Picture DrawMenuPanel(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
+// Every menu button in its normal, hover and down states, named as the game loads them.
+NamedPictures DrawButtons(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
+NamedPictures DrawBorders(Zorbel::ImageContext& context);
+NamedPictures DrawBanners(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
+NamedPictures DrawDifficultyPlates(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
+Picture DrawIcon(Zorbel::ImageContext& context);
+
+} // namespace ArtGen

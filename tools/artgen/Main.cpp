@@ -1,0 +1,54 @@
+// Draws every picture the game loads into the given folder (the "images" folder beside the game).
+#include "framework/graphics/ImageContext.h"
+#include "framework/imagelib/ImageLib.h"
+#include "framework/platform/Path.h"
+#include "framework/platform/TtfFontEngine.h"
+#include "tools/artgen/Artwork.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool Save(const std::string& folder, const std::string& name, Zorbel::MemoryImage& picture) {
+    auto out = Zorbel::ImageLib::Image::Create(picture.GetWidth(), picture.GetHeight(), false);
+    if (!out) return false;
+    std::memcpy(out->GetBits(), picture.GetPixels(), out->GetPixelCount() * sizeof(uint32_t));
+    std::string path = folder + "/" + name;
+    bool jpeg = path.size() > 4 && path.compare(path.size() - 4, 4, ".jpg") == 0;
+    bool ok = jpeg ? Zorbel::ImageLib::WriteJpeg(path, *out) : Zorbel::ImageLib::WritePng(path, *out);
+    if (!ok) std::fprintf(stderr, "tesserine-artgen: cannot write %s\n", path.c_str());
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tesserine-artgen OUTPUT-FOLDER\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    if (!Zorbel::MakeDirectories(folder)) {
+        std::fprintf(stderr, "tesserine-artgen: cannot create %s\n", folder.c_str());
+        return 1;
+    }
+    Zorbel::ImageContext context;
+    Zorbel::TtfFontEngine fonts;
+    if (!fonts.IsAvailable()) {
+        std::fprintf(stderr, "tesserine-artgen: no system font found (install fonts-dejavu-core)\n");
+        return 1;
+    }
+    bool ok = Save(folder, "quibBG.jpg", *ArtGen::DrawPuzzlePicture(context));
+    ok = Save(folder, "tesserine.jpg", *ArtGen::DrawTitle(context, fonts)) && ok;
+    ok = Save(folder, "menuBack.png", *ArtGen::DrawMenuPanel(context, fonts)) && ok;
+    ok = Save(folder, "icon.png", *ArtGen::DrawIcon(context)) && ok;
+    ArtGen::NamedPictures groups[] = {ArtGen::DrawButtons(context, fonts), ArtGen::DrawBorders(context),
+                                      ArtGen::DrawBanners(context, fonts),
+                                      ArtGen::DrawDifficultyPlates(context, fonts)};
+    for (auto& group : groups)
+        for (auto& [name, picture] : group)
+            ok = Save(folder, name + ".png", *picture) && ok;
+    return ok ? 0 : 1;
+}
