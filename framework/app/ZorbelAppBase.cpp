@@ -2,6 +2,7 @@
 
 #include "framework/app/BuiltinCursors.h"
 #include "framework/app/CommandLine.h"
+#include "framework/app/DDDisplayDevice.h"
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/MTRand.h"
 #include "framework/app/WidgetLayer.h"
@@ -413,7 +414,10 @@ void ZorbelAppBase::MakeWindow() {
     }
 
     if (!mDisplay) {
-        if (mPlatform.createDisplay) mDisplay = mPlatform.createDisplay(*this);
+        if (mPlatform.createDisplay)
+            mDisplay = mPlatform.createDisplay(*this);
+        else
+            mDisplay = std::make_unique<DDDisplayDevice>(*this);
         if (mDisplay) {
             int32_t is3D = 0;
             if (RegistryReadInteger("Is3D", is3D)) mDisplay->Set3D(is3D != 0);

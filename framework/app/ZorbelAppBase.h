@@ -196,6 +196,11 @@ public:
     int32_t GetWidth() const { return mWidth; }
     int32_t GetHeight() const { return mHeight; }
     bool IsWindowed() const { return mWindowed; }
+    bool IsPhysicallyWindowed() const { return mPhysicallyWindowed; }
+    bool GetWaitForVSync() const { return mWaitForVSync; }
+    bool IsSystemDialogActive() const { return mSystemDialogActive; }
+    int32_t GetMinVideoMemoryMB() const { return mMinVideoMemoryMB; }
+    int32_t GetRecVideoMemoryMB() const { return mRecVideoMemoryMB; }
     bool IsScreenSaverMode() const { return mScreenSaverMode; }
     bool IsShuttingDown() const { return mShuttingDown; }
     bool IsShutdownPending() const { return mShutdownPending; }
