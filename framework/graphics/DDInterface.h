@@ -66,6 +66,11 @@ public:
     // True when the choice changed.
     bool ChooseSoftCursor(MemoryImage* image);
     void MoveSoftCursor(int32_t x, int32_t y);
+    // Only notes the position: the next presentation draws the cursor there.
+    void SetSoftCursorPosition(int32_t x, int32_t y) {
+        mNewCursorX = x;
+        mNewCursorY = y;
+    }
     static std::string ResultText(int32_t result);
 
     // --- State ---

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "framework/graphics/Rect.h"
+#include "framework/platform/WindowMessage.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace Zorbel {
+
+class MemoryImage;
+
+// Results of DisplayDevice::InitDevice.
+namespace DisplayResult {
+constexpr uint32_t Ok = 0;
+constexpr uint32_t Fail = 1;
+constexpr uint32_t CreateFail = 2;
+constexpr uint32_t SurfaceFail = 3;
+constexpr uint32_t ExclusiveFail = 4;
+constexpr uint32_t DisplayChangeFail = 5;
+constexpr uint32_t InvalidColorDepth = 6;
+constexpr uint32_t HardwareFail = 7;
+} // namespace DisplayResult
+
+// The name of a set-up result, as the start-up failure message shows it.
+std::string DisplayResultText(uint32_t result);
+
+// What the application needs of the display device: setting it up on a window, presenting the screen
+// image, the software cursor, the lock that guards every display object, and making images that live
+// on the device. The application owns one; the main loop never sees more than this, so it runs against
+// a stand-in in tests.
+class DisplayDevice {
+public:
+    virtual ~DisplayDevice() = default;
+
+    // Releases whatever the device had and sets it up on the window; a DisplayResult.
+    [[nodiscard]] virtual uint32_t InitDevice(WindowId window, bool windowed) = 0;
+    virtual void ReleaseDevice() = 0;
+    // Presents the screen image (the clip rectangle of it, or all of it); false when the display was lost.
+    [[nodiscard]] virtual bool Redraw(const Rect* clip) = 0;
+    // The image every frame is drawn into; null until set up.
+    virtual MemoryImage* GetScreenImage() = 0;
+    // Hands the screen back to the desktop so a system window can show over a full-screen game.
+    virtual void ReleaseScreenForSystem() = 0;
+
+    // A new empty image that lives on this device.
+    virtual std::unique_ptr<MemoryImage> CreateImage() = 0;
+
+    virtual int32_t GetRefreshRate() const = 0;
+    virtual int32_t GetMillisecondsPerFrame() const = 0;
+    virtual bool Is3D() const = 0;
+    virtual void Set3D(bool on) = 0;
+    virtual void SetAlphaDisabled(bool disabled) = 0;
+    virtual bool IsWindowed() const = 0;
+
+    // The software cursor: its picture (null for the system cursor; true when that changed what is
+    // drawn), moving it at once, and noting the position for the next present.
+    virtual bool ChooseSoftCursor(MemoryImage* image) = 0;
+    virtual void MoveSoftCursor(int32_t x, int32_t y) = 0;
+    virtual void SetSoftCursorPosition(int32_t x, int32_t y) = 0;
+
+    // The re-entrant lock that guards the display objects, the screen image and the cursor.
+    virtual std::recursive_mutex& GetLock() = 0;
+
+    // The text of the last failure, and the device's lines of the information text.
+    virtual std::string GetErrorText() const = 0;
+    virtual std::string GetInfoText() const = 0;
+};
+
+} // namespace Zorbel

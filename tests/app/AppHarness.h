@@ -1,0 +1,201 @@
+#pragma once
+
+#include "framework/app/ZorbelAppBase.h"
+#include "framework/platform/HeadlessWindowSystem.h"
+#include "framework/platform/ManualClock.h"
+#include "framework/platform/SettingsStore.h"
+#include "support/FakeDisplayDevice.h"
+#include "support/RecordingWidgetLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+namespace ZorbelTest {
+
+// An application with its internals in reach of the tests.
+class TestApp : public Zorbel::ZorbelAppBase {
+public:
+    explicit TestApp(Zorbel::AppPlatform platform) : ZorbelAppBase(std::move(platform)) {
+        mSettingsKey = "ZorbelTest\\App";
+        mProductName = "ZorbelTest";
+    }
+
+    bool ChangeDirectoryHook(const std::string&) override { return true; }
+    void LoadingThreadBody() override {
+        if (loadingBody) loadingBody();
+    }
+    void LoadingFinished() override { ++loadingFinishedCount; }
+    void BeforeShutdownHook() override {
+        ++beforeShutdownCount;
+        if (onShutdown) onShutdown();
+    }
+
+    using ZorbelAppBase::mAutoMuteCount;
+    using ZorbelAppBase::mChangeDesktopMode;
+    using ZorbelAppBase::mCommandLineDone;
+    using ZorbelAppBase::mCustomCursors;
+    using ZorbelAppBase::mDemoFileName;
+    using ZorbelAppBase::mDisplayLost;
+    using ZorbelAppBase::mDrawCount;
+    using ZorbelAppBase::mHeight;
+    using ZorbelAppBase::mInsideMainLoop;
+    using ZorbelAppBase::mLoadingDone;
+    using ZorbelAppBase::mLoadingDoneHandled;
+    using ZorbelAppBase::mLoadingThrottle;
+    using ZorbelAppBase::mMinimised;
+    using ZorbelAppBase::mMusicVolume;
+    using ZorbelAppBase::mMuteCount;
+    using ZorbelAppBase::mPendingMs;
+    using ZorbelAppBase::mPhysicallyWindowed;
+    using ZorbelAppBase::mPlaying;
+    using ZorbelAppBase::mPlayNumber;
+    using ZorbelAppBase::mPreferredX;
+    using ZorbelAppBase::mPreferredY;
+    using ZorbelAppBase::mRecording;
+    using ZorbelAppBase::mRecordKeep;
+    using ZorbelAppBase::mScreenSaverMode;
+    using ZorbelAppBase::mSettingsKey;
+    using ZorbelAppBase::mSfxVolume;
+    using ZorbelAppBase::mSingleInstance;
+    using ZorbelAppBase::mSleepCount;
+    using ZorbelAppBase::mSpeed;
+    using ZorbelAppBase::mStepDepth;
+    using ZorbelAppBase::mUrlOpenPending;
+    using ZorbelAppBase::mWaitForVSync;
+    using ZorbelAppBase::mWidth;
+    using ZorbelAppBase::mWindowed;
+    using ZorbelAppBase::mWindowTitle;
+    using ZorbelAppBase::StartLoadingThread;
+
+    std::function<void()> loadingBody;
+    std::function<void()> onShutdown;
+    int loadingFinishedCount = 0;
+    int beforeShutdownCount = 0;
+};
+
+// A temporary folder that is removed again.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zorbel-app-XXXXXX").string();
+        char* made = mkdtemp(pattern.data());
+        path = made ? made : "";
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+// A whole application on a headless desktop, a hand-driven clock, a memory display and a recording
+// widget layer, with its settings in a temporary XDG_CONFIG_HOME.
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture() : clock(1000), windows(clock), configRoot(folder.path + "/config"), store(configRoot) {
+        setenv("XDG_CONFIG_HOME", configRoot.c_str(), 1);
+        windows.SetMessageBoxPolicy([](const Zorbel::MessageBoxRequest& request) {
+            return Zorbel::DefaultMessageBoxAnswer(request);
+        });
+        Zorbel::ZorbelAppBase::SetProgramCommandLine("\"/opt/zorbel/app\"");
+    }
+    ~AppFixture() override {
+        app.reset();
+        unsetenv("XDG_CONFIG_HOME");
+    }
+
+    Zorbel::AppPlatform Platform() {
+        Zorbel::AppPlatform platform;
+        platform.windowSystem = &windows;
+        platform.clock = &clock;
+        platform.settingsStore = &store;
+        platform.createDisplay = [this](Zorbel::ZorbelAppBase& owner) {
+            auto device = std::make_unique<FakeDisplayDevice>(owner.GetImageContext());
+            device->initResults = initResults;
+            display = device.get();
+            return device;
+        };
+        platform.createWidgetLayer = [this] {
+            auto layer = std::make_unique<RecordingWidgetLayer>();
+            widgets = layer.get();
+            return layer;
+        };
+        platform.exitProcess = [this](int code) { exitCode = code; };
+        platform.instanceFolder = folder.path;
+        return platform;
+    }
+
+    TestApp& MakeApp() {
+        app.reset();
+        display = nullptr;
+        widgets = nullptr;
+        exitCode.reset();
+        app = std::make_unique<TestApp>(Platform());
+        return *app;
+    }
+
+    // Makes and initialises an application with the given arguments after the program path.
+    TestApp& StartApp(const std::string& arguments = "") {
+        Zorbel::ZorbelAppBase::SetProgramCommandLine("\"/opt/zorbel/app\"" +
+                                                     (arguments.empty() ? "" : " " + arguments));
+        MakeApp().Init();
+        return *app;
+    }
+
+    // Runs update steps until the clock reaches the moment.
+    void RunUntil(uint32_t ms) {
+        while (static_cast<int32_t>(clock.Milliseconds() - ms) < 0 && !app->IsShuttingDown())
+            app->UpdateApp();
+    }
+
+    void Post(Zorbel::MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0,
+              uint8_t buttons = 0) {
+        Zorbel::WindowMessage message;
+        message.window = app->GetMainWindow();
+        message.kind = kind;
+        message.value = value;
+        message.x = x;
+        message.y = y;
+        message.buttons = buttons;
+        windows.PostMessage(message);
+    }
+
+    std::string SettingsFile() const { return configRoot + "/ZorbelTest/App/settings.ini"; }
+
+    std::optional<int32_t> StoredInteger(const std::string& name) {
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+        if (!store.Read("SOFTWARE\\ZorbelTest\\App", name, type, data) || data.size() != 4)
+            return std::nullopt;
+        int32_t value;
+        std::memcpy(&value, data.data(), 4);
+        return value;
+    }
+    void StoreInteger(const std::string& name, int32_t value) {
+        ASSERT_TRUE(
+            store.Write("SOFTWARE\\ZorbelTest\\App", name, Zorbel::SettingsStore::TYPE_DWORD, &value, 4));
+    }
+
+    TempFolder folder;
+    Zorbel::ManualClock clock;
+    Zorbel::HeadlessWindowSystem windows;
+    std::string configRoot;
+    Zorbel::FileSettingsStore store;
+    std::deque<uint32_t> initResults;
+    std::unique_ptr<TestApp> app;
+    FakeDisplayDevice* display = nullptr;
+    RecordingWidgetLayer* widgets = nullptr;
+    std::optional<int> exitCode;
+};
+
+} // namespace ZorbelTest

@@ -1,0 +1,400 @@
+#include "app/AppHarness.h"
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundManager.h"
+
+#include <regex>
+
+using namespace Zorbel;
+using namespace ZorbelTest;
+
+namespace {
+
+class LifecycleTest : public AppFixture {
+protected:
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> texts;
+        for (const MessageBoxRequest& request : windows.MessageBoxes())
+            texts.push_back(request.caption + ": " + request.text);
+        return texts;
+    }
+};
+
+// Runs the body with the working directory in a fresh folder.
+class InFolder {
+public:
+    explicit InFolder(const std::string& path) : mOld(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~InFolder() { std::filesystem::current_path(mOld); }
+
+private:
+    std::filesystem::path mOld;
+};
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(LifecycleTest, ConstructionSetsEveryDefault) {
+    TestApp& a = MakeApp();
+    EXPECT_EQ(gAppBase, &a);
+    EXPECT_EQ(a.mWindowTitle, "ZorbelApp");
+    EXPECT_EQ(a.GetWidth(), 640);
+    EXPECT_EQ(a.GetHeight(), 480);
+    EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.85);
+    EXPECT_EQ(a.mPreferredX, -1);
+    EXPECT_TRUE(a.IsWindowed());
+    EXPECT_EQ(a.mDemoFileName, "zorbelapp.dmo");
+    EXPECT_EQ(a.GetString("DIALOG_BUTTON_OK"), "OK");
+    EXPECT_EQ(a.GetString("DIALOG_BUTTON_CANCEL"), "CANCEL");
+    EXPECT_EQ(a.GetString("NEW_VERSION_BODY"),
+              "There is an update available for this product.  Would you like "
+              "to visit the web site to download it?");
+    EXPECT_EQ(a.GetString("NO_SUCH_STRING"), "");
+    a.SetString("DIALOG_BUTTON_OK", "Fine");
+    EXPECT_EQ(a.GetString("DIALOG_BUTTON_OK"), "Fine");
+    app.reset();
+    EXPECT_EQ(gAppBase, nullptr);
+}
+
+TEST_F(LifecycleTest, InitMakesTheWindowsCursorsDisplayAndSound) {
+    TestApp& a = StartApp();
+    ASSERT_FALSE(exitCode.has_value());
+    const HeadlessWindowSystem::WindowRecord* main = windows.FindWindow(a.GetMainWindow());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->desc.title, "ZorbelApp");
+    EXPECT_EQ(main->client.width, 640);
+    EXPECT_EQ(main->client.height, 480);
+    EXPECT_EQ(widgets->screenWidth, 640);
+    EXPECT_EQ(widgets->image, display->GetScreenImage());
+    EXPECT_EQ(display->initCount, 1);
+    EXPECT_TRUE(display->initWindowed[0]);
+    ASSERT_NE(a.GetSoundManager(), nullptr);
+    EXPECT_FALSE(a.GetSoundManager()->HasDevice());
+    EXPECT_DOUBLE_EQ(a.GetSoundManager()->GetVolume(), 0.85);
+    ASSERT_NE(a.GetMusicPlayer(), nullptr);
+    EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.85);
+    EXPECT_TRUE(windows.MessageBoxes().empty());
+}
+
+TEST_F(LifecycleTest, TheWindowIsCentredAtTheGoldenSectionOfTheWorkArea) {
+    windows.SetWorkArea({0, 0, 1024, 736});
+    TestApp& a = StartApp();
+    PixelRect frame = windows.FrameRect(a.GetMainWindow());
+    EXPECT_EQ(frame.width, 648);
+    EXPECT_EQ(frame.height, 508);
+    EXPECT_EQ(frame.x, (1024 - 648) / 2);
+    EXPECT_EQ(frame.y, static_cast<int>(0.382 * (736 - 508)));
+}
+
+TEST_F(LifecycleTest, APreferredPositionIsKeptFourPixelsInsideTheWorkArea) {
+    windows.SetWorkArea({0, 0, 1024, 736});
+    StoreInteger("PreferredX", -300);
+    StoreInteger("PreferredY", 5000);
+    TestApp& a = StartApp();
+    PixelRect frame = windows.FrameRect(a.GetMainWindow());
+    EXPECT_EQ(frame.x, 4);
+    EXPECT_EQ(frame.y, 736 - 508 - 4);
+}
+
+TEST_F(LifecycleTest, AWindowThatWouldNotFitStartsInFullScreen) {
+    TestApp& a = MakeApp();
+    a.mWidth = 1024;
+    a.mHeight = 600;
+    a.Init();
+    EXPECT_FALSE(a.IsWindowed());
+    EXPECT_TRUE(windows.FindWindow(a.GetMainWindow())->desc.fullScreen);
+    EXPECT_FALSE(display->initWindowed[0]);
+}
+
+TEST_F(LifecycleTest, CommandLineParameters) {
+    // A quoted program path without its closing quote: the whole line is ignored.
+    StartApp();
+    ZorbelAppBase::SetProgramCommandLine("\"/opt/zorbel/app -play -nonsense");
+    MakeApp().Init();
+    EXPECT_FALSE(exitCode.has_value());
+    EXPECT_FALSE(app->mPlaying);
+
+    StartApp("-recnum");
+    EXPECT_TRUE(app->mRecording);
+    EXPECT_EQ(app->mRecordKeep, 5);
+    StartApp("-recnum=3");
+    EXPECT_EQ(app->mRecordKeep, 3);
+    StartApp("-recnum=x");
+    EXPECT_EQ(app->mRecordKeep, 5);
+
+    // "-demofile" alone only names the file.
+    StartApp("-demofile=\"my run.dmo\"");
+    EXPECT_EQ(app->mDemoFileName, "my run.dmo");
+    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->mRecording);
+
+    StartApp("-record -screensaver");
+    EXPECT_TRUE(app->mRecording);
+    EXPECT_TRUE(app->IsScreenSaverMode());
+    EXPECT_FALSE(app->mSingleInstance);
+    EXPECT_EQ(app->GetCursor(), ZorbelAppBase::CURSOR_NONE);
+    EXPECT_FALSE(exitCode.has_value());
+}
+
+TEST_F(LifecycleTest, PlayNumberCountsFromTheNewest) {
+    auto parse = [&](const std::string& parameter) {
+        MakeApp().SplitCommandLine(parameter);
+        return app->mPlayNumber;
+    };
+    EXPECT_EQ(parse("-playnum=1"), 1);
+    EXPECT_TRUE(app->mPlaying);
+    EXPECT_EQ(parse("-playnum=3"), 3);
+    EXPECT_EQ(parse("-playnum=0"), 1);
+    EXPECT_EQ(parse("-playnum=-4"), 1);
+    EXPECT_EQ(parse("-playnum"), 1);
+    // The later of "-play" and "-record" wins.
+    MakeApp().SplitCommandLine("-play -record");
+    EXPECT_TRUE(app->mRecording);
+    EXPECT_FALSE(app->mPlaying);
+}
+
+TEST_F(LifecycleTest, AnUnknownParameterIsShownAndEndsTheProgramWithCodeZero) {
+    TestApp& a = StartApp("-record -fast");
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Invalid Command Line Param: -fast"});
+    EXPECT_EQ(windows.MessageBoxes()[0].style, MessageBoxStyle::Ok | MessageBoxStyle::IconError);
+    // Init stopped where the process would have ended.
+    EXPECT_EQ(a.GetMainWindow(), 0u);
+    EXPECT_EQ(display, nullptr);
+}
+
+TEST_F(LifecycleTest, TwoBlanksGiveAnEmptyInvalidParameter) {
+    StartApp("-record  -screensaver");
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Invalid Command Line Param: "});
+}
+
+TEST_F(LifecycleTest, PlayingAMissingDemoIsReportedAndEndsTheProgram) {
+    StartApp("-play -demofile=/nonexistent/run.dmo");
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Demo file not found: /nonexistent/run.dmo"});
+    EXPECT_FALSE(app->mPlaying);
+}
+
+TEST_F(LifecycleTest, DisplayFailuresAreReportedAndEndTheProgramWithCodeOne) {
+    initResults = {DisplayResult::SurfaceFail};
+    StartApp();
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{"FATAL ERROR: Failed to initialize DirectDraw: RESULT_SURFACE_FAIL "
+                                       "CreateSurface Windowed Primary: DDERR_GENERIC"});
+}
+
+TEST_F(LifecycleTest, AnUnusableDesktopDepthForcesFullScreen) {
+    initResults = {DisplayResult::InvalidColorDepth};
+    TestApp& a = StartApp();
+    EXPECT_FALSE(exitCode.has_value());
+    EXPECT_TRUE(a.IsForcedFullScreen());
+    EXPECT_FALSE(a.IsWindowed());
+    EXPECT_EQ(display->initWindowed, (std::vector<bool>{true, false}));
+    // A forced mode cannot be left.
+    a.SwitchScreenMode(true);
+    EXPECT_FALSE(a.IsWindowed());
+}
+
+TEST_F(LifecycleTest, FullScreenRefusedFallsBackToAWindowAndBothRefusedEndsTheProgram) {
+    StoreInteger("ScreenMode", 1);
+    initResults = {DisplayResult::ExclusiveFail};
+    TestApp& a = StartApp();
+    EXPECT_FALSE(exitCode.has_value());
+    EXPECT_TRUE(a.IsForcedWindowed());
+    EXPECT_TRUE(a.IsWindowed());
+    EXPECT_EQ(display->initWindowed, (std::vector<bool>{false, true}));
+
+    app.reset();
+    StoreInteger("ScreenMode", 1);
+    initResults = {DisplayResult::DisplayChangeFail, DisplayResult::InvalidColorDepth};
+    StartApp();
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(Boxes().back(), "FATAL ERROR: Please set your desktop color depth to 16 bit.");
+}
+
+TEST_F(LifecycleTest, ShutdownTwiceDoesNothingTheSecondTime) {
+    TestApp& a = StartApp();
+    a.Shutdown();
+    EXPECT_TRUE(a.IsShuttingDown());
+    EXPECT_FALSE(windows.IsVisible(a.GetMainWindow()));
+    std::filesystem::remove(SettingsFile());
+    a.Shutdown();
+    EXPECT_EQ(a.beforeShutdownCount, 1);
+    EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
+    // Start after a shutdown returns at once.
+    a.Start();
+    EXPECT_EQ(a.GetUpdateCount(), 0);
+}
+
+TEST_F(LifecycleTest, TheErrorLogIsTruncatedByTheFirstMessageOfARun) {
+    InFolder in(folder.path);
+    {
+        std::ofstream old(ErrorLog::DefaultFileName);
+        old << "left from an earlier run\n";
+    }
+    TestApp& a = MakeApp();
+    clock.Set(123456);
+    a.LogError("first problem");
+    a.LogError("second problem");
+    std::vector<std::string> lines = Lines(ErrorLog::DefaultFileName);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("first problem \\d\\d:\\d\\d:\\d\\d 123456")))
+        << lines[0];
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex("second problem \\d\\d:\\d\\d:\\d\\d 123456")));
+
+    MakeApp().LogError("next run");
+    lines = Lines(ErrorLog::DefaultFileName);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("next run ", 0), 0u);
+}
+
+TEST_F(LifecycleTest, InScreenSaverModeMessagesOnlyGoToTheErrorLog) {
+    InFolder in(folder.path);
+    TestApp& a = StartApp("-screensaver");
+    a.Popup("cannot load");
+    EXPECT_EQ(a.MessageBox("question", "caption", MessageBoxStyle::YesNo), MessageBoxAnswer::Ok);
+    EXPECT_TRUE(windows.MessageBoxes().empty());
+    std::vector<std::string> lines = Lines(ErrorLog::DefaultFileName);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("cannot load ", 0), 0u);
+    EXPECT_EQ(lines[1].rfind("question ", 0), 0u);
+}
+
+TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
+    TestApp& a = StartApp("-screensaver");
+    a.mLoadingDone = true;
+    for (int i = 0; i < 4; ++i) {
+        Post(MessageKind::MouseMove, 0, 100 + i, 100);
+        RunUntil(clock.Milliseconds() + 20);
+        EXPECT_FALSE(a.IsShuttingDown()) << i;
+    }
+    // The same position again does not count.
+    Post(MessageKind::MouseMove, 0, 103, 100);
+    RunUntil(clock.Milliseconds() + 20);
+    EXPECT_FALSE(a.IsShuttingDown());
+    Post(MessageKind::MouseMove, 0, 120, 100);
+    RunUntil(clock.Milliseconds() + 20);
+    EXPECT_TRUE(a.IsShuttingDown());
+    EXPECT_TRUE(widgets->Inputs().empty());
+
+    StartApp("-screensaver").mLoadingDone = true;
+    Post(MessageKind::KeyDown, 'A');
+    RunUntil(clock.Milliseconds() + 20);
+    EXPECT_TRUE(app->IsShuttingDown());
+}
+
+TEST_F(LifecycleTest, MuteAndUnmuteCount) {
+    TestApp& a = StartApp();
+    MusicInterface& music = *a.GetMusicPlayer();
+    SoundManager& sound = *a.GetSoundManager();
+    a.Mute();
+    a.Mute(true);
+    EXPECT_TRUE(a.IsMuted());
+    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(sound.GetVolume(), 0.0);
+    a.Unmute(true);
+    EXPECT_TRUE(a.IsMuted());
+    a.SetMusicVolume(0.5);
+    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
+    a.Unmute();
+    EXPECT_FALSE(a.IsMuted());
+    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.5);
+    EXPECT_DOUBLE_EQ(sound.GetVolume(), 0.85);
+    // Unmuting more often than muting changes nothing.
+    a.Unmute();
+    a.Unmute(true);
+    EXPECT_EQ(a.mMuteCount, 0);
+    EXPECT_EQ(a.mAutoMuteCount, 0);
+    a.Mute();
+    EXPECT_TRUE(a.IsMuted());
+    a.SetMasterVolume(0.3);
+    EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.3);
+    EXPECT_DOUBLE_EQ(a.GetMasterVolume(), 0.3);
+}
+
+TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferenced) {
+    TestApp& a = StartApp();
+    bool isNew = false;
+    SharedImageRef first = a.GetSharedImage("!board", "cels", &isNew);
+    EXPECT_TRUE(isNew);
+    ASSERT_NE(first->image, nullptr);
+    SharedImageRef second = a.GetSharedImage("!BOARD", "Cels", &isNew);
+    EXPECT_FALSE(isNew);
+    EXPECT_EQ(first, second);
+    size_t liveImages = a.GetImageContext().LiveImageCount();
+
+    first.reset();
+    a.UpdateFrames();
+    EXPECT_EQ(a.GetImageContext().LiveImageCount(), liveImages);
+    second.reset();
+    a.UpdateFrames();
+    EXPECT_EQ(a.GetImageContext().LiveImageCount(), liveImages - 1);
+    SharedImageRef again = a.GetSharedImage("!board", "cels", &isNew);
+    EXPECT_TRUE(isNew);
+
+    // A picture that cannot be loaded gives an entry without an image.
+    SharedImageRef missing = a.GetSharedImage("no/such/picture.png", "", &isNew);
+    EXPECT_TRUE(isNew);
+    EXPECT_EQ(missing->image, nullptr);
+    EXPECT_EQ(a.GetImage("no/such/picture.png"), nullptr);
+}
+
+TEST_F(LifecycleTest, OpeningAWebPageSucceedsWhenTheWindowLosesTheActivation) {
+    TestApp& a = StartApp();
+    a.mLoadingDone = true;
+    int opened = 0;
+    windows.SetUrlHandler([&](const std::string&) { return ++opened, true; });
+    EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
+    EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(a.mUrlOpenPending);
+    Post(MessageKind::Activate, 0);
+    RunUntil(clock.Milliseconds() + 20);
+    EXPECT_FALSE(a.mUrlOpenPending);
+    // Asked to quit once the page is open.
+    EXPECT_TRUE(a.IsShuttingDown());
+}
+
+TEST_F(LifecycleTest, OpeningAWebPageFailsAfterTwelveActiveSeconds) {
+    TestApp& a = StartApp();
+    a.mLoadingDone = true;
+    a.mInsideMainLoop = true;
+    windows.SetUrlHandler([](const std::string&) { return true; });
+    EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
+    RunUntil(clock.Milliseconds() + 11900);
+    EXPECT_TRUE(a.mUrlOpenPending);
+    RunUntil(clock.Milliseconds() + 200);
+    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.IsShuttingDown());
+
+    // A browser that cannot be started fails at once.
+    windows.SetUrlHandler([](const std::string&) { return false; });
+    EXPECT_FALSE(a.OpenURL("https://example.invalid/other", false));
+    EXPECT_FALSE(a.mUrlOpenPending);
+}
+
+TEST_F(LifecycleTest, InformationTextAndClipboard) {
+    TestApp& a = StartApp();
+    clock.Advance(3723 * 1000);
+    std::string text = a.GetInfoText();
+    EXPECT_TRUE(
+        std::regex_search(text, std::regex("^Product: ZorbelTest\r\nVersion: [^\r]*\r\nTime Loaded: "
+                                           "01:02:03\r\nFullscreen: No\r\nPrimary ThreadId: [0-9a-f]+\r\n")))
+        << text;
+    EXPECT_NE(text.find("Display: fake"), std::string::npos);
+    EXPECT_TRUE(a.CopyToClipboard("Tesserine \xE9"));
+    EXPECT_EQ(windows.ClipboardText(), "Tesserine \xE9");
+}
