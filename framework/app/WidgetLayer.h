@@ -6,15 +6,23 @@ namespace Zorbel {
 
 class Image;
 class Widget;
+class WidgetManager;
 
 // The part of the widget manager that the application drives: the frame (update and draw steps over
-// the whole tree), the screen it draws onto and the input it routes. The names and meanings are the
-// widget manager's own, so the manager fits behind it unchanged.
-// FIXME: the application will own the widget manager itself once the widget tree is in the framework;
-// until then this is the whole contract, and tests put a recording stand-in behind it.
+// the whole tree), the screen it draws onto, the input it routes and the top-level widgets it holds.
+// The names and meanings are the widget manager's own. The application drives the real manager through
+// it (WidgetManagerLayer), and main-loop tests put a recording stand-in in its place.
 class WidgetLayer {
 public:
     virtual ~WidgetLayer() = default;
+
+    // The real manager behind the layer; null for a stand-in.
+    virtual WidgetManager* GetManager() = 0;
+
+    virtual void AddChild(Widget* widget) = 0;
+    virtual void RemoveChild(Widget* widget) = 0;
+    virtual void PushModal(Widget* widget) = 0;
+    virtual void PopModal(Widget* widget) = 0;
 
     virtual void SetScreenSize(int32_t width, int32_t height) = 0;
     // The image frames are drawn onto; null forgets it.
@@ -45,30 +53,6 @@ public:
 
     // Frees a widget whose deferred deletion came due.
     virtual void DeleteWidget(Widget* widget) = 0;
-};
-
-// Until a game puts widgets on screen there is nothing to update, draw or route to.
-class EmptyWidgetLayer : public WidgetLayer {
-public:
-    void SetScreenSize(int32_t, int32_t) override {}
-    void SetImage(Image*) override {}
-    void MarkAllDirty() override {}
-    bool UpdateStep() override { return false; }
-    bool UpdateStepFraction(double) override { return false; }
-    bool DrawDirtyWidgets() override { return false; }
-    void MouseMove(int32_t, int32_t) override {}
-    void MouseDown(int32_t, int32_t, int32_t) override {}
-    void MouseUp(int32_t, int32_t, int32_t) override {}
-    void MouseWheel(int32_t) override {}
-    void MouseLeftWindow(int32_t, int32_t) override {}
-    void KeyDown(int32_t) override {}
-    void KeyUp(int32_t) override {}
-    void CharTyped(char) override {}
-    void FocusGained() override {}
-    void FocusLost() override {}
-    void ReleaseMouseButtons() override {}
-    void ClearKeyStates() override {}
-    void DeleteWidget(Widget*) override {}
 };
 
 } // namespace Zorbel

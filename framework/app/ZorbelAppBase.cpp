@@ -2,11 +2,13 @@
 
 #include "framework/app/BuiltinCursors.h"
 #include "framework/app/CommandLine.h"
+#include "framework/app/DDDisplayDevice.h"
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/MTRand.h"
-#include "framework/app/WidgetLayer.h"
+#include "framework/app/WidgetManagerLayer.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
+#include "framework/platform/FontEngine.h"
 #include "framework/platform/HeadlessWindowSystem.h"
 #include "framework/platform/Path.h"
 #include "framework/platform/ProductVersion.h"
@@ -17,6 +19,7 @@
 #include "framework/resource/ResourceManager.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
+#include "framework/widget/Dialog.h"
 
 #include <cctype>
 #include <cstdio>
@@ -139,8 +142,8 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
         mStringTable.emplace(id, text);
     mDemoFileName = mDemoPrefix + ".dmo";
 
-    mWidgetManager =
-        mPlatform.createWidgetLayer ? mPlatform.createWidgetLayer() : std::make_unique<EmptyWidgetLayer>();
+    mWidgetManager = mPlatform.createWidgetLayer ? mPlatform.createWidgetLayer()
+                                                 : std::make_unique<WidgetManagerLayer>(this);
     mResourceManager = std::make_unique<ResourceManager>();
 }
 
@@ -167,11 +170,19 @@ ZorbelAppBase::~ZorbelAppBase() {
         if (!answeredNo) RegistryWriteInteger("Is3D", mDisplay->Is3D() ? 1 : 0);
     }
 
+    for (Dialog* dialog : mDialogList) {
+        mWidgetManager->RemoveChild(dialog);
+        delete dialog;
+    }
+    mDialogList.clear();
+    mDialogMap.clear();
+
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
     mInvisibleWindow = 0;
     if (mWidgetManager) mWidgetManager->SetImage(nullptr);
     ProcessSafeDeleteList();
     mWidgetManager.reset();
+    mFontEngine.reset();
     mResourceManager.reset();
     {
         std::recursive_mutex* lock = mDisplay ? &mDisplay->GetLock() : nullptr;
@@ -413,7 +424,10 @@ void ZorbelAppBase::MakeWindow() {
     }
 
     if (!mDisplay) {
-        if (mPlatform.createDisplay) mDisplay = mPlatform.createDisplay(*this);
+        if (mPlatform.createDisplay)
+            mDisplay = mPlatform.createDisplay(*this);
+        else
+            mDisplay = std::make_unique<DDDisplayDevice>(*this);
         if (mDisplay) {
             int32_t is3D = 0;
             if (RegistryReadInteger("Is3D", is3D)) mDisplay->Set3D(is3D != 0);

@@ -6,6 +6,9 @@
 #include "framework/graphics/Rect.h"
 #include "framework/platform/WindowMessage.h"
 #include "framework/platform/WindowSystem.h"
+#include "framework/widget/ButtonListener.h"
+#include "framework/widget/DialogListener.h"
+#include "framework/widget/WidgetHost.h"
 
 #include <array>
 #include <atomic>
@@ -20,7 +23,9 @@
 namespace Zorbel {
 
 class Clock;
+class Dialog;
 class DisplayDevice;
+class FontEngine;
 class MemoryImage;
 class MusicInterface;
 class ResourceManager;
@@ -29,6 +34,7 @@ class SingleInstance;
 class SoundManager;
 class Widget;
 class WidgetLayer;
+class WidgetManager;
 
 // A picture shared by everyone who asks for it by the same path and variant. It is freed by the update
 // step after the last reference to it was dropped.
@@ -40,8 +46,9 @@ using SharedImageRef = std::shared_ptr<SharedImage>;
 // The application object: exactly one per process, and a game derives from it. It owns the window, the
 // display device, the widget layer, sound and music, the settings and the live images; it runs the
 // program from Init through the main loop of Start to Shutdown, and offers the program-wide services
-// (images, messages and the error log, screen modes, cursors, volumes, strings).
-class ZorbelAppBase {
+// (images, messages and the error log, screen modes, cursors, volumes, strings). It is also the host of
+// the widget tree: dialogs report their buttons to it and wait on its update steps.
+class ZorbelAppBase : public ButtonListener, public DialogListener, public WidgetHost {
 public:
     // Cursor numbers of SetCursor.
     enum : int32_t {
@@ -84,7 +91,7 @@ public:
     virtual void FreeAllNativeCaches();
     virtual void FreeAllTextures();
     virtual void LoadingFinished() {}
-    virtual ~ZorbelAppBase();
+    ~ZorbelAppBase() override;
     virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
     virtual void AfterInitHook() {}
     virtual void BeforeShutdownHook() {}
@@ -92,13 +99,15 @@ public:
     virtual void LoadingThreadBody() {}
     virtual void WriteSettings();
     virtual void ReadSettings();
+    virtual Dialog* NewDialog(int32_t id, bool modal, const std::string& header, const std::string& lines,
+                              const std::string& footer, int32_t buttonMode);
     virtual void BeforeScreenSizeHook() {}
     virtual void BeginSystemDialog();
     virtual void EndSystemDialog();
     virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
     virtual void Popup(const std::string& text);
     virtual void LogError(const std::string& text);
-    virtual void SafeDeleteWidget(Widget* widget);
+    void SafeDeleteWidget(Widget* widget) override;
     virtual void UrlOpenFailed(const std::string& url);
     virtual void UrlOpenSucceeded(const std::string& url);
     virtual bool OpenURL(const std::string& url, bool quitAfter);
@@ -132,6 +141,16 @@ public:
     virtual void SwitchScreenMode(bool wantWindowed);
     virtual void SwitchScreenMode();
     virtual void SetAlphaDisabled(bool disabled);
+    virtual Dialog* DoDialog(int32_t id, bool modal, const std::string& header, const std::string& lines,
+                             const std::string& footer, int32_t buttonMode);
+    virtual Dialog* GetDialog(int32_t id);
+    virtual void AddDialog(Dialog* dialog);
+    virtual void AddDialog(int32_t id, Dialog* dialog);
+    virtual void KillDialog(Dialog* dialog);
+    bool KillDialog(int32_t id) override;
+    virtual int32_t GetDialogCount() { return static_cast<int32_t>(mDialogList.size()); }
+    virtual void ModalOpenHook() {}
+    virtual void ModalCloseHook() {}
     virtual void FocusGainedHook() {}
     virtual void FocusLostHook() {}
     virtual bool IsAltKeyUsed(int32_t c);
@@ -145,10 +164,14 @@ public:
     virtual void BeforeSettingsReadHook() {}
     virtual void RunMainLoop();
     virtual bool UpdateAppStep(bool& updated);
-    virtual bool UpdateApp();
+    bool UpdateApp() override;
+
+    // Dialog buttons 1000 and 1001 of dialog d reach the button slots as d + 2000 and d + 3000.
+    void DialogButtonPressed(int32_t dialogId, int32_t buttonId) override;
+    void DialogButtonReleased(int32_t dialogId, int32_t buttonId) override;
 
     // --- Not virtual ---
-    void SetCursor(int32_t id);
+    void SetCursor(int32_t id) override;
     int32_t GetCursor() const { return mCursorId; }
     // The picture drawn for a cursor number (borrowed; null for the system cursor), and a cursor handle
     // that replaces every cursor number while set (0 clears it).
@@ -160,7 +183,9 @@ public:
     // Hands queued messages to the widget layer: the first (or all). True while messages remain.
     bool ProcessQueuedMessages(bool all);
 
-    std::string GetString(const std::string& id) const;
+    std::string GetString(const std::string& id) const override;
+    DialogListener* GetDialogListener() override { return this; }
+    FontEngine* GetFontEngine() override;
     void SetString(const std::string& id, const std::string& text);
 
     bool CopyToClipboard(const std::string& text);
@@ -188,6 +213,8 @@ public:
     Clock& GetClock() { return *mClock; }
     DisplayDevice* GetDisplay() { return mDisplay.get(); }
     WidgetLayer* GetWidgetLayer() { return mWidgetManager.get(); }
+    // The widget manager; null when a stand-in takes its place.
+    WidgetManager* GetWidgetManager();
     SoundManager* GetSoundManager() { return mSoundManager.get(); }
     MusicInterface* GetMusicPlayer() { return mMusicPlayer.get(); }
     ResourceManager* GetResourceManager() { return mResourceManager.get(); }
@@ -196,6 +223,11 @@ public:
     int32_t GetWidth() const { return mWidth; }
     int32_t GetHeight() const { return mHeight; }
     bool IsWindowed() const { return mWindowed; }
+    bool IsPhysicallyWindowed() const { return mPhysicallyWindowed; }
+    bool GetWaitForVSync() const { return mWaitForVSync; }
+    bool IsSystemDialogActive() const { return mSystemDialogActive; }
+    int32_t GetMinVideoMemoryMB() const { return mMinVideoMemoryMB; }
+    int32_t GetRecVideoMemoryMB() const { return mRecVideoMemoryMB; }
     bool IsScreenSaverMode() const { return mScreenSaverMode; }
     bool IsShuttingDown() const { return mShuttingDown; }
     bool IsShutdownPending() const { return mShutdownPending; }
@@ -269,6 +301,10 @@ protected:
     bool mSingleInstance = true;
     uint32_t mNotifyMessage = 0;
     std::unique_ptr<WidgetLayer> mWidgetManager;
+    // Open dialogs, owned until they are killed (then the deferred deletion frees them).
+    std::map<int32_t, Dialog*> mDialogMap;
+    std::vector<Dialog*> mDialogList;
+    std::unique_ptr<FontEngine> mFontEngine;
     std::thread::id mMainThreadId;
     uint32_t mMainThreadTid = 0;
     bool mHidden = false;

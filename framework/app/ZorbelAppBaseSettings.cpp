@@ -12,13 +12,15 @@ namespace {
 // "Sub\Value" names the value "Value" in the sub-key "Sub".
 void SplitValueName(const std::string& settingsKey, const std::string& valueName, std::string& keyPath,
                     std::string& name) {
-    keyPath = "SOFTWARE\\" + settingsKey;
+    keyPath = "SOFTWARE\\";
+    keyPath.append(settingsKey);
     size_t separator = valueName.rfind('\\');
     if (separator == std::string::npos) {
         name = valueName;
     } else {
-        keyPath += "\\" + valueName.substr(0, separator);
-        name = valueName.substr(separator + 1);
+        keyPath.push_back('\\');
+        keyPath.append(valueName, 0, separator);
+        name.assign(valueName, separator + 1, std::string::npos);
     }
 }
 

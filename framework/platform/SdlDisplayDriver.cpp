@@ -60,8 +60,7 @@ PixelFormat SdlDisplayDriver::DesktopFormat() const {
 uint32_t SdlDisplayDriver::ApplyCooperativeLevel(WindowId window, bool fullScreen) {
     SDL_Window* sdl = mSdl ? mSdl->NativeWindow(window) : nullptr;
     if (!sdl) return ResultCode::NoHwnd;
-    if (!fullScreen && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0)
-        SDL_SetWindowFullscreen(sdl, 0);
+    if (!fullScreen && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) != 0) LeaveFullScreen(sdl);
     return ResultCode::Ok;
 }
 
@@ -69,9 +68,20 @@ uint32_t SdlDisplayDriver::ApplyDisplayMode(int width, int height, int bitsPerPi
     SDL_Window* sdl = mSdl ? mSdl->NativeWindow(Window()) : nullptr;
     if (!sdl) return ResultCode::NoHwnd;
     if (bitsPerPixel != 16 && bitsPerPixel != 32) return ResultCode::InvalidMode;
+    if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) == 0) {
+        SDL_GetWindowPosition(sdl, &mWindowedArea.x, &mWindowedArea.y);
+        SDL_GetWindowSize(sdl, &mWindowedArea.width, &mWindowedArea.height);
+    }
+    // The window covers the display before it asks to be full screen: without a window manager to
+    // carry the request out it would otherwise keep its size while SDL draws for the whole screen.
+    const int display = std::max(SDL_GetWindowDisplayIndex(sdl), 0);
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+        SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
+        SDL_SetWindowSize(sdl, bounds.w, bounds.h);
+    }
     // An exclusive mode of exactly this size where the display offers one; otherwise the desktop's own
     // mode, with the frame scaled into it.
-    int display = SDL_GetWindowDisplayIndex(sdl);
     for (int i = 0, count = SDL_GetNumDisplayModes(display); i < count; ++i) {
         SDL_DisplayMode mode;
         if (SDL_GetDisplayMode(display, i, &mode) != 0 || mode.w != width || mode.h != height) continue;
@@ -86,7 +96,15 @@ uint32_t SdlDisplayDriver::ApplyDisplayMode(int width, int height, int bitsPerPi
 }
 
 void SdlDisplayDriver::ApplyRestoreDisplayMode() {
-    if (SDL_Window* sdl = mSdl ? mSdl->NativeWindow(Window()) : nullptr) SDL_SetWindowFullscreen(sdl, 0);
+    if (SDL_Window* sdl = mSdl ? mSdl->NativeWindow(Window()) : nullptr) LeaveFullScreen(sdl);
+}
+
+void SdlDisplayDriver::LeaveFullScreen(SDL_Window* sdl) {
+    SDL_SetWindowFullscreen(sdl, 0);
+    if (mWindowedArea.IsEmpty()) return;
+    SDL_SetWindowSize(sdl, mWindowedArea.width, mWindowedArea.height);
+    SDL_SetWindowPosition(sdl, mWindowedArea.x, mWindowedArea.y);
+    mWindowedArea = {};
 }
 
 uint32_t SdlDisplayDriver::QueryRefreshRate(uint32_t& hertz) {
@@ -210,17 +228,13 @@ void SdlDisplayDriver::Show() {
 
 bool SdlDisplayDriver::ReadPresentedPixels(std::vector<uint32_t>& pixels, int& width, int& height) {
     std::lock_guard lock(mMutex);
-    if (!mRenderer) return false;
-    // The frame's area in output pixels (inside the letterbox bars, if any).
-    SDL_Rect viewport;
-    SDL_RenderGetViewport(mRenderer, &viewport);
-    float scaleX = 1, scaleY = 1;
-    SDL_RenderGetScale(mRenderer, &scaleX, &scaleY);
-    width = static_cast<int>(static_cast<float>(viewport.w) * scaleX + 0.5f);
-    height = static_cast<int>(static_cast<float>(viewport.h) * scaleY + 0.5f);
-    if (width <= 0 || height <= 0) return false;
+    if (!mRenderer || SDL_GetRendererOutputSize(mRenderer, &width, &height) != 0 || width <= 0 || height <= 0)
+        return false;
     pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    return SDL_RenderReadPixels(mRenderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
+    // Asking for the whole output keeps the read inside the buffer: SDL reads the part of it that the
+    // frame covers (inside any letterbox bars) into its place.
+    SDL_Rect whole{0, 0, width, height};
+    return SDL_RenderReadPixels(mRenderer, &whole, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
 }
 
 std::string SdlDisplayDriver::RendererName() const {

@@ -8,6 +8,7 @@
 
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Window;
 
 namespace Zorbel {
 
@@ -24,8 +25,8 @@ public:
 
     uint32_t WaitForVerticalBlank(uint32_t flags) override;
 
-    // What the window shows now, as 0xAARRGGBB pixels of the renderer's output; false when there is no
-    // renderer or it cannot be read.
+    // What the window shows now, as 0xAARRGGBB pixels of the renderer's whole output (letterbox bars
+    // read as 0); false when there is no renderer or it cannot be read.
     bool ReadPresentedPixels(std::vector<uint32_t>& pixels, int& width, int& height);
     // The renderer's name ("software", "opengl", ...), empty before the first primary.
     std::string RendererName() const;
@@ -45,9 +46,12 @@ private:
     void Upload(const uint8_t* pixels, int pitch, const PixelRect& area);
     void Show();
     void DestroyRenderer();
+    // Back to a window of the size and place it had before full screen.
+    void LeaveFullScreen(SDL_Window* sdl);
 
     SdlWindowSystem* mSdl;
     int mPumpTask = 0;
+    PixelRect mWindowedArea; // where the window was before it went full screen
     std::thread::id mMainThread;
     std::mutex mMutex; // guards everything below against the cursor thread
     SDL_Renderer* mRenderer = nullptr;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 namespace Zorbel {
 
@@ -57,6 +58,20 @@ struct BltPlan {
 // Nearest sample at pixel centres: destination pixel i of n maps to source pixel (2i + 1) * m / (2n).
 inline int32_t SourceIndex(int64_t i, int64_t sourceLength, int64_t destLength) {
     return static_cast<int32_t>(((2 * i + 1) * sourceLength) / (2 * destLength));
+}
+
+// A keyed row without stretching, written so that the compiler can vectorise it: every pixel is
+// stored, keyed ones with the destination's own value.
+template <typename P>
+void KeyedRow(uint8_t* out, const uint8_t* in, int32_t n, uint32_t key, uint32_t mask) {
+    // Rows start 16-byte aligned and pixels are naturally aligned within them.
+    auto* d = reinterpret_cast<P*>(out);
+    const auto* s = reinterpret_cast<const P*>(in);
+    const P k = static_cast<P>(key), m = static_cast<P>(mask);
+    for (int32_t i = 0; i < n; ++i) {
+        const P pixel = s[i];
+        d[i] = (pixel & m) == k ? d[i] : pixel;
+    }
 }
 
 template <int Bpp, bool Keyed>

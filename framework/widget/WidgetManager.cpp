@@ -1,5 +1,6 @@
 #include "framework/widget/WidgetManager.h"
 
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
@@ -460,7 +461,9 @@ bool WidgetManager::DrawDirtyWidgets() {
     Graphics g(mImage);
     mCurrentGraphics = &g;
     bool drawn = false;
-    // FIXME: lock the screen image's surface for the frame once display images exist.
+    // The many small drawing calls of a frame share one lock of the screen's surface.
+    auto* surfaceImage = dynamic_cast<DDImage*>(mImage);
+    bool locked = surfaceImage != nullptr && surfaceImage->AcquireSurfaceLock();
     if (anyDirty) {
         bool hardware = Is3DActive();
         WalkChildren([&](Widget* widget) {
@@ -476,6 +479,7 @@ bool WidgetManager::DrawDirtyWidgets() {
         });
     }
     FlushDeferredOverlays(NoOverlay);
+    if (locked) surfaceImage->ReleaseSurfaceLock();
     mCurrentGraphics = nullptr;
     mDirty = false;
     return drawn;

@@ -57,12 +57,12 @@ public:
     using ZorbelAppBase::mMuteCount;
     using ZorbelAppBase::mPendingMs;
     using ZorbelAppBase::mPhysicallyWindowed;
-    using ZorbelAppBase::mPlayNumber;
     using ZorbelAppBase::mPlaying;
+    using ZorbelAppBase::mPlayNumber;
     using ZorbelAppBase::mPreferredX;
     using ZorbelAppBase::mPreferredY;
-    using ZorbelAppBase::mRecordKeep;
     using ZorbelAppBase::mRecording;
+    using ZorbelAppBase::mRecordKeep;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
     using ZorbelAppBase::mSfxVolume;
@@ -102,8 +102,7 @@ public:
 // widget layer, with its settings in a temporary XDG_CONFIG_HOME.
 class AppFixture : public ::testing::Test {
 protected:
-    AppFixture()
-        : clock(1000), windows(clock), configRoot(folder.path + "/config"), store(configRoot) {
+    AppFixture() : clock(1000), windows(clock), configRoot(folder.path + "/config"), store(configRoot) {
         setenv("XDG_CONFIG_HOME", configRoot.c_str(), 1);
         windows.SetMessageBoxPolicy([](const Zorbel::MessageBoxRequest& request) {
             return Zorbel::DefaultMessageBoxAnswer(request);
@@ -159,7 +158,8 @@ protected:
             app->UpdateApp();
     }
 
-    void Post(Zorbel::MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0, uint8_t buttons = 0) {
+    void Post(Zorbel::MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0,
+              uint8_t buttons = 0) {
         Zorbel::WindowMessage message;
         message.window = app->GetMainWindow();
         message.kind = kind;
@@ -175,13 +175,15 @@ protected:
     std::optional<int32_t> StoredInteger(const std::string& name) {
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!store.Read("SOFTWARE\\ZorbelTest\\App", name, type, data) || data.size() != 4) return std::nullopt;
+        if (!store.Read("SOFTWARE\\ZorbelTest\\App", name, type, data) || data.size() != 4)
+            return std::nullopt;
         int32_t value;
         std::memcpy(&value, data.data(), 4);
         return value;
     }
     void StoreInteger(const std::string& name, int32_t value) {
-        ASSERT_TRUE(store.Write("SOFTWARE\\ZorbelTest\\App", name, Zorbel::SettingsStore::TYPE_DWORD, &value, 4));
+        ASSERT_TRUE(
+            store.Write("SOFTWARE\\ZorbelTest\\App", name, Zorbel::SettingsStore::TYPE_DWORD, &value, 4));
     }
 
     TempFolder folder;

@@ -13,8 +13,9 @@ namespace {
 
 class SettingsTest : public AppFixture {};
 
-const char* const StandardValues[] = {"MusicVolume", "SfxVolume",     "Muted",      "ScreenMode",  "PreferredX",
-                                      "PreferredY",  "CustomCursors", "InProgress", "WaitForVSync"};
+const char* const StandardValues[] = {"MusicVolume",   "SfxVolume",  "Muted",
+                                      "ScreenMode",    "PreferredX", "PreferredY",
+                                      "CustomCursors", "InProgress", "WaitForVSync"};
 
 } // namespace
 
@@ -128,7 +129,8 @@ TEST_F(SettingsTest, ScreenSaverModeReadsTheMarkerButDoesNotSetIt) {
 TEST_F(SettingsTest, ValuesOfAnotherTypeLeaveTheDefaults) {
     ASSERT_TRUE(store.Write("SOFTWARE\\ZorbelTest\\App", "MusicVolume", SettingsStore::TYPE_STRING, "50", 2));
     uint8_t shortValue[2] = {50, 0};
-    ASSERT_TRUE(store.Write("SOFTWARE\\ZorbelTest\\App", "SfxVolume", SettingsStore::TYPE_DWORD, shortValue, 2));
+    ASSERT_TRUE(
+        store.Write("SOFTWARE\\ZorbelTest\\App", "SfxVolume", SettingsStore::TYPE_DWORD, shortValue, 2));
     TestApp& a = StartApp();
     EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 0.85);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.85);

@@ -57,8 +57,9 @@ TEST_F(LifecycleTest, ConstructionSetsEveryDefault) {
     EXPECT_EQ(a.mDemoFileName, "zorbelapp.dmo");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_OK"), "OK");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_CANCEL"), "CANCEL");
-    EXPECT_EQ(a.GetString("NEW_VERSION_BODY"), "There is an update available for this product.  Would you like "
-                                               "to visit the web site to download it?");
+    EXPECT_EQ(a.GetString("NEW_VERSION_BODY"),
+              "There is an update available for this product.  Would you like "
+              "to visit the web site to download it?");
     EXPECT_EQ(a.GetString("NO_SUCH_STRING"), "");
     a.SetString("DIALOG_BUTTON_OK", "Fine");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_OK"), "Fine");
@@ -190,8 +191,9 @@ TEST_F(LifecycleTest, DisplayFailuresAreReportedAndEndTheProgramWithCodeOne) {
     initResults = {DisplayResult::SurfaceFail};
     StartApp();
     EXPECT_EQ(exitCode, 1);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Failed to initialize DirectDraw: RESULT_SURFACE_FAIL "
-                                                "CreateSurface Windowed Primary: DDERR_GENERIC"});
+    EXPECT_EQ(Boxes(),
+              std::vector<std::string>{"FATAL ERROR: Failed to initialize DirectDraw: RESULT_SURFACE_FAIL "
+                                       "CreateSurface Windowed Primary: DDERR_GENERIC"});
 }
 
 TEST_F(LifecycleTest, AnUnusableDesktopDepthForcesFullScreen) {
@@ -215,6 +217,8 @@ TEST_F(LifecycleTest, FullScreenRefusedFallsBackToAWindowAndBothRefusedEndsThePr
     EXPECT_TRUE(a.IsWindowed());
     EXPECT_EQ(display->initWindowed, (std::vector<bool>{false, true}));
 
+    app.reset();
+    StoreInteger("ScreenMode", 1);
     initResults = {DisplayResult::DisplayChangeFail, DisplayResult::InvalidColorDepth};
     StartApp();
     EXPECT_EQ(exitCode, 1);
@@ -247,7 +251,8 @@ TEST_F(LifecycleTest, TheErrorLogIsTruncatedByTheFirstMessageOfARun) {
     a.LogError("second problem");
     std::vector<std::string> lines = Lines(ErrorLog::DefaultFileName);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex("first problem \\d\\d:\\d\\d:\\d\\d 123456"))) << lines[0];
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("first problem \\d\\d:\\d\\d:\\d\\d 123456")))
+        << lines[0];
     EXPECT_TRUE(std::regex_match(lines[1], std::regex("second problem \\d\\d:\\d\\d:\\d\\d 123456")));
 
     MakeApp().LogError("next run");
@@ -385,8 +390,9 @@ TEST_F(LifecycleTest, InformationTextAndClipboard) {
     TestApp& a = StartApp();
     clock.Advance(3723 * 1000);
     std::string text = a.GetInfoText();
-    EXPECT_TRUE(std::regex_search(text, std::regex("^Product: ZorbelTest\r\nVersion: [^\r]*\r\nTime Loaded: "
-                                                   "01:02:03\r\nFullscreen: No\r\nPrimary ThreadId: [0-9a-f]+\r\n")))
+    EXPECT_TRUE(
+        std::regex_search(text, std::regex("^Product: ZorbelTest\r\nVersion: [^\r]*\r\nTime Loaded: "
+                                           "01:02:03\r\nFullscreen: No\r\nPrimary ThreadId: [0-9a-f]+\r\n")))
         << text;
     EXPECT_NE(text.find("Display: fake"), std::string::npos);
     EXPECT_TRUE(a.CopyToClipboard("Tesserine \xE9"));

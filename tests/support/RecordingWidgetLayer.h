@@ -1,6 +1,9 @@
 #pragma once
 
 #include "framework/app/WidgetLayer.h"
+#include "framework/widget/Widget.h"
+
+#include <algorithm>
 
 #include <functional>
 #include <string>
@@ -11,6 +14,24 @@ namespace ZorbelTest {
 // Stands in for the widget tree: records what the application asks of it, in order.
 class RecordingWidgetLayer : public Zorbel::WidgetLayer {
 public:
+    Zorbel::WidgetManager* GetManager() override { return nullptr; }
+    void AddChild(Zorbel::Widget* widget) override {
+        children.push_back(widget);
+        everAdded.push_back(widget);
+        Log("add");
+    }
+    void RemoveChild(Zorbel::Widget* widget) override {
+        std::erase(children, widget);
+        Log("remove");
+    }
+    void PushModal(Zorbel::Widget* widget) override {
+        modal.push_back(widget);
+        Log("push-modal");
+    }
+    void PopModal(Zorbel::Widget* widget) override {
+        std::erase(modal, widget);
+        Log("pop-modal");
+    }
     void SetScreenSize(int32_t width, int32_t height) override {
         screenWidth = width;
         screenHeight = height;
@@ -53,18 +74,26 @@ public:
     void FocusLost() override { Log("focus-lost"); }
     void ReleaseMouseButtons() override { Log("release-buttons"); }
     void ClearKeyStates() override { ++clearKeyStatesCount; }
-    void DeleteWidget(Zorbel::Widget* widget) override { deleted.push_back(widget); }
+    // Widgets that were in the tree are real and freed; others are markers of tests.
+    void DeleteWidget(Zorbel::Widget* widget) override {
+        deleted.push_back(widget);
+        if (std::find(everAdded.begin(), everAdded.end(), widget) != everAdded.end()) delete widget;
+    }
 
     // Events other than update and draw steps, which tests usually look at apart.
     std::vector<std::string> Inputs() const {
         std::vector<std::string> inputs;
         for (const std::string& event : events)
-            if (event != "U" && event != "D" && event != "image" && event != "no-image") inputs.push_back(event);
+            if (event != "U" && event != "D" && event != "image" && event != "no-image")
+                inputs.push_back(event);
         return inputs;
     }
 
     std::vector<std::string> events;
     std::vector<Zorbel::Widget*> deleted;
+    std::vector<Zorbel::Widget*> children;
+    std::vector<Zorbel::Widget*> everAdded;
+    std::vector<Zorbel::Widget*> modal;
     std::function<void()> onUpdate;
     Zorbel::Image* image = nullptr;
     int32_t screenWidth = 0;

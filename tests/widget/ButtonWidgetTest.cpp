@@ -5,9 +5,11 @@
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widget/ButtonListener.h"
+#include "graphics/DisplayTestUtil.h"
 #include "graphics/ImageTestUtil.h"
 #include "support/RecordingFont.h"
 #include "support/StubWidgetHost.h"
+#include "support/SurfaceColors.h"
 
 #include <gtest/gtest.h>
 
@@ -351,4 +353,46 @@ TEST_F(ButtonWidgetTest, DrawButtonImageTakesPartsFromTheSheetNotTheArgument) {
     EXPECT_EQ(PixelAt(screen, 8, 3), 0xFFFF00FFu);
     EXPECT_TRUE(button.HaveButtonImage(nullptr, Rect(0, 0, 1, 0)));
     EXPECT_FALSE(button.HaveButtonImage(nullptr, Rect(3, 3, 0, 5)));
+}
+
+// On display surfaces -----------------------------------------------------------------------------------
+
+TEST(ButtonWidgetSurfaceTest, TheBevelsInTheirColoursOn32And16BitScreens) {
+    for (int bits : {32, 16}) {
+        SCOPED_TRACE(bits);
+        DisplayOptions options;
+        options.desktopFormat = PixelFormat::ForDepth(bits);
+        HeadlessDisplay display(options, 64, 48);
+        ASSERT_EQ(display.Init(), DDInterface::RESULT_OK);
+        Surface& drawn = *display.device->DrawSurface();
+        const PixelFormat& format = drawn.Format();
+        auto native = [&](int32_t r, int32_t g, int32_t b) {
+            return ZorbelTest::OpaqueFill(format, Color(r, g, b));
+        };
+        auto at = [&](int32_t x, int32_t y) { return drawn.PixelAt(10 + x, 20 + y) & format.ColorMask(); };
+
+        StubWidgetHost host;
+        ButtonListener listener;
+        ButtonWidget button(1, &listener);
+        button.Resize(10, 20, 20, 10);
+        host.manager.AddChild(&button);
+        host.manager.SetImage(display.device->GetScreenImage());
+        EXPECT_TRUE(host.manager.DrawDirtyWidgets());
+        EXPECT_EQ(display.device->GetScreenImage()->LockCount(), 0);
+        EXPECT_EQ(at(5, 5), native(212, 212, 212));
+        EXPECT_EQ(at(0, 0), native(255, 255, 255));
+        EXPECT_EQ(at(19, 9), native(0, 0, 0));
+        EXPECT_EQ(at(1, 8), native(132, 132, 132));
+        EXPECT_EQ(at(18, 1), native(132, 132, 132));
+        EXPECT_EQ(drawn.PixelAt(9, 20) & format.ColorMask(), 0u);
+
+        host.manager.MouseMove(15, 25);
+        host.manager.MouseDown(15, 25, 1);
+        host.manager.DrawDirtyWidgets();
+        EXPECT_EQ(at(0, 0), native(0, 0, 0));
+        EXPECT_EQ(at(19, 9), native(255, 255, 255));
+        EXPECT_EQ(at(1, 1), native(132, 132, 132));
+        EXPECT_EQ(at(18, 8), native(212, 212, 212));
+        host.manager.RemoveChild(&button);
+    }
 }

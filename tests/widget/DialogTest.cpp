@@ -3,9 +3,11 @@
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widget/DialogButton.h"
+#include "graphics/DisplayTestUtil.h"
 #include "graphics/ImageTestUtil.h"
 #include "support/RecordingFont.h"
 #include "support/StubWidgetHost.h"
+#include "support/SurfaceColors.h"
 
 #include <gtest/gtest.h>
 
@@ -279,4 +281,41 @@ TEST_F(DialogTest, AFramePictureIsStretchedInsideTheBackgroundInsets) {
     EXPECT_EQ(at(92, 71), 0xFF00FF00u);
     EXPECT_EQ(at(93, 71), kBackground);
     EXPECT_EQ(at(92, 72), kBackground);
+}
+
+// On display surfaces -----------------------------------------------------------------------------------
+
+TEST(DialogSurfaceTest, TheBuiltInFrameInItsColoursOn32And16BitScreens) {
+    for (int bits : {32, 16}) {
+        SCOPED_TRACE(bits);
+        DisplayOptions options;
+        options.desktopFormat = PixelFormat::ForDepth(bits);
+        HeadlessDisplay display(options, 140, 120);
+        ASSERT_EQ(display.Init(), DDInterface::RESULT_OK);
+        Surface& drawn = *display.device->DrawSurface();
+        const PixelFormat& format = drawn.Format();
+        const uint32_t background = format.FromArgb(0xFF306090);
+        ASSERT_EQ(drawn.ColorFill(nullptr, background), ResultCode::Ok);
+        auto native = [&](int32_t r, int32_t g, int32_t b) {
+            return ZorbelTest::OpaqueFill(format, Color(r, g, b));
+        };
+        auto at = [&](int32_t x, int32_t y) { return drawn.PixelAt(10 + x, 10 + y) & format.ColorMask(); };
+
+        StubWidgetHost host;
+        host.manager.SetScreenSize(140, 120);
+        Dialog* dialog =
+            host.ShowDialog(std::make_unique<Dialog>(&host, nullptr, nullptr, 1, false, "", "", "", 0));
+        dialog->Resize(10, 10, 100, 80);
+        host.manager.SetImage(display.device->GetScreenImage());
+        EXPECT_TRUE(host.manager.DrawDirtyWidgets());
+        EXPECT_EQ(at(11, 11), background);
+        EXPECT_EQ(at(12, 12), native(255, 255, 255));
+        EXPECT_EQ(at(87, 67), native(255, 255, 255));
+        EXPECT_EQ(at(13, 13), native(80, 80, 80));
+        EXPECT_EQ(at(86, 66), native(80, 80, 80));
+        EXPECT_EQ(at(88, 24), ZorbelTest::HalfBlackFill(format, background));
+        EXPECT_EQ(at(99, 79), ZorbelTest::HalfBlackFill(format, background));
+        EXPECT_EQ(at(88, 23), background);
+        host.KillDialog(1);
+    }
 }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "framework/app/DisplayDevice.h"
+#include "framework/graphics/DisplayHost.h"
+
+#include <memory>
+
+namespace Zorbel {
+
+class DDInterface;
+class ZorbelAppBase;
+
+// The application's display: the surface display device on the application's window system, with the
+// application as its host. The application must outlive it.
+class DDDisplayDevice : public DisplayDevice, private DisplayHost {
+public:
+    explicit DDDisplayDevice(ZorbelAppBase& app);
+    ~DDDisplayDevice() override;
+
+    uint32_t InitDevice(WindowId window, bool windowed) override;
+    void ReleaseDevice() override;
+    bool Redraw(const Rect* clip) override;
+    MemoryImage* GetScreenImage() override;
+    void ReleaseScreenForSystem() override {}
+    std::unique_ptr<MemoryImage> CreateImage() override;
+    int32_t GetRefreshRate() const override;
+    int32_t GetMillisecondsPerFrame() const override;
+    bool Is3D() const override;
+    void Set3D(bool on) override;
+    void SetAlphaDisabled(bool) override {}
+    bool IsWindowed() const override;
+    bool ChooseSoftCursor(MemoryImage* image) override;
+    void MoveSoftCursor(int32_t x, int32_t y) override;
+    void SetSoftCursorPosition(int32_t x, int32_t y) override;
+    std::recursive_mutex& GetLock() override;
+    std::string GetErrorText() const override;
+    std::string GetInfoText() const override;
+
+    DDInterface& Device() { return *mDevice; }
+
+private:
+    int32_t DisplayWidth() const override;
+    int32_t DisplayHeight() const override;
+    int32_t FullScreenBitDepth() const override { return 32; }
+    bool WaitForVSync() const override;
+    bool SystemDialogActive() const override;
+    int32_t MinVideoMemoryMB() const override;
+    int32_t RecVideoMemoryMB() const override;
+    void Fresh3DTestHook() override;
+
+    ZorbelAppBase& mApp;
+    std::unique_ptr<DDInterface> mDevice;
+};
+
+} // namespace Zorbel
