@@ -40,16 +40,22 @@ constexpr ButtonSpec Buttons[] = {
     {Board::BUTTON_WINDOW, "Window", 713, 0, false, true},
 };
 
-constexpr int32_t RemovalOrder[] = {Board::BUTTON_QUIT,           Board::BUTTON_CANCEL,
-                                    Board::BUTTON_NEW_GAME,       Board::BUTTON_DIFFICULTY_LESS,
-                                    Board::BUTTON_DIFFICULTY_MORE, Board::BUTTON_CHANGE_IMAGE,
-                                    Board::BUTTON_WINDOW,         Board::BUTTON_FULL_SCREEN};
+constexpr int32_t RemovalOrder[] = {Board::BUTTON_QUIT,
+                                    Board::BUTTON_CANCEL,
+                                    Board::BUTTON_NEW_GAME,
+                                    Board::BUTTON_DIFFICULTY_LESS,
+                                    Board::BUTTON_DIFFICULTY_MORE,
+                                    Board::BUTTON_CHANGE_IMAGE,
+                                    Board::BUTTON_WINDOW,
+                                    Board::BUTTON_FULL_SCREEN};
 
 constexpr const char* BorderFiles[] = {"images/border2", "images/border_valid", "images/border_select"};
 
 // Division that rounds toward minus infinity, so that points left of or above the board fall
 // outside the grid rather than into its first column or row.
-int32_t FloorDiv(int32_t a, int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int32_t FloorDiv(int32_t a, int32_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 } // namespace
 

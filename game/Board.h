@@ -61,7 +61,8 @@ public:
     // player is told, the application quits and the result is null.
     std::unique_ptr<Zorbel::MemoryImage> LoadBoardImage(const std::string& path);
     // The picture drawn at width x height onto a new display image.
-    std::unique_ptr<Zorbel::MemoryImage> LoadScaledImage(const std::string& path, int32_t width, int32_t height);
+    std::unique_ptr<Zorbel::MemoryImage> LoadScaledImage(const std::string& path, int32_t width,
+                                                         int32_t height);
 
     // A new shuffled game of difficulty n; a non-null picture replaces the board's own.
     void NewGame(int32_t n, std::unique_ptr<Zorbel::MemoryImage> picture);

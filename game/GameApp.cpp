@@ -1,6 +1,6 @@
 #include "game/GameApp.h"
 
-#include "framework/platform/FileChooser.h"
+#include "framework/platform/ChainFileChooser.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/Board.h"
 
@@ -23,7 +23,9 @@ GameApp::~GameApp() {
     mBoard.reset();
 }
 
-void GameApp::Init() { ZorbelAppBase::Init(); }
+void GameApp::Init() {
+    ZorbelAppBase::Init();
+}
 
 void GameApp::LoadingFinished() {
     ZorbelAppBase::LoadingFinished();

@@ -1,12 +1,9 @@
 #pragma once
 
 #include "framework/app/ZorbelAppBase.h"
+#include "framework/platform/FileChooser.h"
 
 #include <memory>
-
-namespace Zorbel {
-class FileChooser;
-}
 
 namespace Tesserine {
 
@@ -17,7 +14,8 @@ class Board;
 class GameApp : public Zorbel::ZorbelAppBase {
 public:
     // A null chooser means the desktop's own.
-    explicit GameApp(Zorbel::AppPlatform platform = {}, std::unique_ptr<Zorbel::FileChooser> chooser = nullptr);
+    explicit GameApp(Zorbel::AppPlatform platform = {},
+                     std::unique_ptr<Zorbel::FileChooser> chooser = nullptr);
     ~GameApp() override;
 
     void Init() override;

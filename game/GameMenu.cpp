@@ -19,18 +19,23 @@ using Zorbel::MemoryImage;
 namespace {
 
 // The buttons that ride on the panel.
-constexpr int32_t PanelButtons[] = {Board::BUTTON_QUIT,           Board::BUTTON_CANCEL,
-                                    Board::BUTTON_NEW_GAME,       Board::BUTTON_DIFFICULTY_MORE,
-                                    Board::BUTTON_DIFFICULTY_LESS, Board::BUTTON_CHANGE_IMAGE};
+constexpr int32_t PanelButtons[] = {Board::BUTTON_QUIT,
+                                    Board::BUTTON_CANCEL,
+                                    Board::BUTTON_NEW_GAME,
+                                    Board::BUTTON_DIFFICULTY_MORE,
+                                    Board::BUTTON_DIFFICULTY_LESS,
+                                    Board::BUTTON_CHANGE_IMAGE};
 
 } // namespace
 
-GameMenu::GameMenu(Zorbel::ZorbelAppBase* app, Board* board, MemoryImage* picture) : mBoard(board), mApp(app) {
+GameMenu::GameMenu(Zorbel::ZorbelAppBase* app, Board* board, MemoryImage* picture)
+    : mBoard(board), mApp(app) {
     mPanel = board->LoadBoardImage("images/menuBack");
     DrawPreview(picture);
     mBackdrop = board->LoadBoardImage("images/tesserine");
     for (int32_t n = 3; n <= 7; ++n)
-        mDifficultyImages[static_cast<size_t>(n - 3)] = board->LoadBoardImage("images/difficulty" + std::to_string(n));
+        mDifficultyImages[static_cast<size_t>(n - 3)] =
+            board->LoadBoardImage("images/difficulty" + std::to_string(n));
 }
 
 GameMenu::~GameMenu() = default;
@@ -104,10 +109,13 @@ void GameMenu::StepAnimation() {
 }
 
 void GameMenu::EnablePanelButtons() {
-    for (int32_t id : {Board::BUTTON_NEW_GAME, Board::BUTTON_CANCEL, Board::BUTTON_QUIT, Board::BUTTON_CHANGE_IMAGE})
+    for (int32_t id :
+         {Board::BUTTON_NEW_GAME, Board::BUTTON_CANCEL, Board::BUTTON_QUIT, Board::BUTTON_CHANGE_IMAGE})
         if (ButtonWidget* button = mBoard->GetButton(id)) button->SetDisabled(false);
-    if (ButtonWidget* more = mBoard->GetButton(Board::BUTTON_DIFFICULTY_MORE)) more->SetDisabled(mDifficulty >= 7);
-    if (ButtonWidget* less = mBoard->GetButton(Board::BUTTON_DIFFICULTY_LESS)) less->SetDisabled(mDifficulty <= 3);
+    if (ButtonWidget* more = mBoard->GetButton(Board::BUTTON_DIFFICULTY_MORE))
+        more->SetDisabled(mDifficulty >= 7);
+    if (ButtonWidget* less = mBoard->GetButton(Board::BUTTON_DIFFICULTY_LESS))
+        less->SetDisabled(mDifficulty <= 3);
     if (mApp->IsForcedFullScreen()) return;
     ButtonWidget* fullScreen = mBoard->GetButton(Board::BUTTON_FULL_SCREEN);
     ButtonWidget* window = mBoard->GetButton(Board::BUTTON_WINDOW);
@@ -165,18 +173,18 @@ void GameMenu::ChangePicture() {
 
     Zorbel::FileChooserRequest request;
     request.title = "Choose Image to Load";
-    request.filterName = "Images";
-    request.patterns = {"*.jpg", "*.png", "*.tga", "*.gif"};
+    request.filter.description = "Images";
+    request.filter.patterns = {"*.jpg", "*.png", "*.tga", "*.gif"};
     mApp->BeginSystemDialog();
-    Zorbel::FileChooserResult result;
-    if (Zorbel::FileChooser* chooser = mBoard->GetChooser()) result = chooser->OpenFile(request);
-    if (result.status == Zorbel::FileChooserResult::Chosen) {
+    Zorbel::FileChooserResult result = Zorbel::FileChooserResult::Unavailable();
+    if (Zorbel::FileChooser* chooser = mBoard->GetChooser()) result = chooser->ChooseFileToOpen(request);
+    if (result.outcome == Zorbel::FileChooserOutcome::Chosen) {
         mPendingPicture = mBoard->LoadScaledImage(result.path, 800, 600);
         if (mPendingPicture) DrawPreview(mPendingPicture.get());
     }
     mApp->EndSystemDialog();
     if (haveFolder && chdir(folder) != 0) mApp->LogError("Could not return to the program folder");
-    if (result.status == Zorbel::FileChooserResult::Unavailable)
+    if (result.outcome == Zorbel::FileChooserOutcome::Unavailable)
         mApp->Popup("No file chooser is available on this desktop. Install zenity or kdialog, or a desktop "
                     "portal, to choose your own pictures.");
 }
