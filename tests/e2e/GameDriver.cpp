@@ -129,6 +129,9 @@ int main(int argc, char** argv) {
     std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &w.y);
     Check(geometry.find("WIDTH=800") != std::string::npos && geometry.find("HEIGHT=600") != std::string::npos,
           "the window is 800 x 600");
+    // The X server of with_xvfb.sh is 1024 x 768 and has no panels.
+    Check(w.x == (1024 - 800) / 2 && w.y == static_cast<int>(0.382 * (768 - 600)),
+          "the window is centred across and at 0.382 of the free height");
 
     sleep(3); // the menu slides in for 92 steps
     auto shot = Screenshot();
