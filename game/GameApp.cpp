@@ -1,5 +1,6 @@
 #include "game/GameApp.h"
 
+#include "framework/imagelib/ImageLib.h"
 #include "framework/platform/ChainFileChooser.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/Board.h"
@@ -25,6 +26,13 @@ GameApp::~GameApp() {
 
 void GameApp::Init() {
     ZorbelAppBase::Init();
+}
+
+void GameApp::MakeWindow() {
+    ZorbelAppBase::MakeWindow();
+    if (GetMainWindow() == 0 || IsShuttingDown()) return;
+    if (auto icon = Zorbel::ImageLib::LoadImageFile("images/icon", false))
+        GetWindowSystem().SetIcon(GetMainWindow(), icon->GetBits(), icon->GetWidth(), icon->GetHeight());
 }
 
 void GameApp::LoadingFinished() {

@@ -19,6 +19,8 @@ public:
     ~GameApp() override;
 
     void Init() override;
+    // Every main window, also after a switch of the screen mode, shows the game's icon.
+    void MakeWindow() override;
     void LoadingFinished() override;
 
     Board* GetBoard() const { return mBoard.get(); }

@@ -1,6 +1,8 @@
 #include "game/GameHarness.h"
 
+#include "framework/app/MTRand.h"
 #include "framework/imagelib/ImageLib.h"
+#include "framework/widget/WidgetManager.h"
 
 #include <algorithm>
 
@@ -266,4 +268,118 @@ TEST_F(GameFixture, QuitEndsTheApplication) {
     Steps(92);
     board->ButtonReleased(Board::BUTTON_QUIT);
     EXPECT_TRUE(app->IsShuttingDown());
+}
+
+namespace {
+
+// The cells the gap visits while a game of difficulty n is shuffled from seed, with steps that go
+// straight back taken out.
+std::vector<int> GapPath(int n, uint32_t seed, std::vector<int32_t>& grid) {
+    Zorbel::MTRand random(seed);
+    Tesserine::PuzzleModel model(random);
+    model.NewGame(n, nullptr);
+    for (int i = 0; i < n * n; ++i)
+        grid.push_back(model.TileAt(i).value);
+    random.SRand(seed);
+    for (int i = 0; i < n * n; ++i)
+        model.TileAt(i).value = i + 1;
+    model.TileAt(0).value = 0;
+    std::vector<int> path = {0};
+    for (int step = 0; step < Tesserine::PuzzleModel::ShuffleSteps; ++step) {
+        int gap = model.ShuffleStep(path.back());
+        if (path.size() >= 2 && path[path.size() - 2] == gap)
+            path.pop_back();
+        else
+            path.push_back(gap);
+    }
+    return path;
+}
+
+} // namespace
+
+TEST_F(GameFixture, UndoingTheKnownShuffleWithRealClicksSolvesThePuzzle) {
+    StartGame();
+    Steps(92);
+    board->ButtonReleased(Board::BUTTON_DIFFICULTY_LESS);
+    const uint32_t seed = 20261208;
+    Zorbel::SharedRandom().SRand(seed);
+    board->ButtonReleased(Board::BUTTON_NEW_GAME);
+    Steps(92);
+    std::vector<int32_t> grid;
+    std::vector<int> path = GapPath(3, seed, grid);
+    for (int i = 0; i < 9; ++i)
+        ASSERT_EQ(board->GetModel().TileAt(i).value, grid[static_cast<size_t>(i)]) << "the seeded shuffle";
+
+    // Clicks go through the widget manager, as the main loop hands them over.
+    Zorbel::WidgetManager& manager = *app->GetWidgetManager();
+    for (size_t k = path.size() - 1; k > 0; --k) {
+        int cell = path[k - 1];
+        int x = (cell % 3) * 266 + 133, y = (cell / 3) * 200 + 100;
+        manager.MouseMove(x, y);
+        manager.MouseDown(x, y, 1);
+        manager.MouseUp(x, y, 1);
+        ASSERT_TRUE(board->IsSliding()) << "move " << k;
+        for (int guard = 0; guard < 100 && board->IsSliding(); ++guard)
+            board->Update();
+        ASSERT_EQ(GapIndex(*board), cell);
+        EXPECT_EQ(board->IsCompleted(), k == 1);
+    }
+    EXPECT_TRUE(board->IsCompleted());
+}
+
+TEST_F(GameFixture, NothingMovesWhileTheWindowIsInactive) {
+    StartGame();
+    StartPuzzle(4);
+    HoverCell(*board, MovableIndex(*board));
+    board->MouseDown(0, 0, 1);
+    ASSERT_TRUE(board->IsSliding());
+    Zorbel::WindowMessage deactivate;
+    deactivate.window = app->GetMainWindow();
+    deactivate.kind = Zorbel::MessageKind::Activate;
+    deactivate.value = 0;
+    app->WindowProc(deactivate);
+    app->ProcessQueuedMessages(true);
+    ASSERT_FALSE(app->HasFocus());
+    const int x = board->GetSlideX(), y = board->GetSlideY(), pulse = board->GetPulse();
+    Steps(20);
+    EXPECT_EQ(board->GetSlideX(), x);
+    EXPECT_EQ(board->GetSlideY(), y);
+    EXPECT_EQ(board->GetPulse(), pulse);
+}
+
+TEST_F(GameFixture, MovableTilesWearAFrameThatPulsesFromRedToWhite) {
+    StartGame();
+    StartPuzzle(4);
+    const int movable = MovableIndex(*board);
+    const int plain = [&] {
+        for (int i = 0; i < 16; ++i)
+            if (board->GetModel().TileAt(i).moveDir == Tile::MOVE_NONE &&
+                board->GetModel().TileAt(i).value != 0)
+                return i;
+        return -1;
+    }();
+    board->MouseMove(-100, -100); // hover nothing new
+    auto edge = [&](Zorbel::MemoryImage& frame, int cell) {
+        return PixelAt(frame, (cell % 4) * 200 + 2, (cell / 4) * 150 + 75);
+    };
+    // The pulse climbs 6 a step from 0 up to 250 and back.
+    while (board->GetPulse() != 0)
+        Steps(1);
+    auto red = Frame();
+    while (board->GetPulse() != 246)
+        Steps(1);
+    auto light = Frame();
+    uint32_t atRed = edge(*red, movable), atLight = edge(*light, movable);
+    EXPECT_GT((atRed >> 16) & 0xFF, 180u) << std::hex << atRed;
+    EXPECT_LT((atRed >> 8) & 0xFF, 90u) << std::hex << atRed;
+    EXPECT_GT((atLight >> 8) & 0xFF, 180u) << std::hex << atLight;
+    EXPECT_EQ(edge(*red, plain), edge(*light, plain)) << "plain frames do not pulse";
+    EXPECT_NE(edge(*red, plain), PixelAt(*board->GetPicture(), 2, 75)) << "but they do have a frame";
+}
+
+TEST_F(GameFixture, TheWindowShowsTheGameIcon) {
+    StartGame();
+    const auto* window = windows.FindWindow(app->GetMainWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->icon.size(), 64u * 64u);
 }
