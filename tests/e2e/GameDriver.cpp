@@ -148,6 +148,58 @@ int main(int argc, char** argv) {
     Check(shot && !MenuShown(*shot, w), "New Game closes the menu");
     Check(shot && BlackCells(*shot, w) == 1, "the puzzle shows exactly one black gap");
 
+    // Click a tile beside the gap: it slides in, and the gap moves to where the tile was.
+    if (shot) {
+        int gap = -1;
+        for (int cell = 0; cell < 16 && gap < 0; ++cell)
+            if ((shot->At(w.x + (cell % 4) * 200 + 100, w.y + (cell / 4) * 150 + 75) & 0xFFFFFF) == 0)
+                gap = cell;
+        int neighbour = gap % 4 < 3 ? gap + 1 : gap - 1;
+        Click(w, (neighbour % 4) * 200 + 100, (neighbour / 4) * 150 + 75, 1);
+        sleep(2);
+        auto after = Screenshot();
+        Check(gap >= 0 && after && BlackCells(*after, w) == 1 &&
+                  (after->At(w.x + (neighbour % 4) * 200 + 100, w.y + (neighbour / 4) * 150 + 75) &
+                   0xFFFFFF) == 0,
+              "a click slides the tile beside the gap into it");
+    }
+
+    // Alt + Enter switches to the full screen and back.
+    Run("xdotool key --window " + w.id + " alt+Return");
+    sleep(2);
+    std::string full = Run("xdotool search --onlyvisible --name '^Tesserine$' getwindowgeometry --shell");
+    Check(full.find("WIDTH=1024") != std::string::npos && full.find("HEIGHT=768") != std::string::npos,
+          "Alt + Enter fills the screen");
+    w.id = Run("xdotool search --onlyvisible --name '^Tesserine$' | head -n 1");
+    while (!w.id.empty() && w.id.back() == '\n')
+        w.id.pop_back();
+    Run("xdotool key --window " + w.id + " alt+Return");
+    sleep(2);
+    w.id = Run("xdotool search --onlyvisible --name '^Tesserine$' | head -n 1");
+    while (!w.id.empty() && w.id.back() == '\n')
+        w.id.pop_back();
+    geometry = Run("xdotool getwindowgeometry --shell " + w.id);
+    Check(geometry.find("WIDTH=800") != std::string::npos, "and a second Alt + Enter back to the window");
+    std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &w.x);
+    std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &w.y);
+
+    // A second copy ends at once and leaves the first running.
+    int secondStatus = -1;
+    pid_t second = 0;
+    if (posix_spawn(&second, argv[1], nullptr, nullptr, gameArgv, environ) == 0) {
+        pid_t done = 0;
+        for (int i = 0; i < 200 && done == 0; ++i) {
+            done = waitpid(second, &secondStatus, WNOHANG);
+            if (done == 0) usleep(100000);
+        }
+        if (done == 0) {
+            kill(second, SIGKILL);
+            waitpid(second, &secondStatus, 0);
+        }
+    }
+    Check(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0, "a second copy ends with code 0");
+    Check(waitpid(game, nullptr, WNOHANG) == 0, "and the first keeps running");
+
     Click(w, 400, 300, 3);
     sleep(3);
     shot = Screenshot();
