@@ -1,5 +1,7 @@
 #include "app/AppHarness.h"
 
+#include "framework/sound/MusicInterface.h"
+
 #include <chrono>
 #include <future>
 #include <thread>
@@ -375,4 +377,38 @@ TEST_F(MainLoopTest, ASecondCopyBringsTheFirstToTheFront) {
     EXPECT_FALSE(windows.IsMinimised(app->GetMainWindow()));
     EXPECT_EQ(windows.FindWindow(app->GetMainWindow())->raiseCount, raised + 1);
     EXPECT_FALSE(app->IsShuttingDown());
+}
+
+TEST_F(MainLoopTest, WhileLoadingFramesArePresentedAtMostEveryFiftyMilliseconds) {
+    TestApp& a = StartApp();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    a.loadingBody = [released] { released.wait(); };
+    a.StartLoadingThread();
+    widgets->alwaysDirty = true;
+    widgets->dirty = true;
+    RunUntil(clock.Milliseconds() + 100);
+    int presents = display->presentCount;
+    RunUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(display->presentCount - presents, 20, 1);
+
+    release.set_value();
+    while (!a.mLoadingDone)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    RunUntil(clock.Milliseconds() + 100);
+    presents = display->presentCount;
+    RunUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(display->presentCount - presents, 100, 2);
+}
+
+TEST_F(MainLoopTest, AHiddenApplicationShowsTheArrowAndSilencesTheMusic) {
+    TestApp& a = SteadyApp();
+    windows.SetPointer(a.GetMainWindow(), 5, 5, true);
+    Post(MessageKind::MouseMove, 0, 5, 5);
+    RunUntil(clock.Milliseconds() + 20);
+    a.SetCursor(ZorbelAppBase::CURSOR_WAIT);
+    a.HideApplication();
+    EXPECT_FALSE(windows.IsVisible(a.GetMainWindow()));
+    EXPECT_EQ(windows.CursorShape(windows.CurrentCursor()), SystemCursor::Arrow);
+    EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.0);
 }
