@@ -412,3 +412,49 @@ TEST_F(MainLoopTest, AHiddenApplicationShowsTheArrowAndSilencesTheMusic) {
     EXPECT_EQ(windows.CursorShape(windows.CurrentCursor()), SystemCursor::Arrow);
     EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.0);
 }
+
+TEST_F(MainLoopTest, TheGamePausesWhileTheDesktopScreenSaverWouldShow) {
+    ScreenSaverState saver;
+    saver.enabled = true;
+    saver.timeoutSeconds = 10;
+    windows.screenSaver = saver;
+    TestApp& a = SteadyApp();
+    auto stepUntil = [&](uint32_t ms) {
+        bool updated = false;
+        while (static_cast<int32_t>(clock.Milliseconds() - ms) < 0)
+            a.UpdateAppStep(updated);
+    };
+
+    // The desktop saw input all along; only the game's own input time would run out.
+    windows.screenSaver->idleMs = 0;
+    stepUntil(clock.Milliseconds() + 9000);
+    int updates = a.GetUpdateCount();
+    stepUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(a.GetUpdateCount() - updates, 100, 2);
+
+    // Nine seconds without input anywhere: past the threshold of 10 - 2 seconds, nothing runs.
+    windows.screenSaver->idleMs = 9000;
+    stepUntil(clock.Milliseconds() + 1100);
+    updates = a.GetUpdateCount();
+    int presents = display->presentCount;
+    int draws = widgets->drawCount;
+    stepUntil(clock.Milliseconds() + 3000);
+    EXPECT_EQ(a.GetUpdateCount(), updates);
+    EXPECT_EQ(display->presentCount, presents);
+    EXPECT_EQ(widgets->drawCount, draws);
+
+    // Input resumes the game and everything is drawn again.
+    int dirty = widgets->markAllDirtyCount;
+    Post(MessageKind::KeyDown, 'A');
+    stepUntil(clock.Milliseconds() + 1500);
+    EXPECT_GT(a.GetUpdateCount(), updates + 50);
+    EXPECT_GT(widgets->markAllDirtyCount, dirty);
+
+    // A screen saver that is switched off never pauses anything.
+    windows.screenSaver->enabled = false;
+    windows.screenSaver->idleMs = 60000;
+    stepUntil(clock.Milliseconds() + 11000);
+    updates = a.GetUpdateCount();
+    stepUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(a.GetUpdateCount() - updates, 100, 2);
+}
