@@ -146,6 +146,7 @@ SDL_Window* SdlWindowSystem::NativeWindow(WindowId window) const {
 void SdlWindowSystem::ShowWindow(WindowId window, ShowCommand command) {
     SDL_Window* sdl = NativeWindow(window);
     if (!sdl) return;
+    const bool wasShown = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN) != 0;
     switch (command) {
         case ShowCommand::Hide:
             SDL_HideWindow(sdl);
@@ -165,6 +166,12 @@ void SdlWindowSystem::ShowWindow(WindowId window, ShowCommand command) {
             SDL_RestoreWindow(sdl);
             break;
     }
+    // A position asked for while the window was unmapped is lost on X servers without a window
+    // manager, where the window appears where it was created; asking again once it is shown keeps it.
+    const Window& record = mWindows.find(window)->second;
+    if (!wasShown && record.positionRequested && command != ShowCommand::Hide &&
+        command != ShowCommand::Minimise && !(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN))
+        SDL_SetWindowPosition(sdl, record.requestedX, record.requestedY);
 }
 
 void SdlWindowSystem::MoveWindow(WindowId window, int32_t x, int32_t y) {
@@ -173,6 +180,10 @@ void SdlWindowSystem::MoveWindow(WindowId window, int32_t x, int32_t y) {
     // SDL places the client area; the caller means the frame around it.
     int32_t left, top, right, bottom;
     FrameBorders(window, left, top, right, bottom);
+    Window& record = mWindows.find(window)->second;
+    record.positionRequested = true;
+    record.requestedX = x + left;
+    record.requestedY = y + top;
     SDL_SetWindowPosition(sdl, x + left, y + top);
 }
 

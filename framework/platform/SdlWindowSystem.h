@@ -85,6 +85,10 @@ private:
 
     struct Window {
         SDL_Window* sdl = nullptr;
+        // The client position last asked for, applied again when the window is first shown.
+        bool positionRequested = false;
+        int32_t requestedX = 0;
+        int32_t requestedY = 0;
         bool logical = false;
     };
     struct Cursor {

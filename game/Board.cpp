@@ -1,0 +1,392 @@
+#include "game/Board.h"
+
+#include "framework/app/DisplayDevice.h"
+#include "framework/app/MTRand.h"
+#include "framework/app/ZorbelAppBase.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/widget/ButtonWidget.h"
+#include "framework/widget/WidgetManager.h"
+#include "game/GameMenu.h"
+
+namespace Tesserine {
+
+using Zorbel::ButtonWidget;
+using Zorbel::Color;
+using Zorbel::Graphics;
+using Zorbel::MemoryImage;
+
+namespace {
+
+struct ButtonSpec {
+    int32_t id;
+    const char* name;
+    int32_t x;
+    int32_t y;
+    bool disabled;
+    bool hidden;
+};
+
+// In the order they are created and added: the six panel buttons at their places for the hidden
+// panel, then the two screen-mode buttons that share the top-right corner.
+constexpr ButtonSpec Buttons[] = {
+    {Board::BUTTON_QUIT, "Quit", 516, -183, true, false},
+    {Board::BUTTON_CANCEL, "Cancel", 304, -183, true, true},
+    {Board::BUTTON_NEW_GAME, "NewGame", 92, -183, true, false},
+    {Board::BUTTON_DIFFICULTY_MORE, "DifficultyMore", 448, -396, true, false},
+    {Board::BUTTON_DIFFICULTY_LESS, "DifficultyLess", 262, -396, true, false},
+    {Board::BUTTON_CHANGE_IMAGE, "ChangeImage", 303, -228, true, false},
+    {Board::BUTTON_FULL_SCREEN, "FullScreen", 713, 0, false, true},
+    {Board::BUTTON_WINDOW, "Window", 713, 0, false, true},
+};
+
+constexpr int32_t RemovalOrder[] = {Board::BUTTON_QUIT,
+                                    Board::BUTTON_CANCEL,
+                                    Board::BUTTON_NEW_GAME,
+                                    Board::BUTTON_DIFFICULTY_LESS,
+                                    Board::BUTTON_DIFFICULTY_MORE,
+                                    Board::BUTTON_CHANGE_IMAGE,
+                                    Board::BUTTON_WINDOW,
+                                    Board::BUTTON_FULL_SCREEN};
+
+constexpr const char* BorderFiles[] = {"images/border2", "images/border_valid", "images/border_select"};
+
+// Division that rounds toward minus infinity, so that points left of or above the board fall
+// outside the grid rather than into its first column or row.
+int32_t FloorDiv(int32_t a, int32_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+} // namespace
+
+Board::Board(Zorbel::ZorbelAppBase* app, Zorbel::FileChooser* chooser)
+    : mApp(app), mChooser(chooser), mModel(Zorbel::SharedRandom()) {
+    mPicture = LoadScaledImage("images/quibBG", PuzzleModel::FieldWidth, PuzzleModel::FieldHeight);
+    mMenu = std::make_unique<GameMenu>(app, this, mPicture.get());
+    mCompleteBottom = LoadBoardImage("images/PuzzleCompleteBottom");
+    mCompleteTop = LoadBoardImage("images/PuzzleCompleteTop");
+}
+
+Board::~Board() = default;
+
+std::unique_ptr<MemoryImage> Board::LoadBoardImage(const std::string& path) {
+    std::unique_ptr<MemoryImage> image = mApp->GetImage(path, true);
+    if (!image) {
+        mApp->Popup("There was an error loading the file: " + path);
+        mApp->Shutdown();
+        return nullptr;
+    }
+    // Pictures with at most 256 colours take a quarter of the memory; richer ones stay as they are.
+    (void)image->ConvertToPalette();
+    return image;
+}
+
+std::unique_ptr<MemoryImage> Board::LoadScaledImage(const std::string& path, int32_t width, int32_t height) {
+    std::unique_ptr<MemoryImage> loaded = LoadBoardImage(path);
+    if (!loaded || mApp->GetDisplay() == nullptr) return nullptr;
+    std::unique_ptr<MemoryImage> scaled = mApp->GetDisplay()->CreateImage();
+    scaled->SetSize(width, height);
+    Graphics g(scaled.get());
+    g.PaintImageScaled(loaded.get(), 0, 0, width, height);
+    return scaled;
+}
+
+ButtonWidget* Board::GetButton(int32_t id) const {
+    if (id < BUTTON_QUIT || id > BUTTON_WINDOW) return nullptr;
+    return mButtons[static_cast<size_t>(id - 1)].get();
+}
+
+void Board::AttachedToManager(Zorbel::WidgetManager* manager) {
+    Widget::AttachedToManager(manager);
+    CreateButtons();
+    for (const ButtonSpec& spec : Buttons)
+        manager->AddChild(GetButton(spec.id));
+    manager->GiveFocus(this);
+}
+
+void Board::CreateButtons() {
+    mButtonImages.clear();
+    for (const ButtonSpec& spec : Buttons) {
+        auto button = std::make_unique<ButtonWidget>(spec.id, this);
+        const std::string base = std::string("images/Button") + spec.name;
+        std::unique_ptr<MemoryImage> hover = LoadBoardImage(base + "Hover");
+        std::unique_ptr<MemoryImage> down = LoadBoardImage(base + "Down");
+        std::unique_ptr<MemoryImage> normal = LoadBoardImage(base + "Normal");
+        button->mOverImage = hover.get();
+        button->mDownImage = down.get();
+        button->mButtonImage = normal.get();
+        const int32_t width = normal ? normal->GetWidth() : 0;
+        const int32_t height = normal ? normal->GetHeight() : 0;
+        button->Resize(spec.x, spec.y, width, height);
+        button->SetHandCursor(true);
+        if (spec.disabled) button->SetDisabled(true);
+        if (spec.hidden) button->SetVisible(false);
+        for (auto* image : {&hover, &down, &normal})
+            if (*image) mButtonImages.push_back(std::move(*image));
+        mButtons[static_cast<size_t>(spec.id - 1)] = std::move(button);
+    }
+}
+
+void Board::DetachedFromManager(Zorbel::WidgetManager* manager) {
+    Widget::DetachedFromManager(manager);
+    for (int32_t id : RemovalOrder)
+        if (ButtonWidget* button = GetButton(id)) manager->RemoveChild(button);
+}
+
+void Board::NewGame(int32_t n, std::unique_ptr<MemoryImage> picture) {
+    mN = n;
+    mCompleted = false;
+    mCompletionTimer = 0;
+    mCompletionHold = 0;
+    mModel.NewGame(n, this);
+    mHoverIndex = 0;
+    mSliding = false;
+    mSlideDir = mSlideTarget = mSlideValue = mSlideX = mSlideY = mSlideToIndex = 0;
+    mPulse = 0;
+    mPulseStep = 1;
+    for (size_t i = 0; i < mBorders.size(); ++i)
+        mBorders[i] = LoadScaledImage(BorderFiles[i], mModel.TileWidth(), mModel.TileHeight());
+    if (picture) mPicture = std::move(picture);
+    if (mPicture) mPicture->SetCelGrid(n, n);
+}
+
+void Board::ClearBoard() {
+    for (auto& border : mBorders)
+        border.reset();
+    mModel.Clear();
+}
+
+void Board::KeyDown(int32_t keyCode) {
+    Widget::KeyDown(keyCode);
+    if (keyCode == 27) MouseDown(0, 0, -1);
+}
+
+void Board::MouseMove(int32_t x, int32_t y) {
+    if (mMenu->IsVisible() || !mModel.HasGrid()) return;
+    const int32_t previous = mHoverIndex;
+    const int32_t column = FloorDiv(x, mModel.TileWidth());
+    const int32_t row = FloorDiv(y, mModel.TileHeight());
+    if (column >= 0 && column < mN && row >= 0 && row < mN) mHoverIndex = row * mN + column;
+    if (mSliding || mCompleted) return;
+    Tile& hovered = mModel.TileAt(mHoverIndex);
+    if (hovered.moveDir > 0) {
+        hovered.highlight = Tile::HIGHLIGHT_HOVERED;
+        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_DRAGGING);
+    } else {
+        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+    }
+    if (mHoverIndex != previous && mModel.TileAt(previous).moveDir > 0)
+        mModel.TileAt(previous).highlight = Tile::HIGHLIGHT_MOVABLE;
+}
+
+void Board::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
+    Widget::MouseDown(x, y, clickCount);
+    if (clickCount <= 0) {
+        if (mMenu->IsVisible()) {
+            ButtonWidget* cancel = GetButton(BUTTON_CANCEL);
+            // Before the first game there is nothing to go back to: the cancel button is hidden.
+            if (mMenu->IsAtRest() && cancel != nullptr && cancel->IsVisible()) mMenu->StartClosing();
+        } else if (!mSliding) {
+            mMenu->ShowMenu(mN);
+            mMenu->DrawPreview(mPicture.get());
+            mMenu->DiscardPendingPicture();
+            mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+        }
+        return;
+    }
+    if (mSliding || mCompleted || mMenu->IsVisible() || !mModel.HasGrid()) return;
+    if (mModel.TileAt(mHoverIndex).moveDir < 1) return;
+    StartSlide();
+}
+
+void Board::StartSlide() {
+    Tile& tile = mModel.TileAt(mHoverIndex);
+    const int32_t tileW = mModel.TileWidth(), tileH = mModel.TileHeight();
+    const int32_t row = mHoverIndex / mN, column = mHoverIndex % mN;
+    mSliding = true;
+    mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+    mSlideValue = tile.value;
+    tile.value = 0;
+    mSlideDir = tile.moveDir;
+    mSlideX = tileW * column;
+    mSlideY = tileH * row;
+    switch (mSlideDir) {
+        case Tile::MOVE_UP:
+            mSlideToIndex = mHoverIndex - mN;
+            mSlideTarget = tileH * (row - 1);
+            break;
+        case Tile::MOVE_RIGHT:
+            mSlideToIndex = mHoverIndex + 1;
+            mSlideTarget = tileW * (column + 1);
+            break;
+        case Tile::MOVE_DOWN:
+            mSlideToIndex = mHoverIndex + mN;
+            mSlideTarget = tileH * (row + 1);
+            break;
+        default:
+            mSlideToIndex = mHoverIndex - 1;
+            mSlideTarget = tileW * (column - 1);
+            break;
+    }
+    for (const auto& t : mModel.Tiles())
+        t->highlight = Tile::HIGHLIGHT_PLAIN;
+}
+
+void Board::Update() {
+    if (!mApp->HasFocus()) return;
+    Widget::Update();
+    if (mMenu->IsVisible()) {
+        if (!mMenu->IsAtRest()) mMenu->StepAnimation();
+    } else {
+        if (mSliding) AdvanceSlide();
+        AdvancePulse();
+    }
+    AdvanceCompletion();
+    Invalidate();
+}
+
+void Board::AdvanceSlide() {
+    bool ended = false;
+    switch (mSlideDir) {
+        case Tile::MOVE_UP:
+            mSlideY -= SlideSpeed;
+            ended = mSlideTarget >= mSlideY;
+            if (ended) mSlideY = mSlideTarget;
+            break;
+        case Tile::MOVE_RIGHT:
+            mSlideX += SlideSpeed;
+            ended = mSlideX >= mSlideTarget;
+            if (ended) mSlideX = mSlideTarget;
+            break;
+        case Tile::MOVE_DOWN:
+            mSlideY += SlideSpeed;
+            ended = mSlideY >= mSlideTarget;
+            if (ended) mSlideY = mSlideTarget;
+            break;
+        default:
+            mSlideX -= SlideSpeed;
+            ended = mSlideTarget >= mSlideX;
+            if (ended) mSlideX = mSlideTarget;
+            break;
+    }
+    if (ended) FinishSlide();
+}
+
+void Board::FinishSlide() {
+    mSliding = false;
+    mModel.TileAt(mSlideToIndex).value = mSlideValue;
+    mModel.UpdateAllMobility();
+    if (mModel.IsSolved()) {
+        mCompleted = true;
+        return;
+    }
+    Tile& hovered = mModel.TileAt(mHoverIndex);
+    if (hovered.moveDir >= 1) {
+        hovered.highlight = Tile::HIGHLIGHT_HOVERED;
+        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_DRAGGING);
+    } else {
+        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+    }
+}
+
+void Board::AdvancePulse() {
+    mPulse += mPulseStep * PulseStep;
+    if (mPulse < 0) {
+        mPulse = 0;
+        mPulseStep = 1;
+    } else if (mPulse > PulseMax) {
+        mPulse = PulseMax;
+        mPulseStep = -1;
+    }
+}
+
+void Board::AdvanceCompletion() {
+    if (!mCompleted || mCompletionTimer >= CompletionEnd) return;
+    mCompletionTimer += CompletionStep;
+    // The banners rest in the middle for a while before they sweep on.
+    if (mCompletionTimer > CompletionRest && mCompletionHold < CompletionHoldSteps) {
+        ++mCompletionHold;
+        mCompletionTimer = CompletionRest;
+    }
+}
+
+void Board::Draw(Graphics* g) {
+    if (mMenu->IsVisible()) {
+        mMenu->DrawMenu(g);
+        return;
+    }
+    if (mCompleted) {
+        g->PaintImage(mPicture.get(), 0, 0);
+        if (mCompletionTimer < CompletionEnd) {
+            g->PaintImage(mCompleteBottom.get(), mCompletionTimer - 710, 305);
+            g->PaintImage(mCompleteTop.get(), 930 - mCompletionTimer, 150);
+        }
+        return;
+    }
+    DrawPuzzle(g);
+    if (mSliding) {
+        g->PaintCelIndex(mPicture.get(), mSlideX, mSlideY, mSlideValue - 1);
+        g->PaintImage(mBorders[0].get(), mSlideX, mSlideY);
+    }
+}
+
+void Board::DrawPuzzle(Graphics* g) {
+    if (!mModel.HasGrid()) return;
+    const int32_t tileW = mModel.TileWidth(), tileH = mModel.TileHeight();
+    for (int32_t i = 0; i < mModel.CellCount(); ++i) {
+        const Tile& tile = mModel.TileAt(i);
+        const int32_t x = tileW * (i % mN), y = tileH * (i / mN);
+        if (tile.value <= 0) {
+            g->PaintRect(x, y, tileW, tileH);
+            continue;
+        }
+        g->PaintCel(mPicture.get(), x, y, (tile.value - 1) % mN, (tile.value - 1) / mN);
+        g->PaintImage(mBorders[static_cast<size_t>(tile.highlight)].get(), x, y);
+        if (tile.highlight == Tile::HIGHLIGHT_MOVABLE) {
+            // The select border over the movable one pulses between red and nearly white.
+            g->SetPaintColor(Color(255, mPulse, mPulse, 255));
+            g->SetTintImages(true);
+            g->PaintImage(mBorders[Tile::HIGHLIGHT_HOVERED].get(), x, y);
+            g->SetPaintColor(Color(0, 0, 0, 255));
+            g->SetTintImages(false);
+        }
+    }
+}
+
+void Board::ButtonReleased(int32_t id) {
+    switch (id) {
+        case BUTTON_QUIT:
+            mApp->Shutdown();
+            break;
+        case BUTTON_CANCEL:
+            if (mMenu->IsAtRest()) mMenu->StartClosing();
+            break;
+        case BUTTON_NEW_GAME:
+            mMenu->StartNewGame();
+            break;
+        case BUTTON_DIFFICULTY_LESS:
+            mMenu->DifficultyLess();
+            break;
+        case BUTTON_DIFFICULTY_MORE:
+            mMenu->DifficultyMore();
+            break;
+        case BUTTON_CHANGE_IMAGE:
+            mMenu->ChangePicture();
+            break;
+        case BUTTON_FULL_SCREEN:
+            // Switching the screen mode also switches hardware acceleration off.
+            mApp->SwitchScreenMode(false, false, false);
+            GetButton(BUTTON_WINDOW)->SetVisible(true);
+            GetButton(BUTTON_FULL_SCREEN)->SetVisible(false);
+            break;
+        case BUTTON_WINDOW:
+            mApp->SwitchScreenMode(true, false, false);
+            GetButton(BUTTON_FULL_SCREEN)->SetVisible(true);
+            GetButton(BUTTON_WINDOW)->SetVisible(false);
+            break;
+        default:
+            break;
+    }
+}
+
+} // namespace Tesserine

@@ -1,0 +1,38 @@
+#include "game/GameApp.h"
+
+#include "framework/platform/ChainFileChooser.h"
+#include "framework/widget/WidgetManager.h"
+#include "game/Board.h"
+
+namespace Tesserine {
+
+GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChooser> chooser)
+    : ZorbelAppBase(std::move(platform)), mChooser(std::move(chooser)) {
+    mProductName = "Tesserine";
+    mWindowTitle = mProductName;
+    mProductVersion = " 0.9b";
+    mSettingsKey = "Bramblewick\\Tesserine";
+    mNoSound = true;
+    mWidth = 800;
+    mHeight = 600;
+    if (!mChooser) mChooser = Zorbel::CreateDesktopFileChooser();
+}
+
+GameApp::~GameApp() {
+    if (mBoard && GetWidgetManager() != nullptr) GetWidgetManager()->RemoveChild(mBoard.get());
+    mBoard.reset();
+}
+
+void GameApp::Init() {
+    ZorbelAppBase::Init();
+}
+
+void GameApp::LoadingFinished() {
+    ZorbelAppBase::LoadingFinished();
+    if (IsShutdownPending()) return;
+    mBoard = std::make_unique<Board>(this, mChooser.get());
+    mBoard->Resize(0, 0, GetWidth(), GetHeight());
+    GetWidgetManager()->AddChild(mBoard.get());
+}
+
+} // namespace Tesserine

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "framework/app/ZorbelAppBase.h"
+#include "framework/platform/FileChooser.h"
+
+#include <memory>
+
+namespace Tesserine {
+
+class Board;
+
+// The game's application: the framework's application object with Tesserine's identity, which puts
+// the board on screen once loading is over.
+class GameApp : public Zorbel::ZorbelAppBase {
+public:
+    // A null chooser means the desktop's own.
+    explicit GameApp(Zorbel::AppPlatform platform = {},
+                     std::unique_ptr<Zorbel::FileChooser> chooser = nullptr);
+    ~GameApp() override;
+
+    void Init() override;
+    void LoadingFinished() override;
+
+    Board* GetBoard() const { return mBoard.get(); }
+
+private:
+    std::unique_ptr<Zorbel::FileChooser> mChooser;
+    std::unique_ptr<Board> mBoard;
+};
+
+} // namespace Tesserine

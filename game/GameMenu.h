@@ -1,0 +1,76 @@
+#pragma once
+
+#include "framework/widget/ButtonListener.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace Zorbel {
+class Graphics;
+class MemoryImage;
+class ZorbelAppBase;
+} // namespace Zorbel
+
+namespace Tesserine {
+
+class Board;
+
+// The menu panel that slides down over a frozen picture of the board. It is no widget: the board
+// updates and draws it, and creates, moves and removes its buttons.
+class GameMenu : public Zorbel::ButtonListener {
+public:
+    static constexpr int32_t PanelX = 50;
+    static constexpr int32_t HiddenY = -550;
+    static constexpr int32_t SlideStep = 6;
+    static constexpr int32_t StartDifficulty = 4;
+
+    // Loads the panel, the title backdrop and the difficulty plates, draws the preview of picture
+    // (the board's current one), and starts sliding in. The board and application must outlive the
+    // menu.
+    GameMenu(Zorbel::ZorbelAppBase* app, Board* board, Zorbel::MemoryImage* picture);
+    ~GameMenu() override;
+
+    void ShowMenu(int32_t difficulty);
+    void StartClosing();
+    void StepAnimation();
+    void StartNewGame();
+    void DrawMenu(Zorbel::Graphics* g);
+    void DrawPreview(Zorbel::MemoryImage* picture);
+    // Asks the player for a picture for the next game.
+    void ChangePicture();
+    void DifficultyLess();
+    void DifficultyMore();
+
+    bool IsVisible() const { return mVisible; }
+    bool IsAtRest() const { return mAtRest; }
+    bool IsOpening() const { return mOpening; }
+    int32_t GetPanelY() const { return mPanelY; }
+    int32_t GetDifficulty() const { return mDifficulty; }
+    Zorbel::MemoryImage* GetPanel() const { return mPanel.get(); }
+    Zorbel::MemoryImage* GetBackdrop() const { return mBackdrop.get(); }
+    Zorbel::MemoryImage* GetPendingPicture() const { return mPendingPicture.get(); }
+    void DiscardPendingPicture() { mPendingPicture.reset(); }
+
+private:
+    // A new opaque 800 x 600 picture of the board as it is now.
+    std::unique_ptr<Zorbel::MemoryImage> FreezeBoard();
+    void MovePanelButtons(int32_t dy);
+    void ShowPanelButtons(bool visible);
+    void EnablePanelButtons();
+
+    std::unique_ptr<Zorbel::MemoryImage> mBackdrop;
+    std::array<std::unique_ptr<Zorbel::MemoryImage>, 5> mDifficultyImages;
+    Board* mBoard;
+    Zorbel::ZorbelAppBase* mApp;
+    int32_t mPanelX = PanelX;
+    int32_t mPanelY = HiddenY;
+    bool mAtRest = false;
+    bool mVisible = true;
+    bool mOpening = true;
+    std::unique_ptr<Zorbel::MemoryImage> mPanel;
+    std::unique_ptr<Zorbel::MemoryImage> mPendingPicture;
+    int32_t mDifficulty = StartDifficulty;
+};
+
+} // namespace Tesserine

@@ -1,0 +1,175 @@
+// Plays the real game on an X server the way a person would: waits for its window, clicks with
+// xdotool and checks screenshots taken with xwd. Run under with_xvfb.sh with the game's path:
+// the menu comes up over the title, "New Game" deals a 4 x 4 puzzle with one black gap, a right click
+// brings the menu back, and "Quit" ends the program cleanly with its settings written.
+#include "support/XwdImage.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Zorbel::Testing::XwdImage;
+
+std::string Run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+std::optional<XwdImage> Screenshot() {
+    FILE* pipe = popen("xwd -root -silent", "r");
+    if (!pipe) return std::nullopt;
+    std::vector<uint8_t> data;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        data.insert(data.end(), buffer, buffer + n);
+    pclose(pipe);
+    return XwdImage::Parse(data);
+}
+
+struct Window {
+    std::string id;
+    int x = 0;
+    int y = 0;
+};
+
+int Red(uint32_t c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
+int Green(uint32_t c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+int Blue(uint32_t c) {
+    return static_cast<int>(c & 0xFF);
+}
+
+int failures = 0;
+void Check(bool ok, const std::string& what) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
+    if (!ok) ++failures;
+}
+
+void Click(const Window& window, int x, int y, int button) {
+    Run("xdotool mousemove --window " + window.id + " " + std::to_string(x) + " " + std::to_string(y) +
+        " click " + std::to_string(button));
+}
+
+// The number of 4 x 4 cells that are black all over their inside.
+int BlackCells(const XwdImage& shot, const Window& w) {
+    int black = 0;
+    for (int cell = 0; cell < 16; ++cell) {
+        int left = w.x + (cell % 4) * 200, top = w.y + (cell / 4) * 150;
+        bool all = true;
+        for (int y = top + 20; y < top + 130 && all; y += 9)
+            for (int x = left + 20; x < left + 180 && all; x += 9)
+                all = (shot.At(x, y) & 0xFFFFFF) == 0;
+        black += all;
+    }
+    return black;
+}
+
+// The menu panel's golden frame at its left edge, halfway down.
+bool MenuShown(const XwdImage& shot, const Window& w) {
+    uint32_t c = shot.At(w.x + 52, w.y + 220);
+    return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: GameDriver TESSERINE\n");
+        return 2;
+    }
+    const std::filesystem::path work =
+        std::filesystem::temp_directory_path() / ("tesserine-e2e-" + std::to_string(getpid()));
+    std::filesystem::create_directories(work / "run");
+    std::filesystem::permissions(work / "run", std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+
+    pid_t game = 0;
+    char* gameArgv[] = {argv[1], nullptr};
+    if (posix_spawn(&game, argv[1], nullptr, nullptr, gameArgv, environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+        return 1;
+    }
+
+    Window w;
+    w.id = Run("timeout 60 xdotool search --sync --onlyvisible --name '^Tesserine$' | head -n 1");
+    while (!w.id.empty() && (w.id.back() == '\n'))
+        w.id.pop_back();
+    Check(!w.id.empty(), "the game shows a window named Tesserine");
+    if (w.id.empty()) {
+        kill(game, SIGKILL);
+        waitpid(game, nullptr, 0);
+        return 1;
+    }
+    std::string geometry = Run("xdotool getwindowgeometry --shell " + w.id);
+    std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &w.x);
+    std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &w.y);
+    Check(geometry.find("WIDTH=800") != std::string::npos && geometry.find("HEIGHT=600") != std::string::npos,
+          "the window is 800 x 600");
+    // The X server of with_xvfb.sh is 1024 x 768 and has no panels.
+    Check(w.x == (1024 - 800) / 2 && w.y == static_cast<int>(0.382 * (768 - 600)),
+          "the window is centred across and at 0.382 of the free height");
+
+    sleep(3); // the menu slides in for 92 steps
+    auto shot = Screenshot();
+    Check(shot && MenuShown(*shot, w), "the menu panel is shown at start");
+    if (shot) {
+        uint32_t button = shot->At(w.x + 188, w.y + 400);
+        Check(Green(button) > Red(button) + 40,
+              "the green New Game button sits at the bottom left of the panel");
+    }
+
+    Click(w, 188, 393, 1);
+    sleep(3); // the panel slides away over the new puzzle
+    shot = Screenshot();
+    Check(shot && !MenuShown(*shot, w), "New Game closes the menu");
+    Check(shot && BlackCells(*shot, w) == 1, "the puzzle shows exactly one black gap");
+
+    Click(w, 400, 300, 3);
+    sleep(3);
+    shot = Screenshot();
+    Check(shot && MenuShown(*shot, w), "a right click brings the menu back");
+
+    Click(w, 612, 393, 1);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 300 && ended == 0; ++i) {
+        ended = waitpid(game, &status, WNOHANG);
+        if (ended == 0) usleep(100000);
+    }
+    if (ended == 0) {
+        kill(game, SIGKILL);
+        waitpid(game, &status, 0);
+    }
+    Check(ended == game && WIFEXITED(status) && WEXITSTATUS(status) == 0, "Quit ends the game with code 0");
+
+    std::ifstream settings(work / "config" / "Bramblewick" / "Tesserine" / "settings.ini");
+    std::string text((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
+    Check(text.find("InProgress = 4:%00%00%00%00") != std::string::npos, "a clean end stores InProgress 0");
+
+    std::filesystem::remove_all(work);
+    return failures == 0 ? 0 : 1;
+}

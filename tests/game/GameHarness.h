@@ -1,0 +1,124 @@
+#pragma once
+
+#include "framework/app/DisplayDevice.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/platform/HeadlessWindowSystem.h"
+#include "framework/platform/ManualClock.h"
+#include "framework/platform/ScriptedFileChooser.h"
+#include "framework/platform/SettingsStore.h"
+#include "framework/widget/ButtonWidget.h"
+#include "game/Board.h"
+#include "game/GameApp.h"
+#include "game/GameMenu.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace TesserineTest {
+
+// The game, with its program folder chosen by the test.
+class TestGame : public Tesserine::GameApp {
+public:
+    TestGame(std::string folder, Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChooser> chooser)
+        : GameApp(std::move(platform), std::move(chooser)), mFolder(std::move(folder)) {}
+
+    bool ChangeDirectoryHook(const std::string&) override {
+        std::filesystem::current_path(mFolder);
+        return true;
+    }
+
+private:
+    std::string mFolder;
+};
+
+// The whole game on a headless desktop and a hand-driven clock, with the artwork the build drew and
+// its settings in a temporary folder. The game works in the build folder and reads its pictures
+// from there.
+class GameFixture : public ::testing::Test {
+protected:
+    GameFixture()
+        : root(std::filesystem::temp_directory_path() / ("tesserine-game-" + std::to_string(getpid()))),
+          clock(1000), windows(clock), store((root / "config").string()) {
+        std::filesystem::create_directories(root);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        windows.SetMessageBoxPolicy([](const Zorbel::MessageBoxRequest& request) {
+            return Zorbel::DefaultMessageBoxAnswer(request);
+        });
+    }
+    ~GameFixture() override {
+        app.reset();
+        unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    // Starts the game from a program in the given folder (the build's by default) and hands it the
+    // end of loading, which puts the board on screen.
+    void StartGame(const std::string& programFolder = ZORBEL_BINARY_DIR) {
+        // The program's own arguments are the test runner's, which the game would refuse.
+        Zorbel::ZorbelAppBase::SetProgramCommandLine("\"" + programFolder + "/tesserine\"");
+        Zorbel::AppPlatform platform;
+        platform.windowSystem = &windows;
+        platform.clock = &clock;
+        platform.settingsStore = &store;
+        platform.exitProcess = [this](int code) { exitCode = code; };
+        platform.instanceFolder = root.string();
+        auto scripted = std::make_unique<Zorbel::ScriptedFileChooser>();
+        chooser = scripted.get();
+        app = std::make_unique<TestGame>(programFolder, std::move(platform), std::move(scripted));
+        app->Init();
+        app->LoadingFinished();
+        board = app->GetBoard();
+    }
+
+    Tesserine::GameMenu& Menu() { return *board->GetMenu(); }
+    Zorbel::ButtonWidget& Button(int32_t id) { return *board->GetButton(id); }
+
+    void Steps(int count) {
+        for (int i = 0; i < count; ++i)
+            board->Update();
+    }
+
+    // The menu slides in at start; bring it to rest and start a game of difficulty n.
+    void StartPuzzle(int n = 4) {
+        Steps(92);
+        while (Menu().GetDifficulty() < n)
+            board->ButtonReleased(Tesserine::Board::BUTTON_DIFFICULTY_MORE);
+        while (Menu().GetDifficulty() > n)
+            board->ButtonReleased(Tesserine::Board::BUTTON_DIFFICULTY_LESS);
+        board->ButtonReleased(Tesserine::Board::BUTTON_NEW_GAME);
+        Steps(92);
+    }
+
+    // What the board draws, on a fresh opaque 800 x 600 display picture like the screen.
+    std::unique_ptr<Zorbel::MemoryImage> Frame() {
+        auto frame = app->GetDisplay()->CreateImage();
+        frame->SetSize(800, 600);
+        frame->ForceAlphaFlags(false, false);
+        Zorbel::Graphics g(frame.get());
+        board->Draw(&g);
+        return frame;
+    }
+
+    std::filesystem::path root;
+    Zorbel::ManualClock clock;
+    Zorbel::HeadlessWindowSystem windows;
+    Zorbel::FileSettingsStore store;
+    std::unique_ptr<Tesserine::GameApp> app;
+    Tesserine::Board* board = nullptr;
+    Zorbel::ScriptedFileChooser* chooser = nullptr;
+    std::optional<int> exitCode;
+};
+
+inline uint32_t PixelAt(Zorbel::MemoryImage& image, int x, int y) {
+    return image
+        .GetPixels()[static_cast<size_t>(y) * static_cast<size_t>(image.GetWidth()) + static_cast<size_t>(x)];
+}
+
+} // namespace TesserineTest
