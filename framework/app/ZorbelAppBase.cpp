@@ -311,6 +311,10 @@ bool ZorbelAppBase::OpenDemo(std::string& message) {
         message = "Demo file not found: " + mDemoFileName;
         return false;
     }
+    // FIXME: replaying arrives with the demo reader; until then the run goes on as a normal one rather
+    // than ignoring all input.
+    DebugOutput("Demo playback is not available yet: " + mDemoFileName + "\r\n");
+    mPlaying = false;
     return true;
 }
 

@@ -420,6 +420,7 @@ protected:
     uint32_t mScreenSaverCheckMs = 0;
     uint32_t mScreenSaverReadMs = 0;
     int32_t mScreenSaverThresholdMs = 0;
+    bool mScreenSaverEnabled = false;
     bool mScreenSaverReadOnce = false;
     // Screen-saver mode: closing has begun, the pointer where it started, and moves seen since.
     bool mSaverClosing = false;

@@ -53,6 +53,7 @@ bool ZorbelAppBase::KillDialog(int32_t id) {
     auto found = mDialogMap.find(id);
     if (found == mDialogMap.end()) return false;
     Dialog* dialog = found->second;
+    if (dialog->GetResult() == Dialog::NoResult) dialog->SetResult(0);
     mDialogMap.erase(found);
     std::erase(mDialogList, dialog);
     mWidgetManager->RemoveChild(dialog);

@@ -194,6 +194,14 @@ bool ZorbelAppBase::ProcessTimeStep(bool allowSleep) {
         mUpdatesSinceDraw = 0;
         if (mDrawPending) {
             DrawDirty();
+        } else if (mSystemScreenSaverRunning) {
+            // No update runs and so no draw follows while the screen saver shows; only the draw step
+            // looks whether it has gone, so it is asked here, once a frame.
+            DrawDirty();
+            if (!allowSleep) return false;
+            ++mSleepCount;
+            mClock->Sleep(static_cast<uint32_t>(mFrameTimeMs));
+            slept = static_cast<uint32_t>(mFrameTimeMs);
         } else {
             int32_t sleepMs = static_cast<int32_t>(std::floor(msPerUpdate - mPendingMs));
             if (sleepMs >= 1) {
@@ -415,11 +423,31 @@ void ZorbelAppBase::CursorThreadBody() {
     mCursorThreadRunning = false;
 }
 
-// The desktop's own screen saver is not observable through the window system, so it is never considered
-// running; the pause it would cause stays in place for desktops that report it.
+// Pauses the game while the desktop's screen saver would be showing: the screen saver's settings are read
+// every 10 seconds, the idle time at every check.
 void ZorbelAppBase::CheckSystemScreenSaver() {
     if (!mPhysicallyWindowed || mScreenSaverMode) return;
-    mSystemScreenSaverRunning = false;
+    ScreenSaverState state;
+    if (!mWindowSystem->QueryScreenSaver(state)) {
+        mSystemScreenSaverRunning = false;
+        return;
+    }
+    uint32_t now = Now();
+    if (!mScreenSaverReadOnce || now - mScreenSaverReadMs >= 10000) {
+        mScreenSaverReadOnce = true;
+        mScreenSaverReadMs = now;
+        mScreenSaverEnabled = state.enabled;
+        mScreenSaverThresholdMs = state.timeoutSeconds < 3 ? 1000 : (state.timeoutSeconds - 2) * 1000;
+    }
+    // The later of the two last inputs counts.
+    uint32_t idle = std::min(now - mLastInputMs, state.idleMs);
+    int64_t threshold = mScreenSaverThresholdMs;
+    if (!mSystemScreenSaverRunning) {
+        if (mScreenSaverEnabled && idle > threshold) mSystemScreenSaverRunning = true;
+    } else if (idle < threshold && !state.running) {
+        mSystemScreenSaverRunning = false;
+        mWidgetManager->MarkAllDirty();
+    }
 }
 
 void ZorbelAppBase::ResetStepTiming() {

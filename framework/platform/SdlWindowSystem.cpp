@@ -4,6 +4,7 @@
 #include "framework/platform/ResultCode.h"
 #include "framework/platform/SdlDisplayDriver.h"
 #include "framework/platform/VirtualKey.h"
+#include "framework/platform/XScreenSaver.h"
 
 #include <SDL.h>
 
@@ -599,6 +600,13 @@ std::string SdlWindowSystem::ClipboardText() {
     std::string result = Utf8ToLatin1(text);
     SDL_free(text);
     return result;
+}
+
+bool SdlWindowSystem::QueryScreenSaver(ScreenSaverState& out) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (mHeadless || !driver || std::string(driver) != "x11") return false;
+    if (!mScreenSaver) mScreenSaver = std::make_unique<XScreenSaver>();
+    return mScreenSaver->Query(out);
 }
 
 bool SdlWindowSystem::OpenUrl(const std::string& url) {

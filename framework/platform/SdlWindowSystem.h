@@ -15,6 +15,8 @@ union SDL_Event;
 
 namespace Zorbel {
 
+class XScreenSaver;
+
 // The desktop through SDL2: real windows, SDL's events translated into window messages with
 // virtual-key codes, SDL message boxes, cursors and clipboard. On SDL's headless video drivers ("dummy",
 // "offscreen") message boxes are answered at once and no browser is started.
@@ -62,6 +64,8 @@ public:
     std::string ClipboardText() override;
 
     bool OpenUrl(const std::string& url) override;
+    // Read from the X server, on the X11 driver only.
+    bool QueryScreenSaver(ScreenSaverState& out) override;
 
     uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) override;
 
@@ -115,6 +119,7 @@ private:
     bool mCursorSet = false;
     bool mSystemCursorShown = true;
     std::map<int, std::function<void()>> mPumpTasks;
+    std::unique_ptr<XScreenSaver> mScreenSaver;
     int mNextPumpTask = 1;
 };
 

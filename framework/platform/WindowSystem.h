@@ -57,6 +57,14 @@ struct DisplayMode {
     int32_t refreshRate = 0;
 };
 
+// The desktop's own screen saver.
+struct ScreenSaverState {
+    bool enabled = false;       // it starts after the timeout
+    int32_t timeoutSeconds = 0; // idle time before it starts
+    bool running = false;       // it is showing now
+    uint32_t idleMs = 0;        // time since the last input anywhere on the desktop
+};
+
 // The pointer as seen from a window.
 struct PointerState {
     int32_t x = 0; // client coordinates
@@ -129,6 +137,9 @@ public:
     // when set, is asked instead (headless desktops never start a browser).
     virtual bool OpenUrl(const std::string& url) = 0;
     virtual void SetUrlHandler(std::function<bool(const std::string&)> handler) = 0;
+
+    // The desktop's screen saver; false when the desktop does not tell.
+    virtual bool QueryScreenSaver(ScreenSaverState&) { return false; }
 
     // A display driver that draws into this system's windows.
     [[nodiscard]] virtual uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) = 0;

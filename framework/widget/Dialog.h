@@ -79,6 +79,8 @@ public:
 
     int32_t GetId() const { return mId; }
     int32_t GetResult() const { return mResult; }
+    // Closing a dialog that has no result yet gives it one (0), so a wait on it ends with that.
+    void SetResult(int32_t result) { mResult = result; }
     int32_t GetButtonMode() const { return mButtonMode; }
     DialogButton* GetYesButton() const { return mYesButton.get(); }
     DialogButton* GetNoButton() const { return mNoButton.get(); }

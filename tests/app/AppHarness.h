@@ -83,6 +83,18 @@ public:
     int beforeShutdownCount = 0;
 };
 
+// A headless desktop whose screen saver the test decides.
+class TestDesktop : public Zorbel::HeadlessWindowSystem {
+public:
+    using HeadlessWindowSystem::HeadlessWindowSystem;
+    bool QueryScreenSaver(Zorbel::ScreenSaverState& out) override {
+        if (!screenSaver) return false;
+        out = *screenSaver;
+        return true;
+    }
+    std::optional<Zorbel::ScreenSaverState> screenSaver;
+};
+
 // A temporary folder that is removed again.
 class TempFolder {
 public:
@@ -188,7 +200,7 @@ protected:
 
     TempFolder folder;
     Zorbel::ManualClock clock;
-    Zorbel::HeadlessWindowSystem windows;
+    TestDesktop windows;
     std::string configRoot;
     Zorbel::FileSettingsStore store;
     std::deque<uint32_t> initResults;

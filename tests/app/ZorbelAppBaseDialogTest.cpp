@@ -73,7 +73,10 @@ TEST_F(DialogRegistryTest, ADialogIsSizedPlacedAddedAndKilledLater) {
     a.ProcessSafeDeleteList();
     EXPECT_EQ(widgets->deleted, std::vector<Widget*>{dialog});
 
+    EXPECT_EQ(second->GetResult(), Dialog::NoResult);
     EXPECT_TRUE(a.KillDialog(3));
+    // Closed without an answer, it answers 0.
+    EXPECT_EQ(second->GetResult(), 0);
     EXPECT_FALSE(a.KillDialog(3));
     EXPECT_EQ(a.modalClosed, 1);
     a.ProcessSafeDeleteList();

@@ -1,5 +1,7 @@
 #include "app/AppHarness.h"
 
+#include "framework/sound/MusicInterface.h"
+
 #include <chrono>
 #include <future>
 #include <thread>
@@ -375,4 +377,84 @@ TEST_F(MainLoopTest, ASecondCopyBringsTheFirstToTheFront) {
     EXPECT_FALSE(windows.IsMinimised(app->GetMainWindow()));
     EXPECT_EQ(windows.FindWindow(app->GetMainWindow())->raiseCount, raised + 1);
     EXPECT_FALSE(app->IsShuttingDown());
+}
+
+TEST_F(MainLoopTest, WhileLoadingFramesArePresentedAtMostEveryFiftyMilliseconds) {
+    TestApp& a = StartApp();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    a.loadingBody = [released] { released.wait(); };
+    a.StartLoadingThread();
+    widgets->alwaysDirty = true;
+    widgets->dirty = true;
+    RunUntil(clock.Milliseconds() + 100);
+    int presents = display->presentCount;
+    RunUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(display->presentCount - presents, 20, 1);
+
+    release.set_value();
+    while (!a.mLoadingDone)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    RunUntil(clock.Milliseconds() + 100);
+    presents = display->presentCount;
+    RunUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(display->presentCount - presents, 100, 2);
+}
+
+TEST_F(MainLoopTest, AHiddenApplicationShowsTheArrowAndSilencesTheMusic) {
+    TestApp& a = SteadyApp();
+    windows.SetPointer(a.GetMainWindow(), 5, 5, true);
+    Post(MessageKind::MouseMove, 0, 5, 5);
+    RunUntil(clock.Milliseconds() + 20);
+    a.SetCursor(ZorbelAppBase::CURSOR_WAIT);
+    a.HideApplication();
+    EXPECT_FALSE(windows.IsVisible(a.GetMainWindow()));
+    EXPECT_EQ(windows.CursorShape(windows.CurrentCursor()), SystemCursor::Arrow);
+    EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.0);
+}
+
+TEST_F(MainLoopTest, TheGamePausesWhileTheDesktopScreenSaverWouldShow) {
+    ScreenSaverState saver;
+    saver.enabled = true;
+    saver.timeoutSeconds = 10;
+    windows.screenSaver = saver;
+    TestApp& a = SteadyApp();
+    auto stepUntil = [&](uint32_t ms) {
+        bool updated = false;
+        while (static_cast<int32_t>(clock.Milliseconds() - ms) < 0)
+            a.UpdateAppStep(updated);
+    };
+
+    // The desktop saw input all along; only the game's own input time would run out.
+    windows.screenSaver->idleMs = 0;
+    stepUntil(clock.Milliseconds() + 9000);
+    int updates = a.GetUpdateCount();
+    stepUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(a.GetUpdateCount() - updates, 100, 2);
+
+    // Nine seconds without input anywhere: past the threshold of 10 - 2 seconds, nothing runs.
+    windows.screenSaver->idleMs = 9000;
+    stepUntil(clock.Milliseconds() + 1100);
+    updates = a.GetUpdateCount();
+    int presents = display->presentCount;
+    int draws = widgets->drawCount;
+    stepUntil(clock.Milliseconds() + 3000);
+    EXPECT_EQ(a.GetUpdateCount(), updates);
+    EXPECT_EQ(display->presentCount, presents);
+    EXPECT_EQ(widgets->drawCount, draws);
+
+    // Input resumes the game and everything is drawn again.
+    int dirty = widgets->markAllDirtyCount;
+    Post(MessageKind::KeyDown, 'A');
+    stepUntil(clock.Milliseconds() + 1500);
+    EXPECT_GT(a.GetUpdateCount(), updates + 50);
+    EXPECT_GT(widgets->markAllDirtyCount, dirty);
+
+    // A screen saver that is switched off never pauses anything.
+    windows.screenSaver->enabled = false;
+    windows.screenSaver->idleMs = 60000;
+    stepUntil(clock.Milliseconds() + 11000);
+    updates = a.GetUpdateCount();
+    stepUntil(clock.Milliseconds() + 1000);
+    EXPECT_NEAR(a.GetUpdateCount() - updates, 100, 2);
 }

@@ -185,6 +185,14 @@ TEST_F(LifecycleTest, PlayingAMissingDemoIsReportedAndEndsTheProgram) {
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Demo file not found: /nonexistent/run.dmo"});
     EXPECT_FALSE(app->mPlaying);
+
+    // An existing file is accepted, and the run goes on with the player's own input.
+    std::string demo = folder.path + "/run.dmo";
+    std::ofstream(demo) << "demo";
+    StartApp("-play -demofile=" + demo);
+    EXPECT_FALSE(exitCode.has_value());
+    EXPECT_FALSE(app->mPlaying);
+    EXPECT_NE(app->GetMainWindow(), 0u);
 }
 
 TEST_F(LifecycleTest, DisplayFailuresAreReportedAndEndTheProgramWithCodeOne) {
