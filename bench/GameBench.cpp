@@ -1,0 +1,184 @@
+// One frame of the running game, headless: the board's update step, the widget manager drawing the
+// dirty widgets into the screen image, and the display presenting it. Measured for a 7 x 7 puzzle
+// with its pulsing borders and for the menu at rest over the title, once piece by piece and once
+// through the application's own update and draw steps.
+#include "framework/app/DisplayDevice.h"
+#include "framework/app/ZorbelAppBase.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/platform/HeadlessWindowSystem.h"
+#include "framework/platform/ManualClock.h"
+#include "framework/platform/ScriptedFileChooser.h"
+#include "framework/platform/SettingsStore.h"
+#include "framework/widget/WidgetManager.h"
+#include "game/Board.h"
+#include "game/GameApp.h"
+#include "game/GameMenu.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+using namespace Zorbel;
+
+namespace {
+
+// The game reads its pictures from the build folder, where the artwork was drawn.
+class BenchGame : public Tesserine::GameApp {
+public:
+    BenchGame(std::string folder, AppPlatform platform, std::unique_ptr<FileChooser> chooser)
+        : GameApp(std::move(platform), std::move(chooser)), mFolder(std::move(folder)) {}
+
+    bool ChangeDirectoryHook(const std::string&) override {
+        std::filesystem::current_path(mFolder);
+        return true;
+    }
+
+private:
+    std::string mFolder;
+};
+
+// The whole game on a headless desktop and a hand-driven clock, its settings in a temporary folder.
+struct Game {
+    static constexpr int RestSteps = 92;
+
+    Game()
+        : root(std::filesystem::temp_directory_path() / ("tesserine-bench-" + std::to_string(getpid()))),
+          clock(1000), windows(clock), store((root / "config").string()) {
+        std::filesystem::create_directories(root);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        windows.SetMessageBoxPolicy(
+            [](const MessageBoxRequest& request) { return DefaultMessageBoxAnswer(request); });
+
+        const std::string folder = TESSERINE_BINARY_DIR;
+        // The program's own arguments are the benchmark's, which the game would refuse.
+        ZorbelAppBase::SetProgramCommandLine("\"" + folder + "/tesserine\"");
+        AppPlatform platform;
+        platform.windowSystem = &windows;
+        platform.clock = &clock;
+        platform.settingsStore = &store;
+        platform.exitProcess = [this](int code) { exited = code; };
+        platform.instanceFolder = root.string();
+        app =
+            std::make_unique<BenchGame>(folder, std::move(platform), std::make_unique<ScriptedFileChooser>());
+        app->Init();
+        app->LoadingFinished();
+        board = app->GetBoard();
+        Steps(RestSteps); // the menu slides in and comes to rest
+    }
+    ~Game() {
+        app.reset();
+        unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    void Steps(int count) {
+        for (int i = 0; i < count; ++i)
+            board->Update();
+    }
+
+    void StartPuzzle(int n) {
+        while (board->GetMenu()->GetDifficulty() < n)
+            board->ButtonReleased(Tesserine::Board::BUTTON_DIFFICULTY_MORE);
+        board->ButtonReleased(Tesserine::Board::BUTTON_NEW_GAME);
+        Steps(RestSteps);
+    }
+
+    // Why the game is unfit to be measured, or null.
+    const char* Unfit() const {
+        if (exited) return "the game quit while starting";
+        if (board == nullptr || app->GetDisplay() == nullptr) return "the game has no board or display";
+        return nullptr;
+    }
+
+    std::filesystem::path root;
+    ManualClock clock;
+    HeadlessWindowSystem windows;
+    FileSettingsStore store;
+    std::unique_ptr<Tesserine::GameApp> app;
+    Tesserine::Board* board = nullptr;
+    std::optional<int> exited;
+};
+
+enum Scene { Puzzle7 = 0, MenuAtRest = 1 };
+
+std::unique_ptr<Game> MakeScene(benchmark::State& state) {
+    auto game = std::make_unique<Game>();
+    if (const char* why = game->Unfit()) {
+        state.SkipWithError(why);
+        return nullptr;
+    }
+    if (state.range(0) == Puzzle7) {
+        game->StartPuzzle(7);
+        if (game->board->GetMenu()->IsVisible() || game->board->GetModel().Difficulty() != 7) {
+            state.SkipWithError("no 7 x 7 puzzle on the board");
+            return nullptr;
+        }
+    } else if (!game->board->GetMenu()->IsAtRest()) {
+        state.SkipWithError("the menu is not at rest");
+        return nullptr;
+    }
+    state.SetLabel(state.range(0) == Puzzle7 ? "7 x 7 puzzle, pulsing borders" : "menu at rest");
+    return game;
+}
+
+// The processor time this thread has used, in microseconds.
+double ThreadCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+// Time per frame, and the share of one core that 100 such frames a second take.
+void ReportFrames(benchmark::State& state, double cpuMicroseconds) {
+    state.counters["frame_us"] = benchmark::Counter(cpuMicroseconds, benchmark::Counter::kAvgIterations);
+    state.counters["cpu_at_100fps_pct"] =
+        benchmark::Counter(cpuMicroseconds * 100.0 / 1e6 * 100.0, benchmark::Counter::kAvgIterations);
+}
+
+// Update, draw the dirty widgets, present: the three steps of a frame called one by one.
+void BM_Frame(benchmark::State& state) {
+    auto game = MakeScene(state);
+    if (!game) return;
+    WidgetManager* widgets = game->app->GetWidgetManager();
+    DisplayDevice* display = game->app->GetDisplay();
+    bool drawn = true;
+    bool shown = true;
+    const double start = ThreadCpuMicroseconds();
+    for (auto _ : state) {
+        widgets->UpdateStep();
+        drawn &= widgets->DrawDirtyWidgets();
+        shown &= display->Redraw(nullptr);
+    }
+    if (!drawn || !shown) state.SkipWithError("a frame was not drawn or not presented");
+    ReportFrames(state, ThreadCpuMicroseconds() - start);
+}
+BENCHMARK(BM_Frame)->Arg(Puzzle7)->Arg(MenuAtRest);
+
+// The same frame through the application's main-loop steps, with the clock moving 10 ms a frame so
+// that every frame is presented.
+void BM_FrameMainLoop(benchmark::State& state) {
+    auto game = MakeScene(state);
+    if (!game) return;
+    bool ran = true;
+    bool drawn = true;
+    const double start = ThreadCpuMicroseconds();
+    for (auto _ : state) {
+        game->clock.Advance(10);
+        ran &= game->app->RunUpdateStep();
+        drawn &= game->app->DrawDirty();
+    }
+    if (!ran || !drawn) state.SkipWithError("a frame was not updated or not drawn");
+    ReportFrames(state, ThreadCpuMicroseconds() - start);
+}
+BENCHMARK(BM_FrameMainLoop)->Arg(Puzzle7)->Arg(MenuAtRest);
+
+} // namespace
+
+BENCHMARK_MAIN();
