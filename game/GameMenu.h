@@ -50,7 +50,7 @@ public:
     Zorbel::MemoryImage* GetPanel() const { return mPanel.get(); }
     Zorbel::MemoryImage* GetBackdrop() const { return mBackdrop.get(); }
     Zorbel::MemoryImage* GetPendingPicture() const { return mPendingPicture.get(); }
-    void DiscardPendingPicture() { mPendingPicture.reset(); }
+    void DiscardPendingPicture();
 
 private:
     // A new opaque 800 x 600 picture of the board as it is now.
