@@ -3,6 +3,7 @@
 #include "framework/graphics/AreaResampler.h"
 #include "framework/graphics/HardwarePath.h"
 #include "framework/graphics/ImageContext.h"
+#include "framework/graphics/LineWalk.h"
 #include "framework/graphics/PixelKernels.h"
 
 #include <algorithm>
@@ -479,43 +480,7 @@ void MemoryImage::DrawSegment(double x1, double y1, double x2, double y2, const 
             d = AddChannels(d | 0xFF000000, r * a / 255, g * a / 255, b * a / 255, table);
     };
 
-    // Walk the major axis from the end with the smaller major coordinate; the minor coordinate moves
-    // by one pixel whenever the accumulated error reaches half a pixel. The walk ends when it leaves
-    // the bounding box of the end points.
-    const bool xMajor = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
-    double major1 = xMajor ? x1 : y1, minor1 = xMajor ? y1 : x1;
-    double major2 = xMajor ? x2 : y2, minor2 = xMajor ? y2 : x2;
-    if (major2 < major1) {
-        std::swap(major1, major2);
-        std::swap(minor1, minor2);
-    }
-    const double slope = std::fabs((minor2 - minor1) / (major2 - major1));
-    const int64_t minorStep = minor2 > minor1 ? 1 : -1;
-    const auto minorLow = static_cast<int64_t>(std::min(minor1, minor2));
-    const auto minorHigh = static_cast<int64_t>(std::max(minor1, minor2));
-    auto major = static_cast<int64_t>(major1);
-    auto minor = static_cast<int64_t>(minor1);
-    double error = 0.0;
-    if (major < 0) {
-        // Steps left of the picture are taken at once.
-        const double skipped = static_cast<double>(-major) * slope;
-        const double moved = std::floor(skipped + 0.5);
-        minor += static_cast<int64_t>(moved) * minorStep;
-        error = skipped - moved;
-        major = 0;
-    }
-    const int64_t majorEnd = std::min<int64_t>(static_cast<int64_t>(major2), (xMajor ? mWidth : mHeight) - 1);
-    for (; major <= majorEnd && minor >= minorLow && minor <= minorHigh; ++major) {
-        if (xMajor)
-            plot(major, minor);
-        else
-            plot(minor, major);
-        error += slope;
-        if (error >= 0.5) {
-            minor += minorStep;
-            error -= 1.0;
-        }
-    }
+    WalkLine(x1, y1, x2, y2, mWidth, mHeight, plot);
     NotifyPixelsChanged();
 }
 
