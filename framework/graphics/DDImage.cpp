@@ -591,22 +591,12 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
             MemoryImage::BlitImageScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch);
         return;
     }
-    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
-        return;
-
     // Clipping as the software renderer does it.
-    const Rect clip = clipRect.Intersection(GetBounds());
-    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
-    const double scaleX = srcRect.width / destRect.width;
-    const double scaleY = srcRect.height / destRect.height;
-    const double sourceX = srcRect.x + (clipped.x - destRect.x) * scaleX;
-    const double sourceY = srcRect.y + (clipped.y - destRect.y) * scaleY;
-    const double sourceW = srcRect.width + (clipped.width - destRect.width) * scaleX;
-    const double sourceH = srcRect.height + (clipped.height - destRect.height) * scaleY;
-    if (!(sourceW > 0) || !(sourceH > 0)) return;
-    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
-                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
-    if (dest.IsEmpty() || src->PixelCount() == 0) return;
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    if (!cut || src->PixelCount() == 0) return;
+    const Rect& dest = cut->dest;
+    const double sourceX = cut->source.x, sourceY = cut->source.y;
+    const double sourceW = cut->source.width, sourceH = cut->source.height;
 
     if (fastStretch) {
         // An opaque or colour-keyed surface picture is stretched by the surface itself.
@@ -632,8 +622,8 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
             static_cast<int32_t>(std::floor(srcRect.x)), static_cast<int32_t>(std::floor(srcRect.y)),
             static_cast<int32_t>(std::ceil(srcRect.x + srcRect.width) - std::floor(srcRect.x)),
             static_cast<int32_t>(std::ceil(srcRect.y + srcRect.height) - std::floor(srcRect.y)));
-        SurfaceKernels::BlitScaledNearest(target, dest, *src, sourceX, sourceY, scaleX, scaleY, bounds, color,
-                                          drawMode, mirror);
+        SurfaceKernels::BlitScaledNearest(target, dest, *src, sourceX, sourceY, cut->scaleX, cut->scaleY,
+                                          bounds, color, drawMode, mirror);
         EndSurfaceDrawing();
         return;
     }

@@ -603,22 +603,9 @@ void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FR
                                   bool fastStretch) {
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
-    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
-        return;
-
-    // The clip, cut to this picture so that no pixel outside it is addressed.
-    const Rect clip = clipRect.Intersection(GetBounds());
-    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
-    const double scaleX = srcRect.width / destRect.width;
-    const double scaleY = srcRect.height / destRect.height;
-    const double sourceX = srcRect.x + (clipped.x - destRect.x) * scaleX;
-    const double sourceY = srcRect.y + (clipped.y - destRect.y) * scaleY;
-    const double sourceW = srcRect.width + (clipped.width - destRect.width) * scaleX;
-    const double sourceH = srcRect.height + (clipped.height - destRect.height) * scaleY;
-    if (!(sourceW > 0) || !(sourceH > 0)) return;
-    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
-                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
-    if (dest.IsEmpty() || src->PixelCount() == 0) return;
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    if (!cut || src->PixelCount() == 0) return;
+    const Rect& dest = cut->dest;
 
     if (src == this) {
         MemoryImage copy(*this);
@@ -629,10 +616,30 @@ void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FR
     if (!src->mBits && !src->mColorTable && src->GetPixels() == nullptr) return;
 
     if (!fastStretch)
-        BlitScaledArea(*src, dest, sourceX, sourceY, sourceW, sourceH);
+        BlitScaledArea(*src, dest, cut->source.x, cut->source.y, cut->source.width, cut->source.height);
     else if (Clamped(color) == OpaqueWhite)
-        BlitScaledNearest(*src, dest, sourceX, sourceY, scaleX, scaleY, srcRect);
+        BlitScaledNearest(*src, dest, cut->source.x, cut->source.y, cut->scaleX, cut->scaleY, srcRect);
     NotifyPixelsChanged();
+}
+
+std::optional<MemoryImage::ScaledClip> MemoryImage::ClipScaled(const FRect& destRect, const FRect& srcRect,
+                                                               const Rect& clipRect) const {
+    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
+        return std::nullopt;
+    // The clip, cut to this picture so that no pixel outside it is addressed.
+    const Rect clip = clipRect.Intersection(GetBounds());
+    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
+    const double scaleX = srcRect.width / destRect.width;
+    const double scaleY = srcRect.height / destRect.height;
+    const FRect source(srcRect.x + (clipped.x - destRect.x) * scaleX,
+                       srcRect.y + (clipped.y - destRect.y) * scaleY,
+                       srcRect.width + (clipped.width - destRect.width) * scaleX,
+                       srcRect.height + (clipped.height - destRect.height) * scaleY);
+    if (!(source.width > 0) || !(source.height > 0)) return std::nullopt;
+    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
+                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
+    if (dest.IsEmpty()) return std::nullopt;
+    return ScaledClip{dest, source, scaleX, scaleY};
 }
 
 void MemoryImage::BlitScaledNearest(MemoryImage& source, const Rect& dest, double srcX, double srcY,
