@@ -79,25 +79,6 @@ std::optional<uint32_t> UnusedValue(const uint32_t* bits, size_t n, const Native
     return candidate;
 }
 
-// Callers clip, but the rectangles must not reach outside either picture: cuts the source rectangle
-// to the source and its destination at (x, y) to the destination, keeping them in step.
-bool ClipPair(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y, const Rect& destBounds,
-              Rect& from, Rect& to) {
-    const Rect inSource = srcRect.Intersection(srcBounds);
-    const int64_t destX = int64_t(x) + inSource.x - srcRect.x;
-    const int64_t destY = int64_t(y) + inSource.y - srcRect.y;
-    const int64_t left = std::max<int64_t>(destX, destBounds.x);
-    const int64_t top = std::max<int64_t>(destY, destBounds.y);
-    const int64_t right = std::min<int64_t>(destX + inSource.width, int64_t(destBounds.x) + destBounds.width);
-    const int64_t bottom =
-        std::min<int64_t>(destY + inSource.height, int64_t(destBounds.y) + destBounds.height);
-    if (right <= left || bottom <= top) return false;
-    to = Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
-    from =
-        Rect(int32_t(inSource.x + (left - destX)), int32_t(inSource.y + (top - destY)), to.width, to.height);
-    return true;
-}
-
 } // namespace
 
 DDImage::DDImage(DDInterface& device) : MemoryImage(device.Images()), mDevice(&device) {
@@ -527,7 +508,7 @@ void DDImage::BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect
     // picture is one surface blit.
     if (route == Route::Hardware && plain && mSurface) {
         Rect from, to;
-        if (!ClipPair(srcRect, src->GetBounds(), x, y, GetBounds(), from, to)) return;
+        if (!ClipBlit(srcRect, src->GetBounds(), x, y, GetBounds(), from, to)) return;
         if (SurfaceToSurfaceBlit(src, {to.x, to.y, to.width, to.height},
                                  {from.x, from.y, from.width, from.height})) {
             DropMemoryCopies();

@@ -73,26 +73,6 @@ void EncodeRuns(uint8_t* out, int32_t width, int32_t height, ClassOf classOf) {
     }
 }
 
-// Callers clip, but a rectangle reaching outside either picture must not reach outside memory:
-// cuts the source rectangle to the source picture and its destination at (x, y) to the
-// destination picture, keeping the two in step. False when nothing is left.
-bool ClipBlit(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y, const Rect& destBounds,
-              Rect& from, Rect& to) {
-    const Rect inSource = srcRect.Intersection(srcBounds);
-    const int64_t destX = int64_t(x) + inSource.x - srcRect.x;
-    const int64_t destY = int64_t(y) + inSource.y - srcRect.y;
-    const int64_t left = std::max<int64_t>(destX, destBounds.x);
-    const int64_t top = std::max<int64_t>(destY, destBounds.y);
-    const int64_t right = std::min<int64_t>(destX + inSource.width, int64_t(destBounds.x) + destBounds.width);
-    const int64_t bottom =
-        std::min<int64_t>(destY + inSource.height, int64_t(destBounds.y) + destBounds.height);
-    if (right <= left || bottom <= top) return false;
-    to = Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
-    from =
-        Rect(int32_t(inSource.x + (left - destX)), int32_t(inSource.y + (top - destY)), to.width, to.height);
-    return true;
-}
-
 int AlphaClass(uint32_t alpha) {
     return alpha == 0 ? 0 : alpha == 255 ? 1 : 2;
 }
@@ -620,6 +600,23 @@ void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FR
     else if (Clamped(color) == OpaqueWhite)
         BlitScaledNearest(*src, dest, cut->source.x, cut->source.y, cut->scaleX, cut->scaleY, srcRect);
     NotifyPixelsChanged();
+}
+
+bool MemoryImage::ClipBlit(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y,
+                           const Rect& destBounds, Rect& from, Rect& to) {
+    const Rect inSource = srcRect.Intersection(srcBounds);
+    const int64_t destX = int64_t(x) + inSource.x - srcRect.x;
+    const int64_t destY = int64_t(y) + inSource.y - srcRect.y;
+    const int64_t left = std::max<int64_t>(destX, destBounds.x);
+    const int64_t top = std::max<int64_t>(destY, destBounds.y);
+    const int64_t right = std::min<int64_t>(destX + inSource.width, int64_t(destBounds.x) + destBounds.width);
+    const int64_t bottom =
+        std::min<int64_t>(destY + inSource.height, int64_t(destBounds.y) + destBounds.height);
+    if (right <= left || bottom <= top) return false;
+    to = Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
+    from =
+        Rect(int32_t(inSource.x + (left - destX)), int32_t(inSource.y + (top - destY)), to.width, to.height);
+    return true;
 }
 
 std::optional<MemoryImage::ScaledClip> MemoryImage::ClipScaled(const FRect& destRect, const FRect& srcRect,

@@ -133,6 +133,11 @@ protected:
     // table into scratch (which must hold n words).
     const uint32_t* SourceRow(int32_t x, int32_t y, int32_t n, uint32_t* scratch) const;
 
+    // Callers clip, but a rectangle reaching outside either picture must not reach outside memory:
+    // cuts the source rectangle to the source picture and its destination at (x, y) to the
+    // destination picture, keeping the two in step. False when nothing is left.
+    static bool ClipBlit(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y,
+                         const Rect& destBounds, Rect& from, Rect& to);
     // A scaled blit cut to its clip: the whole destination pixels it covers, the part of the source
     // rectangle they show, and the source step per destination pixel.
     struct ScaledClip {
