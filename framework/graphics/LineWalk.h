@@ -1,7 +1,9 @@
 #pragma once
 
-// The walk of a slanted line shared by the software renderer and the native-surface kernels, so that
-// both light exactly the same pixels.
+// The line geometry shared by the software renderer and the native-surface kernels, so that both
+// light exactly the same pixels.
+
+#include "framework/graphics/Rect.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +11,29 @@
 #include <utility>
 
 namespace Zorbel {
+
+// False when a coordinate is beyond the range that converts to integers (or not a number): such a
+// line draws nothing.
+inline bool LineInRange(double x1, double y1, double x2, double y2) {
+    constexpr double Far = 1e15;
+    for (double v : {x1, y1, x2, y2})
+        if (!(std::fabs(v) < Far)) return false;
+    return true;
+}
+
+// A straight line (x1 == x2 or y1 == y2) is a fill: truncated coordinates, both end points included.
+// The part of it on a width x height picture, empty when none.
+inline Rect StraightLineArea(double x1, double y1, double x2, double y2, int64_t width, int64_t height) {
+    const auto left = static_cast<int64_t>(std::min(x1, x2));
+    const auto top = static_cast<int64_t>(std::min(y1, y2));
+    const int64_t w = y1 == y2 ? static_cast<int64_t>(std::fabs(x2 - x1)) + 1 : 1;
+    const int64_t h = y1 == y2 ? 1 : static_cast<int64_t>(std::fabs(y2 - y1)) + 1;
+    const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
+    const int64_t r = std::min<int64_t>(left + w, width);
+    const int64_t b = std::min<int64_t>(top + h, height);
+    if (r <= l || b <= t) return Rect();
+    return Rect(int32_t(l), int32_t(t), int32_t(r - l), int32_t(b - t));
+}
 
 // Calls plot(x, y) for each pixel of the line from (x1, y1) to (x2, y2) on a width x height picture.
 // The walk goes along the major axis from the end with the smaller major coordinate; the minor

@@ -419,21 +419,11 @@ void MemoryImage::ClearArea(const Rect& rect) {
 void MemoryImage::DrawSegment(double x1, double y1, double x2, double y2, const Color& color,
                               DrawMode drawMode) {
     if (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE) return;
-    // Beyond this the coordinates no longer convert to integers.
-    constexpr double Far = 1e15;
-    for (double v : {x1, y1, x2, y2})
-        if (!(std::fabs(v) < Far)) return;
+    if (!LineInRange(x1, y1, x2, y2)) return;
     if (y1 == y2 || x1 == x2) {
-        // Straight lines are fills: truncated coordinates, both end points included.
-        const auto left = static_cast<int64_t>(std::min(x1, x2));
-        const auto top = static_cast<int64_t>(std::min(y1, y2));
-        const auto width = static_cast<int64_t>(std::fabs(x2 - x1)) + 1;
-        const auto height = static_cast<int64_t>(std::fabs(y2 - y1)) + 1;
-        const int64_t right = std::min<int64_t>(left + (y1 == y2 ? width : 1), mWidth);
-        const int64_t bottom = std::min<int64_t>(top + (y1 == y2 ? 1 : height), mHeight);
-        const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
-        if (right <= l || bottom <= t) return;
-        FillArea(Rect(int32_t(l), int32_t(t), int32_t(right - l), int32_t(bottom - t)), color, drawMode);
+        const Rect area = StraightLineArea(x1, y1, x2, y2, mWidth, mHeight);
+        if (area.IsEmpty()) return;
+        FillArea(area, color, drawMode);
         return;
     }
     const Color c = Clamped(color);

@@ -469,20 +469,10 @@ void BlitScaledNearest(const NativeTarget& target, const Rect& dest, MemoryImage
 void Line(const NativeTarget& target, double x1, double y1, double x2, double y2, const Color& color,
           DrawMode drawMode) {
     if (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE) return;
-    constexpr double Far = 1e15;
-    for (double v : {x1, y1, x2, y2})
-        if (!(std::fabs(v) < Far)) return;
+    if (!LineInRange(x1, y1, x2, y2)) return;
     if (y1 == y2 || x1 == x2) {
-        // Straight lines are fills: truncated coordinates, both end points included.
-        const auto left = static_cast<int64_t>(std::min(x1, x2));
-        const auto top = static_cast<int64_t>(std::min(y1, y2));
-        const int64_t width = y1 == y2 ? static_cast<int64_t>(std::fabs(x2 - x1)) + 1 : 1;
-        const int64_t height = y1 == y2 ? 1 : static_cast<int64_t>(std::fabs(y2 - y1)) + 1;
-        const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
-        const int64_t r = std::min<int64_t>(left + width, target.width);
-        const int64_t b = std::min<int64_t>(top + height, target.height);
-        if (r <= l || b <= t) return;
-        const Rect area(int32_t(l), int32_t(t), int32_t(r - l), int32_t(b - t));
+        const Rect area = StraightLineArea(x1, y1, x2, y2, target.width, target.height);
+        if (area.IsEmpty()) return;
         if (drawMode == DRAWMODE_ADDITIVE)
             AdditiveFillRect(target, area, color);
         else
