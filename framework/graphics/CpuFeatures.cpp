@@ -8,15 +8,10 @@ namespace Zorbel {
 
 namespace {
 
-// The same switch as the row kernels': "avx2" turns off only the AVX2 set, which these kernels do not
-// use; any other non-empty value turns off every vector kernel.
-bool DisabledByEnvironment() {
-    const char* value = std::getenv("ZORBEL_DISABLE_SIMD");
-    return value != nullptr && *value != '\0' && std::strcmp(value, "avx2") != 0;
-}
-
 std::atomic<bool>& SimdSwitch() {
-    static std::atomic<bool> enabled{CpuFeatures::HasSse2() && !DisabledByEnvironment()};
+    static std::atomic<bool> enabled{
+        CpuFeatures::HasSse2() &&
+        !CpuFeatures::DisabledBy(CpuFeatures::DisableSetting(), CpuFeatures::VectorSet::Sse2)};
     return enabled;
 }
 
@@ -36,6 +31,24 @@ bool CpuFeatures::HasSsse3() {
 #else
     return false;
 #endif
+}
+
+bool CpuFeatures::HasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+const char* CpuFeatures::DisableSetting() {
+    return std::getenv("ZORBEL_DISABLE_SIMD");
+}
+
+bool CpuFeatures::DisabledBy(const char* setting, VectorSet set) {
+    if (setting == nullptr || *setting == '\0') return false;
+    if (std::strcmp(setting, "avx2") == 0) return set == VectorSet::Avx2;
+    return true;
 }
 
 bool CpuFeatures::SimdEnabled() {

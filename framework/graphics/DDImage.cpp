@@ -79,25 +79,6 @@ std::optional<uint32_t> UnusedValue(const uint32_t* bits, size_t n, const Native
     return candidate;
 }
 
-// Callers clip, but the rectangles must not reach outside either picture: cuts the source rectangle
-// to the source and its destination at (x, y) to the destination, keeping them in step.
-bool ClipPair(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y, const Rect& destBounds,
-              Rect& from, Rect& to) {
-    const Rect inSource = srcRect.Intersection(srcBounds);
-    const int64_t destX = int64_t(x) + inSource.x - srcRect.x;
-    const int64_t destY = int64_t(y) + inSource.y - srcRect.y;
-    const int64_t left = std::max<int64_t>(destX, destBounds.x);
-    const int64_t top = std::max<int64_t>(destY, destBounds.y);
-    const int64_t right = std::min<int64_t>(destX + inSource.width, int64_t(destBounds.x) + destBounds.width);
-    const int64_t bottom =
-        std::min<int64_t>(destY + inSource.height, int64_t(destBounds.y) + destBounds.height);
-    if (right <= left || bottom <= top) return false;
-    to = Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
-    from =
-        Rect(int32_t(inSource.x + (left - destX)), int32_t(inSource.y + (top - destY)), to.width, to.height);
-    return true;
-}
-
 } // namespace
 
 DDImage::DDImage(DDInterface& device) : MemoryImage(device.Images()), mDevice(&device) {
@@ -527,7 +508,7 @@ void DDImage::BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect
     // picture is one surface blit.
     if (route == Route::Hardware && plain && mSurface) {
         Rect from, to;
-        if (!ClipPair(srcRect, src->GetBounds(), x, y, GetBounds(), from, to)) return;
+        if (!ClipBlit(srcRect, src->GetBounds(), x, y, GetBounds(), from, to)) return;
         if (SurfaceToSurfaceBlit(src, {to.x, to.y, to.width, to.height},
                                  {from.x, from.y, from.width, from.height})) {
             DropMemoryCopies();
@@ -591,22 +572,12 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
             MemoryImage::BlitImageScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch);
         return;
     }
-    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
-        return;
-
     // Clipping as the software renderer does it.
-    const Rect clip = clipRect.Intersection(GetBounds());
-    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
-    const double scaleX = srcRect.width / destRect.width;
-    const double scaleY = srcRect.height / destRect.height;
-    const double sourceX = srcRect.x + (clipped.x - destRect.x) * scaleX;
-    const double sourceY = srcRect.y + (clipped.y - destRect.y) * scaleY;
-    const double sourceW = srcRect.width + (clipped.width - destRect.width) * scaleX;
-    const double sourceH = srcRect.height + (clipped.height - destRect.height) * scaleY;
-    if (!(sourceW > 0) || !(sourceH > 0)) return;
-    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
-                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
-    if (dest.IsEmpty() || src->PixelCount() == 0) return;
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    if (!cut || src->PixelCount() == 0) return;
+    const Rect& dest = cut->dest;
+    const double sourceX = cut->source.x, sourceY = cut->source.y;
+    const double sourceW = cut->source.width, sourceH = cut->source.height;
 
     if (fastStretch) {
         // An opaque or colour-keyed surface picture is stretched by the surface itself.
@@ -632,8 +603,8 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
             static_cast<int32_t>(std::floor(srcRect.x)), static_cast<int32_t>(std::floor(srcRect.y)),
             static_cast<int32_t>(std::ceil(srcRect.x + srcRect.width) - std::floor(srcRect.x)),
             static_cast<int32_t>(std::ceil(srcRect.y + srcRect.height) - std::floor(srcRect.y)));
-        SurfaceKernels::BlitScaledNearest(target, dest, *src, sourceX, sourceY, scaleX, scaleY, bounds, color,
-                                          drawMode, mirror);
+        SurfaceKernels::BlitScaledNearest(target, dest, *src, sourceX, sourceY, cut->scaleX, cut->scaleY,
+                                          bounds, color, drawMode, mirror);
         EndSurfaceDrawing();
         return;
     }

@@ -3,6 +3,7 @@
 #include "framework/graphics/AreaResampler.h"
 #include "framework/graphics/HardwarePath.h"
 #include "framework/graphics/ImageContext.h"
+#include "framework/graphics/LineWalk.h"
 #include "framework/graphics/PixelKernels.h"
 
 #include <algorithm>
@@ -70,26 +71,6 @@ void EncodeRuns(uint8_t* out, int32_t width, int32_t height, ClassOf classOf) {
             row[x] = static_cast<uint8_t>(std::min<uint32_t>(following, 255));
         }
     }
-}
-
-// Callers clip, but a rectangle reaching outside either picture must not reach outside memory:
-// cuts the source rectangle to the source picture and its destination at (x, y) to the
-// destination picture, keeping the two in step. False when nothing is left.
-bool ClipBlit(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y, const Rect& destBounds,
-              Rect& from, Rect& to) {
-    const Rect inSource = srcRect.Intersection(srcBounds);
-    const int64_t destX = int64_t(x) + inSource.x - srcRect.x;
-    const int64_t destY = int64_t(y) + inSource.y - srcRect.y;
-    const int64_t left = std::max<int64_t>(destX, destBounds.x);
-    const int64_t top = std::max<int64_t>(destY, destBounds.y);
-    const int64_t right = std::min<int64_t>(destX + inSource.width, int64_t(destBounds.x) + destBounds.width);
-    const int64_t bottom =
-        std::min<int64_t>(destY + inSource.height, int64_t(destBounds.y) + destBounds.height);
-    if (right <= left || bottom <= top) return false;
-    to = Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
-    from =
-        Rect(int32_t(inSource.x + (left - destX)), int32_t(inSource.y + (top - destY)), to.width, to.height);
-    return true;
 }
 
 int AlphaClass(uint32_t alpha) {
@@ -438,21 +419,11 @@ void MemoryImage::ClearArea(const Rect& rect) {
 void MemoryImage::DrawSegment(double x1, double y1, double x2, double y2, const Color& color,
                               DrawMode drawMode) {
     if (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE) return;
-    // Beyond this the coordinates no longer convert to integers.
-    constexpr double Far = 1e15;
-    for (double v : {x1, y1, x2, y2})
-        if (!(std::fabs(v) < Far)) return;
+    if (!LineInRange(x1, y1, x2, y2)) return;
     if (y1 == y2 || x1 == x2) {
-        // Straight lines are fills: truncated coordinates, both end points included.
-        const auto left = static_cast<int64_t>(std::min(x1, x2));
-        const auto top = static_cast<int64_t>(std::min(y1, y2));
-        const auto width = static_cast<int64_t>(std::fabs(x2 - x1)) + 1;
-        const auto height = static_cast<int64_t>(std::fabs(y2 - y1)) + 1;
-        const int64_t right = std::min<int64_t>(left + (y1 == y2 ? width : 1), mWidth);
-        const int64_t bottom = std::min<int64_t>(top + (y1 == y2 ? 1 : height), mHeight);
-        const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
-        if (right <= l || bottom <= t) return;
-        FillArea(Rect(int32_t(l), int32_t(t), int32_t(right - l), int32_t(bottom - t)), color, drawMode);
+        const Rect area = StraightLineArea(x1, y1, x2, y2, mWidth, mHeight);
+        if (area.IsEmpty()) return;
+        FillArea(area, color, drawMode);
         return;
     }
     const Color c = Clamped(color);
@@ -479,43 +450,7 @@ void MemoryImage::DrawSegment(double x1, double y1, double x2, double y2, const 
             d = AddChannels(d | 0xFF000000, r * a / 255, g * a / 255, b * a / 255, table);
     };
 
-    // Walk the major axis from the end with the smaller major coordinate; the minor coordinate moves
-    // by one pixel whenever the accumulated error reaches half a pixel. The walk ends when it leaves
-    // the bounding box of the end points.
-    const bool xMajor = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
-    double major1 = xMajor ? x1 : y1, minor1 = xMajor ? y1 : x1;
-    double major2 = xMajor ? x2 : y2, minor2 = xMajor ? y2 : x2;
-    if (major2 < major1) {
-        std::swap(major1, major2);
-        std::swap(minor1, minor2);
-    }
-    const double slope = std::fabs((minor2 - minor1) / (major2 - major1));
-    const int64_t minorStep = minor2 > minor1 ? 1 : -1;
-    const auto minorLow = static_cast<int64_t>(std::min(minor1, minor2));
-    const auto minorHigh = static_cast<int64_t>(std::max(minor1, minor2));
-    auto major = static_cast<int64_t>(major1);
-    auto minor = static_cast<int64_t>(minor1);
-    double error = 0.0;
-    if (major < 0) {
-        // Steps left of the picture are taken at once.
-        const double skipped = static_cast<double>(-major) * slope;
-        const double moved = std::floor(skipped + 0.5);
-        minor += static_cast<int64_t>(moved) * minorStep;
-        error = skipped - moved;
-        major = 0;
-    }
-    const int64_t majorEnd = std::min<int64_t>(static_cast<int64_t>(major2), (xMajor ? mWidth : mHeight) - 1);
-    for (; major <= majorEnd && minor >= minorLow && minor <= minorHigh; ++major) {
-        if (xMajor)
-            plot(major, minor);
-        else
-            plot(minor, major);
-        error += slope;
-        if (error >= 0.5) {
-            minor += minorStep;
-            error -= 1.0;
-        }
-    }
+    WalkLine(x1, y1, x2, y2, mWidth, mHeight, plot);
     NotifyPixelsChanged();
 }
 
@@ -638,22 +573,9 @@ void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FR
                                   bool fastStretch) {
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
-    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
-        return;
-
-    // The clip, cut to this picture so that no pixel outside it is addressed.
-    const Rect clip = clipRect.Intersection(GetBounds());
-    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
-    const double scaleX = srcRect.width / destRect.width;
-    const double scaleY = srcRect.height / destRect.height;
-    const double sourceX = srcRect.x + (clipped.x - destRect.x) * scaleX;
-    const double sourceY = srcRect.y + (clipped.y - destRect.y) * scaleY;
-    const double sourceW = srcRect.width + (clipped.width - destRect.width) * scaleX;
-    const double sourceH = srcRect.height + (clipped.height - destRect.height) * scaleY;
-    if (!(sourceW > 0) || !(sourceH > 0)) return;
-    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
-                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
-    if (dest.IsEmpty() || src->PixelCount() == 0) return;
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    if (!cut || src->PixelCount() == 0) return;
+    const Rect& dest = cut->dest;
 
     if (src == this) {
         MemoryImage copy(*this);
@@ -664,10 +586,47 @@ void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FR
     if (!src->mBits && !src->mColorTable && src->GetPixels() == nullptr) return;
 
     if (!fastStretch)
-        BlitScaledArea(*src, dest, sourceX, sourceY, sourceW, sourceH);
+        BlitScaledArea(*src, dest, cut->source.x, cut->source.y, cut->source.width, cut->source.height);
     else if (Clamped(color) == OpaqueWhite)
-        BlitScaledNearest(*src, dest, sourceX, sourceY, scaleX, scaleY, srcRect);
+        BlitScaledNearest(*src, dest, cut->source.x, cut->source.y, cut->scaleX, cut->scaleY, srcRect);
     NotifyPixelsChanged();
+}
+
+bool MemoryImage::ClipBlit(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y,
+                           const Rect& destBounds, Rect& from, Rect& to) {
+    const Rect inSource = srcRect.Intersection(srcBounds);
+    const int64_t destX = int64_t(x) + inSource.x - srcRect.x;
+    const int64_t destY = int64_t(y) + inSource.y - srcRect.y;
+    const int64_t left = std::max<int64_t>(destX, destBounds.x);
+    const int64_t top = std::max<int64_t>(destY, destBounds.y);
+    const int64_t right = std::min<int64_t>(destX + inSource.width, int64_t(destBounds.x) + destBounds.width);
+    const int64_t bottom =
+        std::min<int64_t>(destY + inSource.height, int64_t(destBounds.y) + destBounds.height);
+    if (right <= left || bottom <= top) return false;
+    to = Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
+    from =
+        Rect(int32_t(inSource.x + (left - destX)), int32_t(inSource.y + (top - destY)), to.width, to.height);
+    return true;
+}
+
+std::optional<MemoryImage::ScaledClip> MemoryImage::ClipScaled(const FRect& destRect, const FRect& srcRect,
+                                                               const Rect& clipRect) const {
+    if (!(destRect.width > 0) || !(destRect.height > 0) || !(srcRect.width > 0) || !(srcRect.height > 0))
+        return std::nullopt;
+    // The clip, cut to this picture so that no pixel outside it is addressed.
+    const Rect clip = clipRect.Intersection(GetBounds());
+    const FRect clipped = destRect.Intersection(FRect(clip.x, clip.y, clip.width, clip.height));
+    const double scaleX = srcRect.width / destRect.width;
+    const double scaleY = srcRect.height / destRect.height;
+    const FRect source(srcRect.x + (clipped.x - destRect.x) * scaleX,
+                       srcRect.y + (clipped.y - destRect.y) * scaleY,
+                       srcRect.width + (clipped.width - destRect.width) * scaleX,
+                       srcRect.height + (clipped.height - destRect.height) * scaleY);
+    if (!(source.width > 0) || !(source.height > 0)) return std::nullopt;
+    const Rect dest(static_cast<int32_t>(clipped.x), static_cast<int32_t>(clipped.y),
+                    static_cast<int32_t>(clipped.width), static_cast<int32_t>(clipped.height));
+    if (dest.IsEmpty()) return std::nullopt;
+    return ScaledClip{dest, source, scaleX, scaleY};
 }
 
 void MemoryImage::BlitScaledNearest(MemoryImage& source, const Rect& dest, double srcX, double srcY,

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Zorbel {
 
@@ -131,6 +132,24 @@ protected:
     // The pixels of one source row as 32-bit words: the row itself, or expanded through the colour
     // table into scratch (which must hold n words).
     const uint32_t* SourceRow(int32_t x, int32_t y, int32_t n, uint32_t* scratch) const;
+
+    // Callers clip, but a rectangle reaching outside either picture must not reach outside memory:
+    // cuts the source rectangle to the source picture and its destination at (x, y) to the
+    // destination picture, keeping the two in step. False when nothing is left.
+    static bool ClipBlit(const Rect& srcRect, const Rect& srcBounds, int32_t x, int32_t y,
+                         const Rect& destBounds, Rect& from, Rect& to);
+    // A scaled blit cut to its clip: the whole destination pixels it covers, the part of the source
+    // rectangle they show, and the source step per destination pixel.
+    struct ScaledClip {
+        Rect dest;
+        FRect source;
+        double scaleX;
+        double scaleY;
+    };
+    // Nothing when the rectangles are empty or nothing of the destination lies inside clipRect and
+    // this picture.
+    std::optional<ScaledClip> ClipScaled(const FRect& destRect, const FRect& srcRect,
+                                         const Rect& clipRect) const;
 
     std::unique_ptr<uint32_t[]> mBits;
     int32_t mBitsChangedCount = 0;

@@ -1,8 +1,6 @@
 #include "framework/graphics/PixelKernels.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <string_view>
+#include "framework/graphics/CpuFeatures.h"
 
 namespace Zorbel {
 
@@ -78,14 +76,6 @@ void AddTintedScalar(uint32_t* dst, const uint32_t* src, int32_t n, const Tint& 
         dst[i] = AddTinted(dst[i], src[i], tint, useAlpha, t);
 }
 
-// "sse2" turns off SSE2 and with it AVX2, whose kernels finish their rows with SSE2 ones.
-bool Disabled(const char* switchValue, std::string_view set) {
-    if (switchValue == nullptr || *switchValue == '\0') return false;
-    const std::string_view value(switchValue);
-    if (value == "avx2") return set == "avx2";
-    return true;
-}
-
 template <typename F>
 void Overlay(F& target, F candidate) {
     if (candidate != nullptr) target = candidate;
@@ -134,13 +124,15 @@ PixelKernels ChainKernels(const PixelKernels* sse2, const PixelKernels* avx2) {
 }
 
 PixelKernels ChooseKernels(const char* disable) {
-    const PixelKernels* sse2 = Disabled(disable, "sse2") ? nullptr : Sse2Kernels();
-    const PixelKernels* avx2 = sse2 == nullptr || Disabled(disable, "avx2") ? nullptr : Avx2Kernels();
+    using Set = CpuFeatures::VectorSet;
+    const PixelKernels* sse2 = CpuFeatures::DisabledBy(disable, Set::Sse2) ? nullptr : Sse2Kernels();
+    const PixelKernels* avx2 =
+        sse2 == nullptr || CpuFeatures::DisabledBy(disable, Set::Avx2) ? nullptr : Avx2Kernels();
     return ChainKernels(sse2, avx2);
 }
 
 const PixelKernels& ActiveKernels() {
-    static const PixelKernels kernels = ChooseKernels(std::getenv("ZORBEL_DISABLE_SIMD"));
+    static const PixelKernels kernels = ChooseKernels(CpuFeatures::DisableSetting());
     return kernels;
 }
 

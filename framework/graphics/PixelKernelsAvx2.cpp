@@ -1,6 +1,7 @@
 #include "framework/graphics/PixelKernels.h"
 
 #if defined(__x86_64__)
+#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/PixelKernelsSse2.h"
 
 #include <cstring>
@@ -280,7 +281,7 @@ const PixelKernels* Avx2Kernels() {
         k.sumTaps = SumTapsAvx2;
         return k;
     }();
-    return __builtin_cpu_supports("avx2") ? &kernels : nullptr;
+    return CpuFeatures::HasAvx2() ? &kernels : nullptr;
 }
 
 } // namespace Zorbel

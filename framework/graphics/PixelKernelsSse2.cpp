@@ -1,4 +1,5 @@
 #include "framework/graphics/PixelKernelsSse2.h"
+#include "framework/graphics/CpuFeatures.h"
 
 namespace Zorbel {
 
@@ -20,7 +21,7 @@ const PixelKernels* Sse2Kernels() {
         k.sumTaps = X86::SumTapsSse2;
         return k;
     }();
-    return __builtin_cpu_supports("sse2") ? &kernels : nullptr;
+    return CpuFeatures::HasSse2() ? &kernels : nullptr;
 }
 
 #else

@@ -1,5 +1,6 @@
 #include "framework/graphics/SurfaceKernels.h"
 
+#include "framework/graphics/LineWalk.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelBlend.h"
 
@@ -351,43 +352,7 @@ void LinePixels(const NativeTarget& t, const Layout& l, double x1, double y1, do
         Store<P>(row, x, out);
     };
 
-    // The walk of the software renderer: along the major axis from the end with the smaller major
-    // coordinate, the minor coordinate stepping when the error reaches half a pixel, ending when the
-    // walk leaves the bounding box of the end points.
-    const bool xMajor = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
-    double major1 = xMajor ? x1 : y1, minor1 = xMajor ? y1 : x1;
-    double major2 = xMajor ? x2 : y2, minor2 = xMajor ? y2 : x2;
-    if (major2 < major1) {
-        std::swap(major1, major2);
-        std::swap(minor1, minor2);
-    }
-    const double slope = std::fabs((minor2 - minor1) / (major2 - major1));
-    const int64_t minorStep = minor2 > minor1 ? 1 : -1;
-    const auto minorLow = static_cast<int64_t>(std::min(minor1, minor2));
-    const auto minorHigh = static_cast<int64_t>(std::max(minor1, minor2));
-    auto major = static_cast<int64_t>(major1);
-    auto minor = static_cast<int64_t>(minor1);
-    double error = 0.0;
-    if (major < 0) {
-        const double skipped = static_cast<double>(-major) * slope;
-        const double moved = std::floor(skipped + 0.5);
-        minor += static_cast<int64_t>(moved) * minorStep;
-        error = skipped - moved;
-        major = 0;
-    }
-    const int64_t majorEnd =
-        std::min<int64_t>(static_cast<int64_t>(major2), (xMajor ? t.width : t.height) - 1);
-    for (; major <= majorEnd && minor >= minorLow && minor <= minorHigh; ++major) {
-        if (xMajor)
-            plot(major, minor);
-        else
-            plot(minor, major);
-        error += slope;
-        if (error >= 0.5) {
-            minor += minorStep;
-            error -= 1.0;
-        }
-    }
+    WalkLine(x1, y1, x2, y2, t.width, t.height, plot);
 }
 
 } // namespace
@@ -504,20 +469,10 @@ void BlitScaledNearest(const NativeTarget& target, const Rect& dest, MemoryImage
 void Line(const NativeTarget& target, double x1, double y1, double x2, double y2, const Color& color,
           DrawMode drawMode) {
     if (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE) return;
-    constexpr double Far = 1e15;
-    for (double v : {x1, y1, x2, y2})
-        if (!(std::fabs(v) < Far)) return;
+    if (!LineInRange(x1, y1, x2, y2)) return;
     if (y1 == y2 || x1 == x2) {
-        // Straight lines are fills: truncated coordinates, both end points included.
-        const auto left = static_cast<int64_t>(std::min(x1, x2));
-        const auto top = static_cast<int64_t>(std::min(y1, y2));
-        const int64_t width = y1 == y2 ? static_cast<int64_t>(std::fabs(x2 - x1)) + 1 : 1;
-        const int64_t height = y1 == y2 ? 1 : static_cast<int64_t>(std::fabs(y2 - y1)) + 1;
-        const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
-        const int64_t r = std::min<int64_t>(left + width, target.width);
-        const int64_t b = std::min<int64_t>(top + height, target.height);
-        if (r <= l || b <= t) return;
-        const Rect area(int32_t(l), int32_t(t), int32_t(r - l), int32_t(b - t));
+        const Rect area = StraightLineArea(x1, y1, x2, y2, target.width, target.height);
+        if (area.IsEmpty()) return;
         if (drawMode == DRAWMODE_ADDITIVE)
             AdditiveFillRect(target, area, color);
         else
