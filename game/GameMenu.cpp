@@ -40,7 +40,9 @@ GameMenu::GameMenu(Zorbel::ZorbelAppBase* app, Board* board, MemoryImage* pictur
 
 GameMenu::~GameMenu() = default;
 
-void GameMenu::DiscardPendingPicture() { mPendingPicture.reset(); }
+void GameMenu::DiscardPendingPicture() {
+    mPendingPicture.reset();
+}
 
 void GameMenu::DrawPreview(MemoryImage* picture) {
     if (!mPanel) return;

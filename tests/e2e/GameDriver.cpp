@@ -52,6 +52,30 @@ struct Window {
     int y = 0;
 };
 
+// Waits up to 15 s for a visible game window of the given width.
+std::optional<Window> FindWindowOfWidth(int width) {
+    for (int attempt = 0; attempt < 75; ++attempt) {
+        std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
+        size_t start = 0;
+        while (start < ids.size()) {
+            size_t end = ids.find('\n', start);
+            if (end == std::string::npos) end = ids.size();
+            Window candidate;
+            candidate.id = ids.substr(start, end - start);
+            start = end + 1;
+            if (candidate.id.empty()) continue;
+            std::string geometry = Run("xdotool getwindowgeometry --shell " + candidate.id + " 2>/dev/null");
+            if (geometry.find("WIDTH=" + std::to_string(width) + "\n") == std::string::npos) continue;
+            std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &candidate.x);
+            std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &candidate.y);
+            usleep(500000); // let the first frames reach it
+            return candidate;
+        }
+        usleep(200000);
+    }
+    return std::nullopt;
+}
+
 int Red(uint32_t c) {
     return static_cast<int>((c >> 16) & 0xFF);
 }
@@ -164,24 +188,20 @@ int main(int argc, char** argv) {
               "a click slides the tile beside the gap into it");
     }
 
-    // Alt + Enter switches to the full screen and back.
-    Run("xdotool key --window " + w.id + " alt+Return");
-    sleep(2);
-    std::string full = Run("xdotool search --onlyvisible --name '^Tesserine$' getwindowgeometry --shell");
-    Check(full.find("WIDTH=1024") != std::string::npos && full.find("HEIGHT=768") != std::string::npos,
-          "Alt + Enter fills the screen");
-    w.id = Run("xdotool search --onlyvisible --name '^Tesserine$' | head -n 1");
-    while (!w.id.empty() && w.id.back() == '\n')
-        w.id.pop_back();
-    Run("xdotool key --window " + w.id + " alt+Return");
-    sleep(2);
-    w.id = Run("xdotool search --onlyvisible --name '^Tesserine$' | head -n 1");
-    while (!w.id.empty() && w.id.back() == '\n')
-        w.id.pop_back();
-    geometry = Run("xdotool getwindowgeometry --shell " + w.id);
-    Check(geometry.find("WIDTH=800") != std::string::npos, "and a second Alt + Enter back to the window");
-    std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &w.x);
-    std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &w.y);
+    // Alt + Enter switches to the full screen and back; each switch makes a new window.
+    // Real key presses (XTEST) into the focused window: synthetic events do not reach a full-screen
+    // window on a server without a window manager.
+    Run("xdotool windowfocus " + w.id);
+    Run("xdotool key alt+Return");
+    std::optional<Window> full = FindWindowOfWidth(1024);
+    Check(full.has_value(), "Alt + Enter fills the screen");
+    if (full) {
+        Run("xdotool windowfocus " + full->id);
+        Run("xdotool key alt+Return");
+    }
+    std::optional<Window> back = FindWindowOfWidth(800);
+    Check(back.has_value(), "and a second Alt + Enter back to the window");
+    if (back) w = *back;
 
     // A second copy ends at once and leaves the first running.
     int secondStatus = -1;
