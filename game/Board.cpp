@@ -18,7 +18,7 @@ using Zorbel::MemoryImage;
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonPlace {
     int32_t id;
     const char* name;
     int32_t x;
@@ -29,7 +29,7 @@ struct ButtonSpec {
 
 // In the order they are created and added: the six panel buttons at their places for the hidden
 // panel, then the two screen-mode buttons that share the top-right corner.
-constexpr ButtonSpec Buttons[] = {
+constexpr ButtonPlace Buttons[] = {
     {Board::BUTTON_QUIT, "Quit", 516, -183, true, false},
     {Board::BUTTON_CANCEL, "Cancel", 304, -183, true, true},
     {Board::BUTTON_NEW_GAME, "NewGame", 92, -183, true, false},
@@ -99,16 +99,16 @@ ButtonWidget* Board::GetButton(int32_t id) const {
 void Board::AttachedToManager(Zorbel::WidgetManager* manager) {
     Widget::AttachedToManager(manager);
     CreateButtons();
-    for (const ButtonSpec& spec : Buttons)
-        manager->AddChild(GetButton(spec.id));
+    for (const ButtonPlace& place : Buttons)
+        manager->AddChild(GetButton(place.id));
     manager->GiveFocus(this);
 }
 
 void Board::CreateButtons() {
     mButtonImages.clear();
-    for (const ButtonSpec& spec : Buttons) {
-        auto button = std::make_unique<ButtonWidget>(spec.id, this);
-        const std::string base = std::string("images/Button") + spec.name;
+    for (const ButtonPlace& place : Buttons) {
+        auto button = std::make_unique<ButtonWidget>(place.id, this);
+        const std::string base = std::string("images/Button") + place.name;
         std::unique_ptr<MemoryImage> hover = LoadBoardImage(base + "Hover");
         std::unique_ptr<MemoryImage> down = LoadBoardImage(base + "Down");
         std::unique_ptr<MemoryImage> normal = LoadBoardImage(base + "Normal");
@@ -117,13 +117,13 @@ void Board::CreateButtons() {
         button->mButtonImage = normal.get();
         const int32_t width = normal ? normal->GetWidth() : 0;
         const int32_t height = normal ? normal->GetHeight() : 0;
-        button->Resize(spec.x, spec.y, width, height);
+        button->Resize(place.x, place.y, width, height);
         button->SetHandCursor(true);
-        if (spec.disabled) button->SetDisabled(true);
-        if (spec.hidden) button->SetVisible(false);
+        if (place.disabled) button->SetDisabled(true);
+        if (place.hidden) button->SetVisible(false);
         for (auto* image : {&hover, &down, &normal})
             if (*image) mButtonImages.push_back(std::move(*image));
-        mButtons[static_cast<size_t>(spec.id - 1)] = std::move(button);
+        mButtons[static_cast<size_t>(place.id - 1)] = std::move(button);
     }
 }
 

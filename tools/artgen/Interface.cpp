@@ -161,12 +161,12 @@ Picture DrawMenuPanel(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts) 
 
 std::vector<std::pair<std::string, Picture>> DrawButtons(Zorbel::ImageContext& context,
                                                          Zorbel::FontEngine& fonts) {
-    struct Spec {
+    struct ButtonDesign {
         const char* name;
         int w, h;
         ButtonLook look;
     };
-    const Spec specs[] = {
+    const ButtonDesign designs[] = {
         {"Quit", 192, 52, {Color(200, 60, 60), "Quit", 24, 0}},
         {"Cancel", 192, 52, {Color(90, 100, 170), "Cancel", 24, 0}},
         {"NewGame", 192, 52, {Color(60, 160, 80), "New Game", 24, 0}},
@@ -179,10 +179,10 @@ std::vector<std::pair<std::string, Picture>> DrawButtons(Zorbel::ImageContext& c
     const std::pair<const char*, ButtonState> states[] = {
         {"Normal", ButtonState::Normal}, {"Hover", ButtonState::Hover}, {"Down", ButtonState::Down}};
     std::vector<std::pair<std::string, Picture>> buttons;
-    for (const Spec& spec : specs)
+    for (const ButtonDesign& design : designs)
         for (const auto& [stateName, state] : states)
-            buttons.emplace_back(std::string("Button") + spec.name + stateName,
-                                 Button(context, fonts, spec.w, spec.h, spec.look, state));
+            buttons.emplace_back(std::string("Button") + design.name + stateName,
+                                 Button(context, fonts, design.w, design.h, design.look, state));
     return buttons;
 }
 
