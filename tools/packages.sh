@@ -3,7 +3,8 @@
 ensure_packages() {
     missing=""
     for package in "$@"; do
-        status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)
+        # dpkg-query fails for a package it has never seen; under set -e that must not end the caller.
+        status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null) || status=""
         [ "$status" = "installed" ] || missing="$missing $package"
     done
     [ -z "$missing" ] && return 0
