@@ -7,9 +7,9 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/platform/HeadlessWindowSystem.h"
-#include "framework/platform/RealClock.h"
-#include "framework/platform/SdlWindowSystem.h"
+#include "framework/platform/time/RealClock.h"
+#include "framework/platform/window/HeadlessWindowSystem.h"
+#include "framework/platform/window/SdlWindowSystem.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "game/GameApp.h"
 
 #include "framework/imagelib/ImageLib.h"
-#include "framework/platform/ChainFileChooser.h"
+#include "framework/platform/chooser/ChainFileChooser.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/Board.h"
 

@@ -1,4 +1,4 @@
-#include "framework/platform/ProductVersion.h"
+#include "framework/platform/files/ProductVersion.h"
 #include "game/GameApp.h"
 
 ZORBEL_PRODUCT_VERSION(TESSERINE_VERSION);

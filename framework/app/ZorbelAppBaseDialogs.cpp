@@ -2,7 +2,7 @@
 #include "framework/app/ZorbelAppBase.h"
 
 #include "framework/app/WidgetLayer.h"
-#include "framework/platform/TtfFontEngine.h"
+#include "framework/platform/font/TtfFontEngine.h"
 #include "framework/widget/Dialog.h"
 
 namespace Zorbel {

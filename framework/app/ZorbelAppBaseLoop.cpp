@@ -6,7 +6,7 @@
 #include "framework/app/WidgetLayer.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/Clock.h"
-#include "framework/platform/SingleInstance.h"
+#include "framework/platform/process/SingleInstance.h"
 #include "framework/sound/MusicInterface.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "framework/font/CoverageBlit.h"
 
-#include "framework/platform/Surface.h"
+#include "framework/platform/display/Surface.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/FontEngine.h"
 #include "framework/platform/ResultCode.h"
-#include "framework/platform/Surface.h"
+#include "framework/platform/display/Surface.h"
 
 #include <cmath>
 

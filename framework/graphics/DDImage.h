@@ -2,7 +2,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/SurfaceKernels.h"
-#include "framework/platform/Surface.h"
+#include "framework/platform/display/Surface.h"
 
 #include <memory>
 

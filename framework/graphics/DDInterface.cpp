@@ -7,9 +7,9 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/platform/Clock.h"
-#include "framework/platform/ErrorName.h"
 #include "framework/platform/ResultCode.h"
 #include "framework/platform/WindowSystem.h"
+#include "framework/platform/display/ErrorName.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "framework/imagelib/ImageLib.h"
 
-#include "framework/platform/Path.h"
+#include "framework/platform/files/Path.h"
 
 #include <bit>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 // read or write lives in a coder object outside the jumped-over frames, and the frames between the jump
 // and its target hold only plain values, so the jump skips no destructor. The coder's destructor then
 // releases the library's state, and the caller's file object closes the file.
-#include "framework/imagelib/AtomicOutputFile.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/imagelib/InputFile.h"
+#include "framework/platform/files/AtomicFile.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -189,7 +189,7 @@ std::unique_ptr<Image> ReadJpeg(const std::string& fileName) {
 }
 
 bool WriteJpeg(const std::string& fileName, const Image& image) {
-    AtomicOutputFile file(fileName);
+    AtomicFile file(fileName);
     if (!file) return false;
     JpegWriter writer(file.Get());
     return writer.Write(image) && file.Commit();

@@ -1,9 +1,9 @@
 // PNG reading and writing through libpng. A library error jumps back to the setjmp of the reader or
 // writer object; as with JPEG, everything that needs releasing lives in that object, and the frames
 // the jump crosses hold only plain values.
-#include "framework/imagelib/AtomicOutputFile.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/imagelib/InputFile.h"
+#include "framework/platform/files/AtomicFile.h"
 
 #include <csetjmp>
 
@@ -128,7 +128,7 @@ std::unique_ptr<Image> ReadPng(const std::string& fileName) {
 }
 
 bool WritePng(const std::string& fileName, const Image& image) {
-    AtomicOutputFile file(fileName);
+    AtomicFile file(fileName);
     if (!file) return false;
     PngWriter writer(file.Get());
     return writer.Write(image) && file.Commit();

@@ -2,8 +2,8 @@
 
 #include "framework/platform/Clipper.h"
 #include "framework/platform/PixelFormat.h"
-#include "framework/platform/Surface.h"
 #include "framework/platform/WindowMessage.h"
+#include "framework/platform/display/Surface.h"
 
 #include <cstdint>
 #include <memory>

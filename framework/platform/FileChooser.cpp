@@ -1,6 +1,6 @@
 #include "framework/platform/FileChooser.h"
 
-#include "framework/platform/Path.h"
+#include "framework/platform/files/Path.h"
 
 #include <algorithm>
 

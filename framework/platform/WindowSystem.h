@@ -1,10 +1,10 @@
 #pragma once
 
 #include "framework/platform/DisplayDriver.h"
-#include "framework/platform/MaskCursor.h"
 #include "framework/platform/MessageBox.h"
 #include "framework/platform/PixelRect.h"
 #include "framework/platform/WindowMessage.h"
+#include "framework/platform/window/MaskCursor.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/app/ZorbelAppBase.h"
-#include "framework/platform/HeadlessWindowSystem.h"
-#include "framework/platform/ManualClock.h"
-#include "framework/platform/SettingsStore.h"
+#include "framework/platform/files/FileSettingsStore.h"
+#include "framework/platform/time/ManualClock.h"
+#include "framework/platform/window/HeadlessWindowSystem.h"
 #include "support/FakeDisplayDevice.h"
 #include "support/RecordingWidgetLayer.h"
 

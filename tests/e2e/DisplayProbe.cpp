@@ -13,9 +13,9 @@
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
-#include "framework/platform/RealClock.h"
-#include "framework/platform/SdlDisplayDriver.h"
-#include "framework/platform/SdlWindowSystem.h"
+#include "framework/platform/display/SdlDisplayDriver.h"
+#include "framework/platform/time/RealClock.h"
+#include "framework/platform/window/SdlWindowSystem.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "framework/font/CoverageBlit.h"
 
 #include "framework/platform/ResultCode.h"
-#include "framework/platform/Surface.h"
+#include "framework/platform/display/Surface.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/platform/TtfFontEngine.h"
+#include "framework/platform/font/TtfFontEngine.h"
 #include "graphics/DisplayTestUtil.h"
 #include "graphics/ImageTestUtil.h"
 

@@ -1,5 +1,5 @@
 // Section headers of arbitrary bytes read as an ELF file.
-#include "framework/platform/ProductVersion.h"
+#include "framework/platform/files/ProductVersion.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 #include "DisplayTestUtil.h"
 
 #include "framework/graphics/Graphics.h"
-#include "framework/platform/SdlDisplayDriver.h"
-#include "framework/platform/SdlWindowSystem.h"
+#include "framework/platform/display/SdlDisplayDriver.h"
+#include "framework/platform/window/SdlWindowSystem.h"
 
 #include <gtest/gtest.h>
 

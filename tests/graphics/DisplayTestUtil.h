@@ -4,10 +4,10 @@
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/ImageContext.h"
-#include "framework/platform/HeadlessWindowSystem.h"
-#include "framework/platform/ManualClock.h"
-#include "framework/platform/MemoryDisplayDriver.h"
 #include "framework/platform/ResultCode.h"
+#include "framework/platform/display/MemoryDisplayDriver.h"
+#include "framework/platform/time/ManualClock.h"
+#include "framework/platform/window/HeadlessWindowSystem.h"
 
 #include <functional>
 #include <map>

@@ -149,7 +149,7 @@ TEST_F(JpegCodecTest, WrittenFilesAreBaselineAtQuality80) {
     size_t dqt = text.find("\xFF\xDB");
     ASSERT_NE(dqt, std::string::npos);
     EXPECT_EQ(file[dqt + 5], 6);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(TemporaryLeftBeside(path));
 }
 
 TEST_F(JpegCodecTest, GreySampleIsSpreadToRgbAndOpaque) {
@@ -230,5 +230,5 @@ TEST_F(JpegCodecTest, FailedWritesReportFalseAndKeepTheOldFile) {
     ASSERT_TRUE(tooWide);
     EXPECT_FALSE(WriteJpeg(path, *tooWide));
     EXPECT_EQ(ReadFile(path), before);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(TemporaryLeftBeside(path));
 }

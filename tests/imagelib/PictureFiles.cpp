@@ -33,6 +33,14 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool TemporaryLeftBeside(const std::string& path) {
+    std::filesystem::path target(path);
+    std::string prefix = target.filename().string() + ".tmp";
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path()))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
 int OpenFileCount() {
     int count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))

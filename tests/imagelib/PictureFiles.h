@@ -34,6 +34,8 @@ void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
 // Open file descriptors of this process, to show that failed reads close their files.
 int OpenFileCount();
+// Whether a temporary file of an atomic write of path is still lying beside it.
+bool TemporaryLeftBeside(const std::string& path);
 
 // A picture whose pixel (x, y) is pixel(x, y).
 std::unique_ptr<Zorbel::ImageLib::Image> MakeImage(int width, int height,

@@ -112,7 +112,7 @@ TEST_F(PngCodecTest, WrittenFilesAre8BitRgbaWithSignificantBits) {
     size_t sbit = text.find("sBIT");
     ASSERT_NE(sbit, std::string::npos);
     EXPECT_EQ(text.substr(sbit + 4, 4), std::string(4, '\x08'));
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(TemporaryLeftBeside(path));
 }
 
 TEST_F(PngCodecTest, PaletteAndTransparencyChunkBecomeColourAndAlpha) {
@@ -266,5 +266,5 @@ TEST_F(PngCodecTest, FailedWritesReportFalseAndKeepTheOldFile) {
     ASSERT_TRUE(tooWide);
     EXPECT_FALSE(WritePng(path, *tooWide));
     EXPECT_EQ(ReadFile(path), before);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(TemporaryLeftBeside(path));
 }

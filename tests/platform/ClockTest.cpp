@@ -1,5 +1,5 @@
-#include "framework/platform/ManualClock.h"
-#include "framework/platform/RealClock.h"
+#include "framework/platform/time/ManualClock.h"
+#include "framework/platform/time/RealClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A bare application: the framework's window, main loop, settings and single-instance rule with nothing
 // on screen. The end-to-end tests start it as a real process.
 #include "framework/app/ZorbelAppBase.h"
-#include "framework/platform/ProductVersion.h"
+#include "framework/platform/files/ProductVersion.h"
 
 ZORBEL_PRODUCT_VERSION("1.0 probe");
 

@@ -1,8 +1,8 @@
 // Draws every picture the game loads into the given folder (the "images" folder beside the game).
 #include "framework/graphics/ImageContext.h"
 #include "framework/imagelib/ImageLib.h"
-#include "framework/platform/Path.h"
-#include "framework/platform/TtfFontEngine.h"
+#include "framework/platform/files/Path.h"
+#include "framework/platform/font/TtfFontEngine.h"
 #include "tools/artgen/Artwork.h"
 
 #include <cstdio>
