@@ -5,6 +5,7 @@
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/files/ProgramFolders.h"
 #include "framework/widget/ButtonWidget.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/GameMenu.h"
@@ -70,7 +71,7 @@ Board::Board(Zorbel::ZorbelAppBase* app, Zorbel::FileChooser* chooser)
 Board::~Board() = default;
 
 std::unique_ptr<MemoryImage> Board::LoadBoardImage(const std::string& path) {
-    std::unique_ptr<MemoryImage> image = mApp->GetImage(path, true);
+    std::unique_ptr<MemoryImage> image = mApp->GetImage(Zorbel::DataPath(path), true);
     if (!image) {
         mApp->Popup("There was an error loading the file: " + path);
         mApp->Shutdown();

@@ -12,6 +12,7 @@
 #include "framework/platform/files/FileSettingsStore.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
+#include "framework/platform/files/ProgramFolders.h"
 #include "framework/platform/process/SingleInstance.h"
 #include "framework/platform/time/RealClock.h"
 #include "framework/platform/window/HeadlessWindowSystem.h"
@@ -242,11 +243,12 @@ void ZorbelAppBase::Init() {
         }
     }
 
-    std::string programPath = gProgramInstanceSet ? gProgramPath : ReadOwnPath();
-    std::string directory = GetFileDir(programPath);
-    if (!directory.empty() && !ChangeDirectoryHook(directory)) {
-        if (chdir(directory.c_str()) != 0) DebugOutput("Cannot change to the program's folder\r\n");
+    ProgramFolders folders =
+        ProgramFolders::Locate(gProgramInstanceSet ? gProgramPath : ReadOwnPath(), mSettingsKey);
+    if (!folders.Working().empty() && !ChangeDirectoryHook(folders.Working())) {
+        if (!folders.EnterWorkingFolder()) DebugOutput("Cannot change to " + folders.Working() + "\r\n");
     }
+    UseDataFolder(folders.Data());
 
     mRunSeed = mClock->Milliseconds();
     SharedRandom().SRand(mRunSeed);

@@ -22,6 +22,8 @@ NamedPictures DrawButtons(Zorbel::ImageContext& context, Zorbel::FontEngine& fon
 NamedPictures DrawBorders(Zorbel::ImageContext& context);
 NamedPictures DrawBanners(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
 NamedPictures DrawDifficultyPlates(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
-Picture DrawIcon(Zorbel::ImageContext& context);
+// The program's icon, square, at any size; and the same drawing as an SVG document.
+Picture DrawIcon(Zorbel::ImageContext& context, int size);
+std::string DrawIconSvg();
 
 } // namespace ArtGen
