@@ -160,14 +160,17 @@ int MenuThenQuit(char** gameArgv) {
         WaitForExit(game, 0);
         return 1;
     }
-    // The menu has arrived when its panel is shown and the Quit button stays put between two looks.
-    uint32_t quitButton = 0;
+    // The menu has come to rest when its panel is shown and nothing in the column through the Quit
+    // button moves between two looks (the panel slides down from the top).
+    std::vector<uint32_t> column;
     bool settled = false;
     for (int attempt = 0; attempt < 75 && !settled; ++attempt) {
         std::optional<XwdImage> shot = Screenshot();
-        uint32_t now = shot ? shot->At(w->x + 612, w->y + 393) : 0;
-        settled = shot && MenuShown(*shot, *w) && now == quitButton;
-        quitButton = now;
+        std::vector<uint32_t> now;
+        for (int y = 0; shot && y < 600; y += 3)
+            now.push_back(shot->At(w->x + 612, w->y + y));
+        settled = shot && MenuShown(*shot, *w) && now == column;
+        column = std::move(now);
         if (!settled) usleep(200000);
     }
     Check(settled, "the menu is shown");

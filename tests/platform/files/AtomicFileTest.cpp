@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +24,9 @@ protected:
 
     std::string Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
     }
     size_t EntryCount() { return size_t(std::distance(std::filesystem::directory_iterator(mFolder), {})); }
 
