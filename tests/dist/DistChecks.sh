@@ -1,11 +1,8 @@
-# Sourced by InstallTest.sh and PackageTest.sh, which set work (a scratch folder) and driver (the
-# GameDriver program).
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do [ -f "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }; done
-    exit 1
-}
+# Sourced by InstallTest.sh and PackageTest.sh, whose arguments are the build folder and the
+# GameDriver program.
+build=$1
+driver=$2
+. "$(dirname "$0")/../support/ScratchFolder.sh"
 
 # The width of a PNG file, from its header.
 png_width() {

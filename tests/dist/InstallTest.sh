@@ -6,12 +6,7 @@
 # folder, and the prefix is left exactly as installed.
 # Usage: with_xvfb.sh InstallTest.sh BUILD_DIR GAME_DRIVER
 set -u
-build=$1
-driver=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/tesserine-install.XXXXXX") || exit 2
-trap 'rm -rf "$work"' EXIT
-. "$here/DistChecks.sh"
+. "$(dirname "$0")/DistChecks.sh"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" --component game >"$work/install.log" 2>&1 ||

@@ -4,12 +4,7 @@
 # game from there on the X server of with_xvfb.sh as its user would.
 # Usage: with_xvfb.sh PackageTest.sh BUILD_DIR GAME_DRIVER
 set -u
-build=$1
-driver=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/tesserine-package.XXXXXX") || exit 2
-trap 'rm -rf "$work"' EXIT
-. "$here/DistChecks.sh"
+. "$(dirname "$0")/DistChecks.sh"
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || fail "cpack failed"
 deb=$(ls "$work"/out/tesserine_0.9b_*.deb 2>/dev/null)

@@ -6,13 +6,7 @@
 # Usage: PackagesTest.sh SOURCE_DIR
 set -u
 source_dir=$1
-work=$(mktemp -d "${TMPDIR:-/tmp}/zorbel-packages.XXXXXX") || exit 2
-trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do [ -f "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }; done
-    exit 1
-}
+. "$(dirname "$0")/../support/ScratchFolder.sh"
 
 mkdir "$work/bin"
 # The package database: "name status" lines, the last one of a package counting.
