@@ -53,9 +53,9 @@ struct Window {
     int y = 0;
 };
 
-// Waits up to 15 s for a visible game window of the given width.
-std::optional<Window> FindWindowOfWidth(int width) {
-    for (int attempt = 0; attempt < 75; ++attempt) {
+// Waits up to the given time for a visible game window of the given width.
+std::optional<Window> FindWindowOfWidth(int width, int seconds = 15) {
+    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
         std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
         size_t start = 0;
         while (start < ids.size()) {
@@ -154,7 +154,7 @@ int MenuThenQuit(char** gameArgv) {
         std::fprintf(stderr, "cannot start %s\n", gameArgv[0]);
         return 1;
     }
-    std::optional<Window> w = FindWindowOfWidth(800);
+    std::optional<Window> w = FindWindowOfWidth(800, 60);
     Check(w.has_value(), "the game shows its window");
     if (!w) {
         WaitForExit(game, 0);
