@@ -49,38 +49,35 @@ bool NeverWritable(const std::string&) {
 
 } // namespace
 
-TEST_F(ProgramFoldersTest, ABuildTreeReadsAndWritesInItsOwnFolder) {
-    ProgramFolders folders =
+TEST_F(ProgramFoldersTest, ACopyWithItsDataBesideItWorksInItsOwnFolderWhenItMayWriteThere) {
+    ProgramFolders build =
         ProgramFolders::Locate(MakeProgram("build/tesserine", "build"), "Bramblewick\\Tesserine");
-    EXPECT_EQ(folders.Program(), At("build"));
-    EXPECT_EQ(folders.Data(), At("build"));
-    EXPECT_EQ(folders.Working(), At("build"));
-}
+    EXPECT_EQ(build.Program(), At("build"));
+    EXPECT_EQ(build.Data(), At("build"));
+    EXPECT_EQ(build.Working(), At("build"));
 
-TEST_F(ProgramFoldersTest, AnInstalledGameReadsBelowShareAndWorksInTheUsersDataFolder) {
-    // The prefix is writable here (and to root anywhere): the layout alone marks an installed game.
-    ProgramFolders games = ProgramFolders::Locate(
-        MakeProgram("usr/games/tesserine", "usr/share/games/tesserine"), "Bramblewick\\Tesserine");
-    EXPECT_EQ(games.Program(), At("usr/games"));
-    EXPECT_EQ(games.Data(), At("usr/share/games/tesserine"));
-    EXPECT_EQ(games.Working(), At("data/Bramblewick/Tesserine"));
-
-    ProgramFolders bin = ProgramFolders::Locate(MakeProgram("opt/bin/tesserine", "opt/share/tesserine"),
-                                                "Bramblewick/Tesserine");
-    EXPECT_EQ(bin.Data(), At("opt/share/tesserine"));
-    EXPECT_EQ(bin.Working(), At("data/Bramblewick/Tesserine"));
-}
-
-TEST_F(ProgramFoldersTest, AReadOnlyCopyWorksInTheUsersDataFolderAndAProgramWithoutDataInItsOwn) {
-    std::string portable = MakeProgram("cd/tesserine", "cd");
-    ProgramFolders readOnly = ProgramFolders::Locate(portable, "Bramblewick\\Tesserine", NeverWritable);
+    ProgramFolders readOnly =
+        ProgramFolders::Locate(MakeProgram("cd/tesserine", "cd"), "Bramblewick\\Tesserine", NeverWritable);
     EXPECT_EQ(readOnly.Data(), At("cd"));
     EXPECT_EQ(readOnly.Working(), At("data/Bramblewick/Tesserine"));
 
     ProgramFolders bare = ProgramFolders::Locate(MakeProgram("tests/runner", ""), "Bramblewick\\Tesserine");
     EXPECT_EQ(bare.Data(), "");
     EXPECT_EQ(bare.Working(), At("tests"));
-    EXPECT_EQ(ProgramFolders::Locate("", "Bramblewick\\Tesserine").Working(), "");
+}
+
+TEST_F(ProgramFoldersTest, AnInstalledProgramReadsBelowShareAndWorksInTheUsersDataFolder) {
+    // The prefix is writable here, as it is to root anywhere: the layout alone marks an installed program.
+    ProgramFolders folders = ProgramFolders::Locate(MakeProgram("opt/bin/tesserine", "opt/share/tesserine"),
+                                                    "Bramblewick/Tesserine");
+    EXPECT_EQ(folders.Data(), At("opt/share/tesserine"));
+    EXPECT_EQ(folders.Working(), At("data/Bramblewick/Tesserine"));
+
+    ASSERT_TRUE(folders.EnterWorkingFolder());
+    EXPECT_EQ(fs::current_path(), fs::path(At("data/Bramblewick/Tesserine")));
+    UseDataFolder(folders.Data());
+    EXPECT_EQ(DataPath("images/icon"), At("opt/share/tesserine/images/icon"));
+    EXPECT_EQ(DataPath("/pictures/cat.png"), "/pictures/cat.png");
 }
 
 TEST_F(ProgramFoldersTest, TheUsersDataFolderFollowsTheBaseDirectoryRules) {
@@ -88,28 +85,6 @@ TEST_F(ProgramFoldersTest, TheUsersDataFolderFollowsTheBaseDirectoryRules) {
     mEnvironment.Set("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(ProgramFolders::UserDataFolder("Bramblewick\\Tesserine"),
               At("home/.local/share/Bramblewick/Tesserine"));
-    mEnvironment.Unset("XDG_DATA_HOME");
-    EXPECT_EQ(ProgramFolders::UserDataFolder("Bramblewick\\Tesserine"),
-              At("home/.local/share/Bramblewick/Tesserine"));
     EXPECT_EQ(ProgramFolders::UserDataFolder("Bramblewick\\..\\Tesserine"), "");
-    EXPECT_EQ(ProgramFolders::UserDataFolder("Bramblewick\\\\Tesserine"), "");
     EXPECT_EQ(ProgramFolders::UserDataFolder(""), "");
-}
-
-TEST_F(ProgramFoldersTest, EnteringCreatesTheWorkingFolderAndDataPathsReachTheDataFromThere) {
-    ProgramFolders folders = ProgramFolders::Locate(
-        MakeProgram("usr/games/tesserine", "usr/share/games/tesserine"), "Bramblewick\\Tesserine");
-    ASSERT_TRUE(folders.EnterWorkingFolder());
-    EXPECT_EQ(fs::current_path(), fs::path(At("data/Bramblewick/Tesserine")));
-
-    UseDataFolder(folders.Data());
-    EXPECT_EQ(DataPath("images/icon"), At("usr/share/games/tesserine/images/icon"));
-    EXPECT_EQ(DataPath("/pictures/cat.png"), "/pictures/cat.png");
-
-    // Working beside the data, or with no data found, paths stay as they are.
-    fs::current_path(folders.Data());
-    UseDataFolder(folders.Data());
-    EXPECT_EQ(DataPath("images/icon"), "images/icon");
-    UseDataFolder("");
-    EXPECT_EQ(DataPath("images/icon"), "images/icon");
 }
