@@ -2,9 +2,11 @@
 
 #include "framework/app/ErrorLog.h"
 #include "framework/sound/MusicInterface.h"
+#include "support/IoCount.h"
 
 #include <csignal>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sys/wait.h>
 
@@ -18,16 +20,6 @@ class SettingsTest : public AppFixture {};
 const char* const StandardValues[] = {"MusicVolume",   "SfxVolume",  "Muted",
                                       "ScreenMode",    "PreferredX", "PreferredY",
                                       "CustomCursors", "InProgress", "WaitForVSync"};
-
-// Bytes this process has written through system calls so far.
-uint64_t BytesWritten() {
-    std::ifstream io("/proc/self/io");
-    std::string name;
-    uint64_t value = 0;
-    while (io >> name >> value)
-        if (name == "wchar:") return value;
-    return 0;
-}
 
 } // namespace
 
@@ -261,9 +253,9 @@ TEST_F(SettingsTest, WriteSettingsReplacesTheFileOnceAndAnUnwritableFileIsToldOn
                             padding.data(), padding.size()));
     TestApp& a = StartApp();
     a.SetMusicVolume(0.3);
-    uint64_t before = BytesWritten();
+    uint64_t before = IoCount("wchar");
     a.WriteSettings();
-    EXPECT_LT(BytesWritten() - before, 2 * padding.size()) << "nine values, one file written";
+    EXPECT_LT(IoCount("wchar") - before, 2 * padding.size()) << "nine values, one file written";
     EXPECT_EQ(StoredInteger("MusicVolume"), 30);
     a.Shutdown();
 

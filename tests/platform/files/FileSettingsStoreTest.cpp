@@ -1,6 +1,7 @@
 #include "framework/platform/files/FileSettingsStore.h"
 
 #include "support/InChildProcess.h"
+#include "support/IoCount.h"
 
 #include <gtest/gtest.h>
 
@@ -32,16 +33,6 @@ protected:
     std::filesystem::path mRoot;
     const std::string mKey = "SOFTWARE\\Bramblewick\\Tesserine";
 };
-
-// Bytes this process has read or written through system calls so far ("rchar" or "wchar").
-uint64_t IoCount(const std::string& field) {
-    std::ifstream io("/proc/self/io");
-    std::string name;
-    uint64_t value = 0;
-    while (io >> name >> value)
-        if (name == field + ":") return value;
-    return 0;
-}
 
 bool WriteDword(SettingsStore& store, const std::string& key, const std::string& name, uint32_t value) {
     return store.Write(key, name, SettingsStore::TYPE_DWORD, &value, 4);
