@@ -108,7 +108,7 @@ void BM_PeakMemory(benchmark::State& state) {
     state.counters["peak_MB"] = peak;
     state.counters["load_ms"] = benchmark::Counter(loadMs, benchmark::Counter::kAvgIterations);
     const char* const names[] = {"nothing loaded",  "35-byte GIF bomb",  "JPEG bomb",
-                                 "260 KB PNG bomb", "24 MP photo, full", "24 MP photo for display"};
+                                 "261 KB PNG bomb", "24 MP photo, full", "24 MP photo for display"};
     state.SetLabel(std::string(names[subject]) + (subject == Nothing ? ""
                                                   : found > 0        ? ", loaded"
                                                                      : ", refused"));
