@@ -234,15 +234,15 @@ void FileSettingsStore::Erase(const std::string& keyPath, const std::string& val
 
 bool FileSettingsStore::Change(const std::string& path, const std::string& valueName, const Value* value) {
     KeyFile& file = Current(path);
+    // What the file already says needs no write (erasing from a key that does not exist, for one).
+    auto found = file.values.find(valueName);
+    if (value ? found != file.values.end() && found->second == *value : found == file.values.end())
+        return true;
     std::string problem = WriteProblem(path, file);
     if (!problem.empty()) {
         Report(path, problem);
         return false;
     }
-    // What the file already says needs no write.
-    auto found = file.values.find(valueName);
-    if (value ? found != file.values.end() && found->second == *value : found == file.values.end())
-        return true;
     file.pending.emplace_back(valueName, value ? std::optional<Value>(*value) : std::nullopt);
     file.Apply(valueName, file.pending.back().second);
     return mBatchDepth > 0 || Save(path, file);

@@ -83,6 +83,8 @@ TEST_F(SettingsStoreTest, EraseRemovesOneValue) {
     ASSERT_TRUE(store.Write(mKey, "Muted", SettingsStore::TYPE_DWORD, &two, 4));
     store.Erase(mKey, "Is3D");
     store.Erase(mKey, "NeverThere");
+    store.Erase(mKey + "\\NoSuchKey", "Is3D");
+    EXPECT_TRUE(store.TakeReports().empty()) << "nothing to erase is no failure";
     EXPECT_EQ(ReadDword(store, mKey, "Is3D"), 0xDEADu);
     EXPECT_EQ(ReadDword(store, mKey, "Muted"), 2u);
 }
