@@ -5,6 +5,7 @@
 //
 // With --menu-then-quit the game runs in the caller's environment and working directory, and the
 // driver only waits for the menu, prints the game's working directory as "cwd=<path>", and quits.
+#include "support/WholeFile.h"
 #include "support/XwdImage.h"
 
 #include <cstdio>
@@ -85,18 +86,6 @@ int Green(uint32_t c) {
 }
 int Blue(uint32_t c) {
     return static_cast<int>(c & 0xFF);
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::string text;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, n);
-        std::fclose(file);
-    }
-    return text;
 }
 
 // Waits up to the given time for the process to end; kills it when it does not.
@@ -287,7 +276,8 @@ int main(int argc, char** argv) {
     Click(w, 612, 393, 1);
     Check(ExitedWithZero(WaitForExit(game, 30)), "Quit ends the game with code 0");
 
-    std::string text = ReadText(work / "config" / "Bramblewick" / "Tesserine" / "settings.ini");
+    std::string text =
+        ZorbelTest::ReadWholeFile((work / "config" / "Bramblewick" / "Tesserine" / "settings.ini").string());
     Check(text.find("InProgress = 4:%00%00%00%00") != std::string::npos, "a clean end stores InProgress 0");
 
     std::filesystem::remove_all(work);

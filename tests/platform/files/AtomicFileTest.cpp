@@ -1,11 +1,12 @@
 #include "framework/platform/files/AtomicFile.h"
 
+#include "support/WholeFile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,12 +23,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(mFolder); }
 
-    std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string Read(const std::string& path) { return ZorbelTest::ReadWholeFile(path); }
     size_t EntryCount() { return size_t(std::distance(std::filesystem::directory_iterator(mFolder), {})); }
 
     std::filesystem::path mFolder;
