@@ -32,12 +32,13 @@ std::string_view Trim(std::string_view text) {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool IsAllDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
@@ -47,7 +48,7 @@ HTTPResponseParser::Verdict HTTPResponseParser::Feed(std::string_view bytes, std
     while (!bytes.empty() && mVerdict == Verdict::Reading) {
         switch (mPhase) {
             case Phase::Headers:
-                if (!TakeLine(bytes, MaxHeaderBytes - std::min(mHeaderBytes, MaxHeaderBytes), tooLong)) {
+                if (!TakeLine(bytes, MaxHeaderBytes - mHeaderBytes, tooLong)) {
                     if (tooLong) Finish(Verdict::BadStatus);
                     break;
                 }
@@ -80,7 +81,8 @@ HTTPResponseParser::Verdict HTTPResponseParser::Feed(std::string_view bytes, std
 }
 
 HTTPResponseParser::Verdict HTTPResponseParser::End() {
-    if (mVerdict == Verdict::Reading) Finish(mPhase == Phase::UntilClose ? Verdict::Complete : Verdict::Truncated);
+    if (mVerdict == Verdict::Reading)
+        Finish(mPhase == Phase::UntilClose ? Verdict::Complete : Verdict::Truncated);
     return mVerdict;
 }
 
@@ -89,7 +91,7 @@ bool HTTPResponseParser::TakeLine(std::string_view& bytes, size_t limit, bool& t
     for (;;) {
         size_t feed = bytes.find('\n');
         size_t take = feed == std::string_view::npos ? bytes.size() : feed + 1;
-        if (mLine.size() + take > limit + CrLf.size()) {
+        if (mLine.size() + take > limit) {
             tooLong = true;
             return false;
         }

@@ -27,9 +27,11 @@ public:
         Truncated,
     };
 
-    // Header sections larger than this are refused rather than collected without end.
+    // Header sections larger than this (counting every CR LF) are refused rather than collected
+    // without end.
     static constexpr size_t MaxHeaderBytes = 64 * 1024;
-    // A chunk-size line longer than this cannot be a size; it ends the body like any unreadable size.
+    // A chunk-size line longer than this (with its CR LF) cannot be a size; it ends the body like any
+    // unreadable size.
     static constexpr size_t MaxChunkLineBytes = 1024;
 
     // Without a body expected (the answer to a "HEAD" request), the response ends with its headers.
@@ -48,7 +50,7 @@ private:
     enum class Phase { Headers, ChunkSize, ChunkData, ChunkEnd, Length, UntilClose, Done };
 
     // Moves bytes into mLine up to and including the next CR LF; true when a whole line is there
-    // (then mLine holds it without the CR LF). Fails the line when it grows beyond limit.
+    // (then mLine holds it without the CR LF). Fails the line when it grows beyond limit bytes.
     bool TakeLine(std::string_view& bytes, size_t limit, bool& tooLong);
     void HandleHeaderLine(std::string_view line, std::string& content);
     void StartBody(std::string& content);

@@ -162,6 +162,8 @@ void HTTPTransfer::WaitForTransfer() {
         UpdateStatus();
         std::this_thread::sleep_for(StatusPollInterval);
     }
+    // The worker may have ended during the last sleep; its final result belongs in the recording too.
+    UpdateStatus();
 }
 
 int32_t HTTPTransfer::GetResult() const {
@@ -231,7 +233,8 @@ void HTTPTransfer::Work() {
 bool HTTPTransfer::Connect(NetConnection& connection) {
     NameResolver& resolver = mResolver != nullptr ? *mResolver : SystemResolver();
     bool portValid = mPort > 0 && mPort <= UINT16_MAX;
-    std::vector<NetAddress> addresses = resolver.Resolve(mHost, portValid ? static_cast<uint16_t>(mPort) : 0, mStop);
+    std::vector<NetAddress> addresses =
+        resolver.Resolve(mHost, portValid ? static_cast<uint16_t>(mPort) : 0, mStop);
     if (mStop) return false;
     if (addresses.empty()) {
         Fail(RESULT_HOST_NOT_FOUND);

@@ -1,13 +1,17 @@
 // zorbel-fetch: sends one GET (or POST) through the framework's HTTPTransfer and writes the body to
 // standard output. A developer checks with it that a server, such as the crash-report server, answers.
+#include "FetchRequest.h"
+
 #include "framework/net/HTTPTransfer.h"
-#include "framework/net/HTTPUrl.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+using ZorbelFetch::BuildFetchRequest;
+using ZorbelFetch::FetchOptions;
 
 namespace {
 
@@ -22,16 +26,8 @@ const char* const Usage =
     "answer to standard output; the result code and its meaning go to standard error. Exits 0 when the\n"
     "transfer is done, otherwise with the result code (3 to 9).\n";
 
-struct Options {
-    std::string url;
-    std::string postFile;
-    bool post = false;
-    std::string contentType;
-    std::vector<std::string> headers;
-};
-
 // Fills options from the arguments; false on a usage error (already reported).
-bool ParseArguments(int argc, char** argv, Options& options) {
+bool ParseArguments(int argc, char** argv, FetchOptions& options) {
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         bool takesValue = argument == "--post" || argument == "--content-type" || argument == "--header";
@@ -65,26 +61,6 @@ bool ParseArguments(int argc, char** argv, Options& options) {
     return true;
 }
 
-// "Host:" names the port only when it is not the protocol's own.
-std::string HostHeader(const Zorbel::HTTPUrl& url) {
-    std::string host = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-    int32_t defaultPort = url.IsSecure() ? Zorbel::HTTPUrl::DefaultTlsPort : Zorbel::HTTPUrl::DefaultPort;
-    if (url.port != defaultPort) host += ":" + std::to_string(url.port);
-    return host;
-}
-
-std::string BuildRequest(const Options& options, const std::string& body) {
-    Zorbel::HTTPUrl url = Zorbel::HTTPUrl::Parse(options.url);
-    std::string request = (options.post ? "POST " : "GET ") + url.path + " HTTP/1.1\r\n";
-    request += "Host: " + HostHeader(url) + "\r\n";
-    if (!options.contentType.empty()) request += "Content-Type: " + options.contentType + "\r\n";
-    if (options.post) request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    for (const std::string& header : options.headers)
-        request += header + "\r\n";
-    request += "Connection: close\r\n\r\n";
-    return request + body;
-}
-
 // False with errno set when the file cannot be opened or read to its end (a folder, say).
 bool ReadWholeFile(const std::string& path, std::string& contents) {
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -109,21 +85,23 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    Options options;
+    FetchOptions options;
     if (!ParseArguments(argc, argv, options)) return ExitUsage;
 
     std::string body;
     if (options.post && !ReadWholeFile(options.postFile, body)) {
-        std::fprintf(stderr, "zorbel-fetch: cannot read %s: %s\n", options.postFile.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "zorbel-fetch: cannot read %s: %s\n", options.postFile.c_str(),
+                     std::strerror(errno));
         return ExitNoInput;
     }
 
     Zorbel::HTTPTransfer transfer;
-    transfer.SendRequest(options.url, BuildRequest(options, body));
+    transfer.SendRequest(options.url, BuildFetchRequest(options, body));
     transfer.WaitForTransfer();
     int32_t result = transfer.GetResult();
     std::string content = transfer.TakeContent();
-    if (std::fwrite(content.data(), 1, content.size(), stdout) != content.size() || std::fflush(stdout) != 0) {
+    if (std::fwrite(content.data(), 1, content.size(), stdout) != content.size() ||
+        std::fflush(stdout) != 0) {
         std::fprintf(stderr, "zorbel-fetch: cannot write the body: %s\n", std::strerror(errno));
         return ExitIoError;
     }

@@ -61,7 +61,8 @@ NetStatus SocketConnection::Connect(const NetAddress& address, const std::atomic
     if (waited == NetStatus::Stopped) return waited;
     int error = 0;
     socklen_t length = sizeof(error);
-    if (waited != NetStatus::Ok || getsockopt(mSocket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+    if (waited != NetStatus::Ok || getsockopt(mSocket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+        error != 0)
         return NetStatus::Failed;
     return NetStatus::Ok;
 }
@@ -88,7 +89,8 @@ NetStatus SocketConnection::Send(const char* data, size_t size, size_t& sent, co
     }
 }
 
-NetStatus SocketConnection::Receive(char* data, size_t size, size_t& received, const std::atomic<bool>& stop) {
+NetStatus SocketConnection::Receive(char* data, size_t size, size_t& received,
+                                    const std::atomic<bool>& stop) {
     received = 0;
     if (mTls) return mTls->Read(data, size, received, WaiterFor(stop));
     for (;;) {

@@ -31,7 +31,8 @@ SSL_CTX* MakeClientContext() {
 }
 
 bool ExpectHost(SSL* ssl, const std::string& hostName) {
-    if (IsIpAddress(hostName)) return X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), hostName.c_str()) == 1;
+    if (IsIpAddress(hostName))
+        return X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), hostName.c_str()) == 1;
     return SSL_set_tlsext_host_name(ssl, hostName.c_str()) == 1 && SSL_set1_host(ssl, hostName.c_str()) == 1;
 }
 
@@ -55,7 +56,8 @@ NetStatus TlsSession::Start(int socket, const std::string& hostName, const Waite
     if (started->mContext == nullptr) return NetStatus::Failed;
     started->mSsl = SSL_new(started->mContext);
     SSL* ssl = started->mSsl;
-    if (ssl == nullptr || SSL_set_fd(ssl, socket) != 1 || !ExpectHost(ssl, hostName)) return NetStatus::Failed;
+    if (ssl == nullptr || SSL_set_fd(ssl, socket) != 1 || !ExpectHost(ssl, hostName))
+        return NetStatus::Failed;
     // The caller drops sent bytes from the front of its request, so the bytes of a retried write move.
     SSL_set_mode(ssl, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     for (;;) {

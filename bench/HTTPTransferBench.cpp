@@ -1,0 +1,82 @@
+// A 100 MB body over the loopback interface, received by HTTPTransfer and, in the same run from the
+// same server, by curl (a process per fetch, writing to /dev/null). The server is a thread of this
+// program that answers every request with the same 100 MB from memory, length-delimited.
+#include "framework/net/HTTPTransfer.h"
+#include "framework/platform/process/Subprocess.h"
+
+#include "support/LoopbackServer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+using namespace Zorbel;
+using ZorbelTest::LoopbackServer;
+using ZorbelTest::ServerConnection;
+
+namespace {
+
+constexpr size_t BodySize = 100u << 20;
+
+const std::string& Body() {
+    static const std::string body = [] {
+        std::string bytes(BodySize, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>('a' + i % 26);
+        return bytes;
+    }();
+    return body;
+}
+
+LoopbackServer& Server() {
+    static LoopbackServer server([](ServerConnection& connection) {
+        connection.ReadRequest();
+        if (connection.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(BodySize) + "\r\n\r\n"))
+            connection.Send(Body());
+    });
+    return server;
+}
+
+void BM_HTTPTransfer(benchmark::State& state) {
+    const std::string url = Server().Url("/body");
+    const std::string request = "GET /body HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    for (auto _ : state) {
+        HTTPTransfer transfer;
+        transfer.SendRequest(url, request);
+        // The caller's side of the wait: a poll as tight as a caller could want.
+        while (transfer.IsStarted())
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::string content = transfer.TakeContent();
+        if (transfer.GetResult() != HTTPTransfer::RESULT_DONE || content.size() != BodySize) {
+            state.SkipWithError("the body did not arrive whole");
+            break;
+        }
+        benchmark::DoNotOptimize(content.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * BodySize));
+}
+BENCHMARK(BM_HTTPTransfer)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Curl(benchmark::State& state) {
+    const std::string curl = FindProgramOnPath("curl");
+    if (curl.empty()) {
+        state.SkipWithError("curl is not installed");
+        return;
+    }
+    const std::string url = Server().Url("/body");
+    for (auto _ : state) {
+        ProcessOutcome outcome = RunProcess(curl, {"--silent", "--fail", "--output", "/dev/null", url});
+        if (!outcome.exited || outcome.exitCode != 0) {
+            state.SkipWithError("curl failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * BodySize));
+}
+BENCHMARK(BM_Curl)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
