@@ -3,6 +3,7 @@
 #include "framework/net/HTTPResponseParser.h"
 #include "framework/net/HTTPTransferDemo.h"
 #include "framework/net/HTTPUrl.h"
+#include "framework/platform/memory/HugePages.h"
 #include "framework/platform/net/SocketConnection.h"
 #include "framework/platform/net/SystemNameResolver.h"
 
@@ -19,6 +20,8 @@ std::atomic<int32_t> gNextTransferId{0};
 constexpr auto StatusPollInterval = std::chrono::milliseconds(20);
 // Larger than a loopback segment, so a fast server fills it in one call.
 constexpr size_t ReceiveBufferSize = 256 * 1024;
+// Bodies whose buffer grows beyond this are worth backing with huge pages.
+constexpr size_t LargeBody = size_t{8} << 20;
 
 SystemNameResolver& SystemResolver() {
     static SystemNameResolver resolver;
@@ -275,12 +278,17 @@ void HTTPTransfer::ReceiveResponse(NetConnection& connection) {
     mRequestSent = 0;
     std::vector<char> buffer(ReceiveBufferSize);
     HTTPResponseParser::Verdict verdict = HTTPResponseParser::Verdict::Reading;
+    const char* advised = nullptr;
     while (verdict == HTTPResponseParser::Verdict::Reading && !mStop) {
         size_t received = 0;
         NetStatus status = connection.Receive(buffer.data(), buffer.size(), received, mStop);
         if (status == NetStatus::Ok) {
             std::lock_guard<std::mutex> guard(mLock);
             verdict = parser.Feed(std::string_view(buffer.data(), received), mContent);
+            if (mContent.capacity() >= LargeBody && mContent.data() != advised) {
+                advised = mContent.data();
+                PreferHugePages(mContent.data(), mContent.capacity());
+            }
         } else if (status == NetStatus::Closed) {
             verdict = parser.End();
         } else if (status == NetStatus::NoSocket) {
