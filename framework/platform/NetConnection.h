@@ -33,7 +33,8 @@ public:
     virtual NetStatus Connect(const NetAddress& address, const std::atomic<bool>& stop) = 0;
     // Runs the TLS handshake over the open connection: the peer's certificate must chain to a trusted
     // authority of the system's store (or of the file named by $SSL_CERT_FILE) and name hostName
-    // (a name, also sent as the server name, or an IP address). Later traffic is encrypted.
+    // (a name, also sent as the server name, or an IP address). Later traffic is encrypted. SIGPIPE
+    // is blocked for the calling thread, which must be the one that sends.
     virtual NetStatus StartTls(const std::string& hostName, const std::atomic<bool>& stop) = 0;
     // Waits until some of the bytes can be sent and sends them; sent tells how many (at least one on Ok).
     virtual NetStatus Send(const char* data, size_t size, size_t& sent, const std::atomic<bool>& stop) = 0;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <optional>
 
 using namespace Zorbel;
 using ZorbelTest::Eventually;
@@ -96,4 +97,20 @@ TEST_F(HTTPTransferTlsTest, RefusedWhenTheCertificateIsForAnotherName) {
     EXPECT_EQ(Fetch("elsewhere.test"),
               std::make_pair(HTTPTransfer::RESULT_CONNECT_FAILED + 0, std::string()));
     EXPECT_EQ(mServer.Requests().size(), 0u);
+}
+
+TEST(HTTPTransferTlsSendTest, AServerThatHangsUpDuringTheRequestIsASendFailure) {
+    // Over TLS a write to a closed connection raises SIGPIPE; it must end the transfer, not the program.
+    TestCertificates certificates({"IP:127.0.0.1"});
+    ScopedEnvironment environment;
+    environment.Set("SSL_CERT_FILE", certificates.AuthorityFile());
+    LoopbackServer::TlsFiles files{certificates.ServerCertificateFile(), certificates.ServerKeyFile()};
+    for (std::optional<LoopbackServer::TlsFiles> tls :
+         {std::optional<LoopbackServer::TlsFiles>(), std::optional(files)}) {
+        LoopbackServer server([](ServerConnection&) {}, "127.0.0.1", tls);
+        HTTPTransfer transfer;
+        transfer.SendRequest(server.Url(), "POST / HTTP/1.1\r\n\r\n" + std::string(32 << 20, 'x'));
+        EXPECT_TRUE(Eventually([&] { return !transfer.IsStarted(); }));
+        EXPECT_EQ(transfer.GetResult(), HTTPTransfer::RESULT_SEND_FAILED) << (tls ? "https" : "http");
+    }
 }

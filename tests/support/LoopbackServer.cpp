@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <netinet/in.h>
 #include <openssl/err.h>
@@ -187,6 +188,11 @@ LoopbackServer::Handler LoopbackServer::Answer(std::string response) {
 }
 
 void LoopbackServer::Serve() {
+    // A TLS write to a client that has gone raises SIGPIPE; here it is to be an error like any other.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     pollfd entry{mListener, POLLIN, 0};
     while (!mStop) {
         if (poll(&entry, 1, PollMs) <= 0) continue;

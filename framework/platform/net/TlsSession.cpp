@@ -1,6 +1,7 @@
 #include "framework/platform/net/TlsSession.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -36,6 +37,15 @@ bool ExpectHost(SSL* ssl, const std::string& hostName) {
     return SSL_set_tlsext_host_name(ssl, hostName.c_str()) == 1 && SSL_set1_host(ssl, hostName.c_str()) == 1;
 }
 
+// OpenSSL writes to the socket with write(), which raises SIGPIPE when the peer has gone and would end
+// the program. Blocked for this thread, the signal stays pending and the write fails with EPIPE.
+void KeepBrokenPipesFromEndingTheProgram() {
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+}
+
 } // namespace
 
 TlsSession::~TlsSession() {
@@ -51,6 +61,7 @@ TlsSession::~TlsSession() {
 
 NetStatus TlsSession::Start(int socket, const std::string& hostName, const Waiter& wait,
                             std::unique_ptr<TlsSession>& session) {
+    KeepBrokenPipesFromEndingTheProgram();
     std::unique_ptr<TlsSession> started(new TlsSession);
     started->mContext = MakeClientContext();
     if (started->mContext == nullptr) return NetStatus::Failed;
