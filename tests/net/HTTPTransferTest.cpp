@@ -107,26 +107,25 @@ TEST(HTTPTransferTest, StartsIdleAndTakesIdsFromOneProcessWideCounter) {
 }
 
 TEST(HTTPTransferTest, BodiesEndByLengthByChunksOrWhenTheServerCloses) {
-    Outcome length = FetchAnswer("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello, and more");
-    EXPECT_EQ(length.result, HTTPTransfer::RESULT_DONE);
-    EXPECT_EQ(length.content, "hello");
-
-    Outcome chunked =
-        FetchAnswer("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n");
-    EXPECT_EQ(chunked.result, HTTPTransfer::RESULT_DONE);
-    EXPECT_EQ(chunked.content, "hello");
-
-    // Servers write header names in any case and with any white space around the value.
-    Outcome lowerCase =
-        FetchAnswer("HTTP/1.1 200 OK\r\ntransfer-encoding:  chunked \r\ncontent-length: 2\r\n\r\n"
-                    "3\r\nabc\r\nA\r\n0123456789\r\n0\r\n\r\n");
-    EXPECT_EQ(lowerCase.result, HTTPTransfer::RESULT_DONE);
-    EXPECT_EQ(lowerCase.content, "abc0123456789");
-
-    Outcome untilClose =
-        FetchAnswer("HTTP/1.0 200 OK\r\nServer: loopback\r\n\r\nall of this\r\nuntil the end");
-    EXPECT_EQ(untilClose.result, HTTPTransfer::RESULT_DONE);
-    EXPECT_EQ(untilClose.content, "all of this\r\nuntil the end");
+    struct Case {
+        const char* response;
+        const char* content;
+    };
+    const Case cases[] = {
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello, and more", "hello"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", "hello"},
+        // Servers write header names in any case and with any white space around the value.
+        {"HTTP/1.1 200 OK\r\ntransfer-encoding:  chunked \r\ncontent-length: 2\r\n\r\n"
+         "3\r\nabc\r\nA\r\n0123456789\r\n0\r\n\r\n",
+         "abc0123456789"},
+        {"HTTP/1.0 200 OK\r\nServer: loopback\r\n\r\nall of this\r\nuntil the end",
+         "all of this\r\nuntil the end"},
+    };
+    for (const Case& expected : cases) {
+        Outcome outcome = FetchAnswer(expected.response);
+        EXPECT_EQ(outcome.result, HTTPTransfer::RESULT_DONE) << expected.response;
+        EXPECT_EQ(outcome.content, expected.content) << expected.response;
+    }
 }
 
 TEST(HTTPTransferTest, StatusesOtherThan200EndWithoutContent) {
