@@ -17,34 +17,30 @@ namespace ZorbelTest {
 
 class LoopbackServer;
 
-// One accepted connection as a server handler sees it. Every wait polls the server's stop flag, so a
-// handler never outlives its server by more than a poll.
+// One accepted connection as a server handler sees it. Its socket blocks; stopping the server shuts it
+// down, which ends every wait of the handler.
 class ServerConnection {
 public:
-    ServerConnection(int socket, ssl_st* ssl, LoopbackServer& server);
+    ServerConnection(int socket, ssl_st* ssl, LoopbackServer& server)
+        : mSocket(socket), mSsl(ssl), mServer(server) {}
 
-    // The request: the header section and as many body bytes as its "Content-Length" announces. What
-    // arrived so far when the client leaves or the server stops.
+    // The request: the header section and as many body bytes as its "Content-Length" announces (what
+    // arrived, when the client leaves first). The server keeps a copy.
     std::string ReadRequest();
-    // Sends every byte; false when the client went away or the server stops first.
+    // Sends every byte; false when the client went away.
     bool Send(std::string_view bytes);
     // Waits until the client closes the connection (true) or the server stops (false).
     bool WaitForClientToClose();
-    bool Stopping() const;
     // The server name the TLS client asked for (SNI); empty without one or without TLS.
     std::string ServerName() const;
 
 private:
-    // Bytes read (> 0), 0 when the client closed, -1 on an error or when the server stops.
+    // Bytes read (> 0), 0 at the end of the stream, -1 on an error.
     long ReceiveSome(char* data, size_t size);
-    bool WaitFor(bool forWrite) const;
-    bool RetryAfter(long returned, bool writing);
 
     int mSocket;
     ssl_st* mSsl;
     LoopbackServer& mServer;
-
-    friend class LoopbackServer;
 };
 
 // A server on a loopback address, on a port of its own, run by a thread of its own that serves one
@@ -70,7 +66,7 @@ public:
     // Connections accepted so far, including those whose TLS handshake failed.
     int Accepted() const { return mAccepted; }
     int HandshakesFailed() const { return mHandshakesFailed; }
-    // The requests read by handlers through ReadRequest, in order.
+    // The requests read by handlers, in order.
     std::vector<std::string> Requests() const;
 
     // Answers every request with these bytes and closes.
@@ -85,11 +81,13 @@ private:
     int mListener = -1;
     uint16_t mPort = 0;
     ssl_ctx_st* mTls = nullptr;
-    std::atomic<bool> mStop{false};
     std::atomic<int> mAccepted{0};
     std::atomic<int> mHandshakesFailed{0};
+    // Guards the requests, the stop flag and the connection being served, which stopping shuts down.
     mutable std::mutex mLock;
     std::vector<std::string> mRequests;
+    bool mStop = false;
+    int mServing = -1;
     std::thread mThread;
 
     friend class ServerConnection;

@@ -5,8 +5,8 @@
 
 namespace ZorbelTest {
 
-// A certificate authority made for one test, and a server certificate it signed, as PEM files in a
-// fresh folder that goes away with the object. Keys are P-256, so making them is quick.
+// A certificate authority made for one test by the openssl program, and a server certificate it signed,
+// as PEM files in a fresh folder that goes away with the object.
 class TestCertificates {
 public:
     // names: the server certificate's subject alternative names, such as "DNS:tesserine.test" or
@@ -18,16 +18,13 @@ public:
 
     bool IsValid() const { return mValid; }
     // The authority's certificate: what $SSL_CERT_FILE names for the client to trust it.
-    const std::string& AuthorityFile() const { return mAuthorityFile; }
-    const std::string& ServerCertificateFile() const { return mServerCertificateFile; }
-    const std::string& ServerKeyFile() const { return mServerKeyFile; }
+    std::string AuthorityFile() const { return mFolder + "/authority.pem"; }
+    std::string ServerCertificateFile() const { return mFolder + "/server.pem"; }
+    std::string ServerKeyFile() const { return mFolder + "/server.key"; }
 
 private:
     bool mValid = false;
     std::string mFolder;
-    std::string mAuthorityFile;
-    std::string mServerCertificateFile;
-    std::string mServerKeyFile;
 };
 
 } // namespace ZorbelTest
