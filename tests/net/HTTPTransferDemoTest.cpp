@@ -1,21 +1,26 @@
 #include "framework/net/HTTPTransfer.h"
 
+#include "support/Eventually.h"
 #include "support/FakeTransferDemo.h"
 #include "support/LoopbackServer.h"
 #include "support/ScriptedNameResolver.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace Zorbel;
+using ZorbelTest::Eventually;
 using ZorbelTest::FakeTransferDemo;
 using ZorbelTest::LoopbackServer;
 using ZorbelTest::ScriptedNameResolver;
+using ZorbelTest::ServerConnection;
 
 namespace {
 
@@ -26,11 +31,13 @@ const std::string Answer = "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nfresh n
 // step 3, and every step polls the status until the result it reports (recording) or reads (playback) is
 // final, or 2000 steps have passed. Each step waits a moment, as real steps take time. Returns the step
 // at which the result became final.
-int32_t RunSteps(HTTPTransfer& transfer, FakeTransferDemo& demo, const std::string& url) {
+int32_t RunSteps(HTTPTransfer& transfer, FakeTransferDemo& demo, const std::string& url,
+                 const std::function<void()>& afterSending = {}) {
     for (int32_t step = 0; step < 2000; ++step) {
         demo.SetStep(step);
         if (step == 3) transfer.SendRequest(url, Request);
         transfer.UpdateStatus();
+        if (step == 3 && afterSending) afterSending();
         int32_t result = transfer.GetLastReportedResult();
         if (step > 3 && result != HTTPTransfer::RESULT_IN_PROGRESS) return step;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -56,11 +63,17 @@ TEST(HTTPTransferDemoTest, ARecordedRunReplaysItsTransferWithoutAConnection) {
     std::string url;
     int32_t recordedEnd = 0;
     {
-        LoopbackServer server(LoopbackServer::Answer(Answer));
+        // The server answers once the step that sent the request is over, so that the recording sees
+        // the transfer in progress first.
+        std::atomic<bool> stepOver{false};
+        LoopbackServer server([&](ServerConnection& connection) {
+            connection.ReadRequest();
+            if (Eventually([&] { return stepOver.load(); })) connection.Send(Answer);
+        });
         url = server.Url("/news");
         HTTPTransfer transfer;
         FakeTransferDemo demo(transfer.GetTransferId());
-        recordedEnd = RunSteps(transfer, demo, url);
+        recordedEnd = RunSteps(transfer, demo, url, [&] { stepOver = true; });
         ASSERT_GT(recordedEnd, 3);
         EXPECT_EQ(transfer.GetResult(), HTTPTransfer::RESULT_DONE);
         // Each change of the result is written once: in progress without content, then done with it.
