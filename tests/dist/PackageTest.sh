@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds the Debian package with cpack and checks its control fields and contents; then unpacks it
-# into a scratch root with dpkg -x, as apt-get would install it without the build tree, and starts the
-# game from there on the X server of with_xvfb.sh as its user would.
+# Builds the Debian packages with cpack and checks their control fields and contents; then unpacks the
+# game's into a scratch root with dpkg -x, as apt-get would install it without the build tree, and
+# starts the game from there on the X server of with_xvfb.sh as its user would.
 # Usage: with_xvfb.sh PackageTest.sh BUILD_DIR GAME_DRIVER
 set -u
 . "$(dirname "$0")/DistChecks.sh"
@@ -25,6 +25,12 @@ for file in usr/games/tesserine usr/share/games/tesserine/images/menuBack.png \
     grep -q " \./$file\$" "$work/contents.txt" || fail "the package lacks /$file"
 done
 grep -q " \./usr/share/metainfo/.*\.metainfo\.xml\$" "$work/contents.txt" || fail "the package lacks its metadata"
+! grep -q " \./usr/bin/" "$work/contents.txt" || fail "developer programs in the game's package"
+
+# The developer programs come in a package of their own.
+tools=$(ls "$work"/out/tesserine-tools_0.9b_*.deb 2>/dev/null)
+[ -f "$tools" ] || fail "no tesserine-tools_0.9b_<arch>.deb"
+dpkg-deb -c "$tools" | grep -q " \./usr/bin/zorbel-fetch\$" || fail "zorbel-fetch is not in the tools package"
 
 dpkg -x "$deb" "$work/root" || fail "dpkg -x failed"
 check_layout "$work/root/usr" share/man/man6/tesserine.6.gz
