@@ -17,7 +17,11 @@ class ActiveFontLayer {
 public:
     // Larger scaled pictures are not built; their glyphs advance but are not drawn.
     static constexpr int32_t MaxScaledSide = 32768;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    static constexpr int64_t MaxScaledPixels = int64_t(1) << 20;
+#else
     static constexpr int64_t MaxScaledPixels = int64_t(1) << 24;
+#endif
 
     ActiveFontLayer(const FontLayer& layer, double factor, bool scaled);
     ActiveFontLayer(const ActiveFontLayer& other);

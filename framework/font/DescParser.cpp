@@ -198,8 +198,10 @@ bool DescParser::Tokenize(const std::string& text, ListDataElement& list, bool i
     while (position < text.size()) {
         const char c = text[position++];
         if (c == '\\') {
-            if (position < text.size()) current += text[position++];
-            building = true;
+            if (position < text.size()) {
+                current += text[position++];
+                building = true;
+            }
         } else if (c == '\'' && !inDouble) {
             inSingle = !inSingle;
             current += c;
