@@ -55,7 +55,8 @@ void ActiveFontLayer::BuildScaledImage() {
         height = std::max<int64_t>(height, rect.height);
     }
     MemoryImage* source = mBaseLayer->image.get();
-    if (source == nullptr || width > MaxScaledSide || height > MaxScaledSide || width * height > MaxScaledPixels)
+    if (source == nullptr || width > MaxScaledSide || height > MaxScaledSide ||
+        width * height > MaxScaledPixels)
         return;
     mOwnedImage = std::make_unique<MemoryImage>(source->GetContext());
     mOwnedImage->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));

@@ -30,13 +30,21 @@ public:
     ActiveFontLayer& operator=(ActiveFontLayer&&) = delete;
     virtual ~ActiveFontLayer();
 
-    const FontLayer& BaseLayer() const { return *mBaseLayer; }
+    const FontLayer& BaseLayer() const {
+        return *mBaseLayer;
+    }
     // Font size x scale / layer size, or the scale alone for a layer without a size.
-    double Factor() const { return mFactor; }
-    bool IsScaled() const { return mScaled; }
+    double Factor() const {
+        return mFactor;
+    }
+    bool IsScaled() const {
+        return mScaled;
+    }
     // The picture to draw from; null for a scaled entry whose picture is not built (or too large).
     MemoryImage* Image() const;
-    const Rect& GlyphRect(uint8_t c) const { return mGlyphRects[c]; }
+    const Rect& GlyphRect(uint8_t c) const {
+        return mGlyphRects[c];
+    }
     // Draws the scaled picture, glyph by glyph, from the layer's picture. Nothing for an unscaled entry.
     void BuildScaledImage();
 

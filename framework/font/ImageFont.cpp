@@ -283,14 +283,15 @@ void ImageFont::DrawTextEx(Graphics& g, int32_t x, int32_t y, const std::string&
                 kern = kerning;
             } else {
                 glyphX = pen + ActiveFontLayer::Scaled(t, int64_t(layer.offsetX) + data.offsetX);
-                glyphY = y - int64_t(ActiveFontLayer::Scaled(t, int64_t(layer.ascent) - data.offsetY -
-                                                                     layer.offsetY));
+                glyphY =
+                    y -
+                    int64_t(ActiveFontLayer::Scaled(t, int64_t(layer.ascent) - data.offsetY - layer.offsetY));
                 advance = ActiveFontLayer::Scaled(t, data.width);
                 kern = next != 0 ? ActiveFontLayer::Scaled(t, kerning) : 0;
             }
             const Rect& source = active.GlyphRect(c);
-            const auto priority = static_cast<uint8_t>(std::clamp<int64_t>(
-                int64_t(layer.baseOrder) + data.order + 128, 0, 255));
+            const auto priority = static_cast<uint8_t>(
+                std::clamp<int64_t>(int64_t(layer.baseOrder) + data.order + 128, 0, 255));
             queue.Add(priority, {layers[l].image, Position(glyphX), Position(glyphY), source, layers[l].color,
                                  layer.drawMode, 0});
             if (outGlyphRects != nullptr)

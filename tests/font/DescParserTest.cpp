@@ -72,7 +72,8 @@ TEST(DescParserTest, UnindentedLinesCanEndCommandsAndMissingFilesFailSilently) {
     RecordingParser parser;
     parser.SetSeparatorFlags(DescParser::SEPARATE_AT_UNINDENTED_LINE);
     ASSERT_TRUE(parser.LoadDescriptor(folder.Write("lines.txt", "One 1\n  2\nTwo; still two\n#note\nThree")));
-    EXPECT_EQ(parser.commands, (std::vector<std::string>{"1: (One, 1, 2)", "3: (Two;, still, two)", "5: (Three)"}));
+    EXPECT_EQ(parser.commands,
+              (std::vector<std::string>{"1: (One, 1, 2)", "3: (Two;, still, two)", "5: (Three)"}));
 
     RecordingParser missing;
     EXPECT_FALSE(missing.LoadDescriptor(folder.Path("absent.txt")));
@@ -191,8 +192,8 @@ TEST(DescParserTest, HostileInputIsRefusedWithAMessageInsteadOfExhaustingMemoryO
     for (int level = 1; level < 12 && failure.empty(); ++level) {
         const std::string below = "L" + std::to_string(level - 1);
         p.errors.clear();
-        if (!p.ParseCommand("Define L" + std::to_string(level) + " (" + below + " " + below + " " + below + " " +
-                            below + " " + below + " " + below + " " + below + " " + below + ")"))
+        if (!p.ParseCommand("Define L" + std::to_string(level) + " (" + below + " " + below + " " + below +
+                            " " + below + " " + below + " " + below + " " + below + " " + below + ")"))
             failure = p.errors.back();
     }
     EXPECT_EQ(failure, "List Too Large");

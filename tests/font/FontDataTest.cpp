@@ -56,7 +56,8 @@ TEST_F(FontDataTest, EveryCommandFillsInItsPartOfTheFont) {
     EXPECT_EQ(data.GetDefaultPointSize(), 16);
     EXPECT_EQ(data.MapChar('x'), 'a');
     EXPECT_EQ(data.MapChar('z'), 'z');
-    EXPECT_EQ(DescParser::DataElementToString(*data.GetDefine("CELLS")), "((1, 0, 3, 4), (4, 0, 4, 4), (8, 0, 2, 4))");
+    EXPECT_EQ(DescParser::DataElementToString(*data.GetDefine("CELLS")),
+              "((1, 0, 3, 4), (4, 0, 4, 4), (8, 0, 2, 4))");
 
     const FontLayer* main = data.GetLayer("mAIN");
     ASSERT_NE(main, nullptr);
@@ -176,8 +177,9 @@ TEST_F(FontDataTest, EntriesOfTheWrongShapeAreSkippedAfterTheOthersAreApplied) {
     EXPECT_EQ(layer->Char('d').width, 3);
 
     FontData second(&host);
-    EXPECT_FALSE(second.Load(folder.Write("map.txt", "CreateLayer A; LayerSetImage A 'glyphs.png';\n"
-                                                     "LayerSetImageMap A ('a' 'b' 'c') ((0 0 4 4) (1 2) (4 0 4 3));")));
+    EXPECT_FALSE(second.Load(folder.Write("map.txt",
+                                          "CreateLayer A; LayerSetImage A 'glyphs.png';\n"
+                                          "LayerSetImageMap A ('a' 'b' 'c') ((0 0 4 4) (1 2) (4 0 4 3));")));
     EXPECT_EQ(second.GetLayer("A")->Char('c').imageRect, Rect(4, 0, 4, 3));
     EXPECT_EQ(second.GetLayer("A")->height, 4) << "the height follows the glyphs that were set";
 }

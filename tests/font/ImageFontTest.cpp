@@ -24,9 +24,9 @@ const char* const kGlyphs = "Define Chars ('A' 'B' 'C');\n"
                             "Define Map ((0 0 4 4) (4 0 4 4) (8 0 4 4));\n";
 
 std::string Layer(const std::string& name, const std::string& widths) {
-    return "CreateLayer " + name + "; LayerSetImage " + name + " 'glyphs.png';\n" + "LayerSetImageMap " + name +
-           " Chars Map; LayerSetAscent " + name + " 4;\n" + "LayerSetCharWidths " + name + " Chars " + widths +
-           ";\n";
+    return "CreateLayer " + name + "; LayerSetImage " + name + " 'glyphs.png';\n" + "LayerSetImageMap " +
+           name + " Chars Map; LayerSetAscent " + name + " 4;\n" + "LayerSetCharWidths " + name + " Chars " +
+           widths + ";\n";
 }
 
 class ImageFontTest : public FontFixture {
@@ -92,9 +92,10 @@ TEST_F(ImageFontTest, ALowerBaseOrderDrawsALayerUnderTheWholeString) {
 }
 
 TEST_F(ImageFontTest, LayerColoursMultiplyAndAddWithTheCapAt254) {
-    auto font = Load(Layer("Half", "(5 5 5)") + "LayerSetColorMult Half (0.5 0.5 0.5 1);\n" +
-                     Layer("Add", "(5 5 5)") + "LayerSetColorAdd Add (0 0.02 0 0); LayerSetOffset Add (0 4);\n" +
-                     Layer("Glow", "(5 5 5)") + "LayerSetDrawMode Glow 1; LayerSetOffset Glow (0 8);\n");
+    auto font =
+        Load(Layer("Half", "(5 5 5)") + "LayerSetColorMult Half (0.5 0.5 0.5 1);\n" +
+             Layer("Add", "(5 5 5)") + "LayerSetColorAdd Add (0 0.02 0 0); LayerSetOffset Add (0 4);\n" +
+             Layer("Glow", "(5 5 5)") + "LayerSetDrawMode Glow 1; LayerSetOffset Glow (0 8);\n");
     Graphics g(&Target(16, 12, 0xFF404040));
     g.SetBlendMode(DRAWMODE_NORMAL);
     // Each check compares with the same colour drawn over what the glyph covered.
@@ -119,7 +120,8 @@ TEST_F(ImageFontTest, LayerColoursMultiplyAndAddWithTheCapAt254) {
 }
 
 TEST_F(ImageFontTest, KerningAppliesBetweenItsPairOnlyAndNothingFollowsTheLastCharacter) {
-    auto font = Load(Layer("Fill", "(5 6 4)") + "LayerSetKerningPairs Fill ('AB') (-2); LayerSetSpacing Fill 1;");
+    auto font =
+        Load(Layer("Fill", "(5 6 4)") + "LayerSetKerningPairs Fill ('AB') (-2); LayerSetSpacing Fill 1;");
     EXPECT_EQ(font->StringWidth("A"), 5);
     EXPECT_EQ(font->StringWidth("AB"), 5 + 6 - 2 + 1);
     EXPECT_EQ(font->StringWidth("BA"), 6 + 5 + 1);
@@ -141,16 +143,18 @@ TEST_F(ImageFontTest, KerningAppliesBetweenItsPairOnlyAndNothingFollowsTheLastCh
 }
 
 TEST_F(ImageFontTest, PointRangesAndTagsChooseTheLayersAndSizesScaleThem) {
-    auto font = Load("SetDefaultPointSize 12;\n" + Layer("Small", "(3 3 3)") + "LayerPointRange Small 0 19;\n" +
-                     Layer("Big", "(5 5 5)") + "LayerPointRange Big 20 -1; LayerSetPointSize Big 20;\n" +
-                     Layer("Bold", "(7 7 7)") + "LayerRequireTags Bold ('Bold');\n" + Layer("Thin", "(1 1 1)") +
-                     "LayerExcludeTags Thin ('bold');\n");
+    auto font =
+        Load("SetDefaultPointSize 12;\n" + Layer("Small", "(3 3 3)") + "LayerPointRange Small 0 19;\n" +
+             Layer("Big", "(5 5 5)") + "LayerPointRange Big 20 -1; LayerSetPointSize Big 20;\n" +
+             Layer("Bold", "(7 7 7)") + "LayerRequireTags Bold ('Bold');\n" + Layer("Thin", "(1 1 1)") +
+             "LayerExcludeTags Thin ('bold');\n");
     const FontData& data = font->Data();
     auto active = [&] {
         std::string names;
         for (const ActiveFontLayer& layer : font->ActiveLayers())
             for (const char* name : {"Small", "Big", "Bold", "Thin"})
-                if (&layer.BaseLayer() == data.GetLayer(name)) names += std::string(names.empty() ? "" : " ") + name;
+                if (&layer.BaseLayer() == data.GetLayer(name))
+                    names += std::string(names.empty() ? "" : " ") + name;
         return names;
     };
     EXPECT_EQ(font->GetPointSize(), 12);
@@ -199,7 +203,8 @@ TEST_F(ImageFontTest, AStringPastTheGlyphPoolDrawsOnlyItsFirst4096Characters) {
 }
 
 TEST_F(ImageFontTest, AnUninitializedFontMeasuresZeroAndDrawsNothing) {
-    for (const std::string& path : {folder.Path("absent.txt"), folder.Write("bad.txt", "CreateLayer A; Nonsense;")}) {
+    for (const std::string& path :
+         {folder.Path("absent.txt"), folder.Write("bad.txt", "CreateLayer A; Nonsense;")}) {
         ImageFont font(&host, path);
         EXPECT_FALSE(font.IsInitialized());
         EXPECT_EQ(font.StringWidth("ABC"), 0);

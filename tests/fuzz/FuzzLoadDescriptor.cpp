@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)font.StringWidth(text);
         std::vector<Zorbel::Rect> glyphs;
         int32_t width = 0;
-        font.DrawTextEx(g, 3, 20, text, Zorbel::Color(200, 100, 50, 255), target.GetBounds(), &glyphs, &width);
+        font.DrawTextEx(g, 3, 20, text, Zorbel::Color(200, 100, 50, 255), target.GetBounds(), &glyphs,
+                        &width);
         font.SetPointSize(font.GetDefaultPointSize() + (steer & 15) - round * 4);
         font.SetScale(round == 1 ? 0.5 + (steer >> 4) / 4.0 : 1.0);
         (void)font.AddTag(round == 0 ? "bold" : "GLOW");

@@ -105,8 +105,8 @@ TEST(FontViewTest, OurFontHasThreeLayersTwoSizesAGlowTagAndTheFacesKerning) {
 TEST(FontViewTest, PrintsTheWidthAndDrawsTheTextInItsColourOnAPictureJustLargeEnough) {
     ScratchFolder folder("zorbel-fontview");
     const std::string picture = folder.Path("text.png");
-    const Outcome run = FontView(folder, {"--size", "20", "--tag", "Flat", "--color", "FF2000", "--out", picture,
-                                      kFont, "Tesserine!"});
+    const Outcome run = FontView(folder, {"--size", "20", "--tag", "Flat", "--color", "FF2000", "--out",
+                                          picture, kFont, "Tesserine!"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     ImageContext context;

@@ -58,7 +58,8 @@ struct Coverage {
     Coverage(int w, int h) : width(w), height(h), values(static_cast<size_t>(w) * h, 0.0f) {}
     float& At(int x, int y) { return values[static_cast<size_t>(y) * width + x]; }
     float Get(int x, int y) const {
-        return x < 0 || y < 0 || x >= width || y >= height ? 0.0f : values[static_cast<size_t>(y) * width + x];
+        return x < 0 || y < 0 || x >= width || y >= height ? 0.0f
+                                                           : values[static_cast<size_t>(y) * width + x];
     }
 };
 
@@ -71,7 +72,8 @@ Coverage Dilate(const Coverage& in, float radius) {
             float best = 0;
             for (int dy = -r; dy <= r; ++dy)
                 for (int dx = -r; dx <= r; ++dx) {
-                    const float edge = std::clamp(radius + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
+                    const float edge =
+                        std::clamp(radius + 0.5f - std::hypot(float(dx), float(dy)), 0.0f, 1.0f);
                     best = std::max(best, in.Get(x + dx, y + dy) * edge);
                 }
             out.At(x, y) = best;
@@ -143,8 +145,11 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
     for (uint8_t code : Characters()) {
         if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) continue;
         const FT_GlyphSlot slot = face->glyph;
-        Bitmap bitmap{slot->bitmap_left, slot->bitmap_top, static_cast<int>(slot->bitmap.width),
-                      static_cast<int>(slot->bitmap.rows), {}};
+        Bitmap bitmap{slot->bitmap_left,
+                      slot->bitmap_top,
+                      static_cast<int>(slot->bitmap.width),
+                      static_cast<int>(slot->bitmap.rows),
+                      {}};
         for (int row = 0; row < bitmap.rows; ++row) {
             const uint8_t* line = slot->bitmap.buffer + row * slot->bitmap.pitch;
             bitmap.pixels.insert(bitmap.pixels.end(), line, line + bitmap.width);
@@ -169,7 +174,8 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
             for (int column = 0; column < bitmap.width; ++column) {
                 const int py = top + row;
                 if (py < 0 || py >= strip.height) continue;
-                strip.fill.At(left + column, py) = bitmap.pixels[size_t(row) * bitmap.width + column] / 255.0f;
+                strip.fill.At(left + column, py) =
+                    bitmap.pixels[size_t(row) * bitmap.width + column] / 255.0f;
             }
     }
     strip.outline = Dilate(strip.fill, outlineRadius);
@@ -183,7 +189,8 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
             if (FT_Get_Kerning(face, first, second, FT_KERNING_DEFAULT, &delta) != 0) continue;
             const int pixels = static_cast<int>(delta.x >> 6);
             if (pixels != 0)
-                strip.kerning.emplace_back(std::string{char(a.code), char(b.code)}, std::clamp(pixels, -128, 127));
+                strip.kerning.emplace_back(std::string{char(a.code), char(b.code)},
+                                           std::clamp(pixels, -128, 127));
         }
     return true;
 }
@@ -196,7 +203,8 @@ Picture Paint(Zorbel::ImageContext& context, const Strip& strip, const Coverage&
     for (int y = 0; y < coverage.height; ++y)
         for (int x = 0; x < coverage.width; ++x) {
             const float value = coverage.Get(x, y);
-            if (value >= 1.0f / 255.0f) pixels[size_t(y) * coverage.width + x] = shade(value, float(y), strip);
+            if (value >= 1.0f / 255.0f)
+                pixels[size_t(y) * coverage.width + x] = shade(value, float(y), strip);
         }
     picture->SetPixels(pixels.data(), coverage.width, coverage.height, true);
     return picture;
@@ -248,8 +256,8 @@ void Describe(std::ostream& out, const Strip& strip, int minSize, int maxSize) {
         << (maxSize < 0 ? std::string("any larger") : std::to_string(maxSize)) << " ---\n\n";
     out << "Define Chars" << n << " ";
     List(out, strip.glyphs, [&](const Glyph& g) { out << Quote(std::string(1, char(g.code))); });
-    out << ";\n\n# Every cell is as tall as the line; only the widths differ.\nCreateHorzSpanRectList Cells" << n
-        << " (0 0 0 " << strip.height << ") ";
+    out << ";\n\n# Every cell is as tall as the line; only the widths differ.\nCreateHorzSpanRectList Cells"
+        << n << " (0 0 0 " << strip.height << ") ";
     List(out, strip.glyphs, [&](const Glyph& g) { out << g.cellWidth; });
     out << ";\nDefine Offsets" << n << " ";
     List(out, strip.glyphs, [&](const Glyph& g) { out << "(" << g.offsetX << " 0)"; });
@@ -269,7 +277,8 @@ void Describe(std::ostream& out, const Strip& strip, int minSize, int maxSize) {
     List(out, strip.kerning, [&](const auto& pair) { out << Quote(pair.first); });
     out << "\n    ";
     List(out, strip.kerning, [&](const auto& pair) { out << pair.second; });
-    out << ";\n\n# The other layers copy the fill's glyphs and take pictures, colours and orders of their own.\n"
+    out << ";\n\n# The other layers copy the fill's glyphs and take pictures, colours and orders of their "
+           "own.\n"
         << "CreateLayerFrom " << outline << " " << fill << ";\n"
         << "LayerSetImage " << outline << " '" << kName << n << "Outline.png';\n"
         << "LayerSetColorMult " << outline << " (0 0 0 1);\n"
@@ -306,9 +315,7 @@ bool WriteLayeredFont(Zorbel::ImageContext& context, const std::string& faceFile
         << "# Each layer is a picture with the glyphs side by side; the layers of the small size serve\n"
         << "# fonts up to 19 points, those of the large size all larger ones, scaled as needed.\n\n"
         << "SetDefaultPointSize 32;\n";
-    const struct {
-        int size, minSize, maxSize;
-    } sizes[] = {{14, 0, 19}, {32, 20, -1}};
+    const struct { int size, minSize, maxSize; } sizes[] = {{14, 0, 19}, {32, 20, -1}};
     for (const auto& size : sizes) {
         Strip strip;
         if (!ok || !Rasterise(face, size.size, strip)) {

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
         const std::string fontFolder = argv[2];
         const std::string face = fonts.Resolve("DejaVu Sans", true, false).file;
         if (!Zorbel::MakeDirectories(fontFolder) || !ArtGen::WriteLayeredFont(context, face, fontFolder)) {
-            std::fprintf(stderr, "tesserine-artgen: cannot draw the image font into %s\n", fontFolder.c_str());
+            std::fprintf(stderr, "tesserine-artgen: cannot draw the image font into %s\n",
+                         fontFolder.c_str());
             ok = false;
         }
     }

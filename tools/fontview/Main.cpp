@@ -119,7 +119,8 @@ bool WritePicture(ImageContext& context, ImageFont& font, const Options& options
     picture.SetSize(std::max(1, bounds.width), std::max(1, bounds.height));
     (void)picture.ClearAll();
     Graphics g(&picture);
-    font.DrawTextEx(g, -bounds.x, -bounds.y, options.text, options.color, picture.GetBounds(), nullptr, nullptr);
+    font.DrawTextEx(g, -bounds.x, -bounds.y, options.text, options.color, picture.GetBounds(), nullptr,
+                    nullptr);
 
     auto out = ImageLib::Image::Create(picture.GetWidth(), picture.GetHeight(), false);
     if (out) std::memcpy(out->GetBits(), picture.GetPixels(), out->GetPixelCount() * sizeof(uint32_t));
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
     if (!font.IsInitialized()) {
         // The font ignores a descriptor it cannot read; a viewer says so.
-        if (host.Errors().empty()) std::fprintf(stderr, "cannot read descriptor: %s\n", options.descriptor.c_str());
+        if (host.Errors().empty())
+            std::fprintf(stderr, "cannot read descriptor: %s\n", options.descriptor.c_str());
         return 1;
     }
     if (options.size) font.SetPointSize(*options.size);
