@@ -382,22 +382,26 @@ bool DescParser::DataToStringVector(const DataElement& element, std::vector<std:
     return true;
 }
 
+namespace {
+
+template <typename Number, typename Convert>
+bool ConvertAll(const std::vector<std::string>& texts, std::vector<Number>& values, Convert convert) {
+    values.assign(texts.size(), Number());
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (!convert(texts[i], values[i])) return false;
+    return true;
+}
+
+} // namespace
+
 bool DescParser::DataToIntVector(const DataElement& element, std::vector<int32_t>& values) {
     std::vector<std::string> texts;
-    if (!DataToStringVector(element, texts)) return false;
-    values.assign(texts.size(), 0);
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (!StringToInt(texts[i], values[i])) return false;
-    return true;
+    return DataToStringVector(element, texts) && ConvertAll(texts, values, StringToInt);
 }
 
 bool DescParser::DataToDoubleVector(const DataElement& element, std::vector<double>& values) {
     std::vector<std::string> texts;
-    if (!DataToStringVector(element, texts)) return false;
-    values.assign(texts.size(), 0);
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (!StringToDouble(texts[i], values[i])) return false;
-    return true;
+    return DataToStringVector(element, texts) && ConvertAll(texts, values, StringToDouble);
 }
 
 std::string DescParser::DataElementToString(const DataElement& element) {

@@ -354,14 +354,20 @@ bool FontData::LayerSetKerningPairs(const ListDataElement& e) {
     return result == Entry::Applied || Report(kParamType);
 }
 
-bool FontData::LayerSetImageMap(const ListDataElement& e) {
-    FontLayer* layer = nullptr;
+// The characters and the list of value lists of LayerSetImageMap and LayerSetCharOffsets.
+bool FontData::CharsAndLists(const ListDataElement& e, FontLayer*& layer, std::vector<std::string>& chars,
+                             ListDataElement& lists) {
     if (!FindLayer(e[1], layer)) return false;
     const int32_t before = ReportCount();
+    if (!DataToStringVector(e[2], chars) || !DataToListOrDefine(e[3], lists)) return ParamError(before);
+    return chars.size() == lists.Size() || Report(kSizeMismatch);
+}
+
+bool FontData::LayerSetImageMap(const ListDataElement& e) {
+    FontLayer* layer = nullptr;
     std::vector<std::string> chars;
     ListDataElement rects;
-    if (!DataToStringVector(e[2], chars) || !DataToListOrDefine(e[3], rects)) return ParamError(before);
-    if (chars.size() != rects.Size()) return Report(kSizeMismatch);
+    if (!CharsAndLists(e, layer, chars, rects)) return false;
     if (!layer->image) return Report("Layer image not set");
     const int64_t pictureWidth = layer->image->GetWidth();
     const int64_t pictureHeight = layer->image->GetHeight();
@@ -384,12 +390,9 @@ bool FontData::LayerSetImageMap(const ListDataElement& e) {
 
 bool FontData::LayerSetCharOffsets(const ListDataElement& e) {
     FontLayer* layer = nullptr;
-    if (!FindLayer(e[1], layer)) return false;
-    const int32_t before = ReportCount();
     std::vector<std::string> chars;
     ListDataElement offsets;
-    if (!DataToStringVector(e[2], chars) || !DataToListOrDefine(e[3], offsets)) return ParamError(before);
-    if (chars.size() != offsets.Size()) return Report(kSizeMismatch);
+    if (!CharsAndLists(e, layer, chars, offsets)) return false;
     const Entry result = ApplyEntries(chars.size(), [&](size_t i) {
         int32_t offset[2];
         if (chars[i].size() != 1 || !IntList(offsets[i], 2, offset)) return Entry::Skipped;

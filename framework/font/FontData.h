@@ -81,6 +81,8 @@ private:
     bool LayerSetOffset(const ListDataElement& e);
     bool LayerSetCharWidths(const ListDataElement& e);
     bool LayerSetImageMap(const ListDataElement& e);
+    bool CharsAndLists(const ListDataElement& e, FontLayer*& layer, std::vector<std::string>& chars,
+                       ListDataElement& lists);
     bool LayerSetCharOffsets(const ListDataElement& e);
     bool LayerSetKerningPairs(const ListDataElement& e);
     bool LayerSetCharOrders(const ListDataElement& e);
