@@ -1,6 +1,7 @@
 // A 60-character line of text drawn with our three-layer image font (fill, outline and shadow, at the
-// size its pictures were drawn for) against the same line drawn with the system font through FreeType,
-// both onto the screen of an 800 x 600 display during a frame, and the image font onto a memory image.
+// sizes its pictures were drawn for) against the same line drawn with the system font through FreeType,
+// both onto the screen of a display during a frame, and the image font onto a memory image. The
+// display is wide enough for the line at 32 pixels.
 #include "framework/font/ImageFont.h"
 #include "framework/font/StandaloneFontHost.h"
 #include "framework/font/SysFont.h"
@@ -24,7 +25,7 @@ using namespace Zorbel;
 
 namespace {
 
-constexpr int32_t kWidth = 800;
+constexpr int32_t kWidth = 1400;
 constexpr int32_t kHeight = 600;
 const std::string kLine = "The quick brown fox jumps over the lazy dog; AVA Wolf, 1234!";
 const std::string kFont = std::string(TESSERINE_BINARY_DIR) + "/fonts/Tessera.txt";
@@ -36,7 +37,7 @@ struct Host : DisplayHost {
     bool WaitForVSync() const override { return false; }
 };
 
-// An 800 x 600 display of 32 bits on the memory driver, its screen cleared to a dark blue.
+// A 1400 x 600 display of 32 bits on the memory driver, its screen cleared to a dark blue.
 struct Display {
     Display() : windows(clock, DisplayOptions{}) {
         WindowDesc desc;
@@ -58,10 +59,10 @@ struct Display {
     bool ok = false;
 };
 
-// The image font at 14 points, the size of its small pictures: three layers, nothing scaled.
-std::unique_ptr<ImageFont> OurFont(FontHost& host) {
+// The image font at its default layers: fill, outline and shadow, drawn at the size asked for.
+std::unique_ptr<ImageFont> OurFont(FontHost& host, int32_t pointSize) {
     auto font = std::make_unique<ImageFont>(&host, kFont);
-    font->SetPointSize(14);
+    font->SetPointSize(pointSize);
     return font->IsInitialized() && font->ActiveLayers().size() == 3 ? std::move(font) : nullptr;
 }
 
@@ -75,7 +76,7 @@ void DrawLines(benchmark::State& state, Font& font, Graphics& g) {
 void ImageFontOnScreen(benchmark::State& state) {
     Display display;
     StandaloneFontHost host(display.images);
-    auto font = OurFont(host);
+    auto font = OurFont(host, int32_t(state.range(0)));
     if (!display.ok || !font) {
         state.SkipWithError("set-up failed (is the artwork drawn?)");
         return;
@@ -90,8 +91,7 @@ void ImageFontOnScreen(benchmark::State& state) {
 void SysFontOnScreen(benchmark::State& state) {
     Display display;
     TtfFontEngine engine;
-    // 11 points at 96 dpi is 15 pixels, the nearest to the image font's 14.
-    SysFont font(&engine, "DejaVu Sans", 11, 0, true, false, false);
+    SysFont font(&engine, "DejaVu Sans", int32_t(state.range(0)), 0, true, false, false);
     if (!display.ok || !font.IsOpen()) {
         state.SkipWithError("set-up failed");
         return;
@@ -106,7 +106,7 @@ void SysFontOnScreen(benchmark::State& state) {
 void ImageFontOnMemoryImage(benchmark::State& state) {
     ImageContext images;
     StandaloneFontHost host(images);
-    auto font = OurFont(host);
+    auto font = OurFont(host, int32_t(state.range(0)));
     if (!font) {
         state.SkipWithError("set-up failed (is the artwork drawn?)");
         return;
@@ -120,8 +120,10 @@ void ImageFontOnMemoryImage(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(ImageFontOnScreen);
-BENCHMARK(SysFontOnScreen);
-BENCHMARK(ImageFontOnMemoryImage);
+// The image font at the sizes of its two sets of pictures, the system font at the nearest sizes in
+// pixels (11 points at 96 dpi are 15 pixels, 24 points 32).
+BENCHMARK(ImageFontOnScreen)->ArgName("size")->Arg(14)->Arg(32);
+BENCHMARK(SysFontOnScreen)->ArgName("points")->Arg(11)->Arg(24);
+BENCHMARK(ImageFontOnMemoryImage)->ArgName("size")->Arg(14)->Arg(32);
 
 BENCHMARK_MAIN();

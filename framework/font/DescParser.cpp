@@ -4,8 +4,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <limits>
 
 namespace Zorbel {
@@ -42,6 +41,19 @@ size_t CountElements(const DataElement& element) {
     return element.IsList() ? AsList(element).CountElements() : 1;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    char buffer[65536];
+    size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, count);
+    // A folder opens but cannot be read.
+    const bool readable = std::ferror(file) == 0;
+    std::fclose(file);
+    return readable;
+}
+
 size_t DepthOf(const DataElement& element) {
     return element.IsList() ? AsList(element).Depth() : 0;
 }
@@ -71,9 +83,8 @@ const DataElement* DescParser::GetDefine(const std::string& name) const {
 bool DescParser::LoadDescriptor(const std::string& path) {
     mErrorText.clear();
     mCurrentLineNumber = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string text;
+    if (!ReadWholeFile(path, text)) return false;
 
     bool atLineStart = true;
     bool indented = false;

@@ -536,8 +536,16 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
     // Every pixel would be weighted to nothing.
     if (color.alpha == 0) return;
     const Tint tint{uint32_t(color.red), uint32_t(color.green), uint32_t(color.blue), uint32_t(color.alpha)};
-    for (int32_t row = 0; row < srcRect.height; ++row)
-        kernels.blendTinted(dstRow(row), srcRow(row), w, tint);
+    // Transparent runs leave the destination as it is, and are most of a glyph or sprite.
+    const uint8_t* runs = source.GetAlphaRuns();
+    for (int32_t row = 0; row < srcRect.height; ++row) {
+        const uint32_t* s = srcRow(row);
+        uint32_t* d = dstRow(row);
+        const uint8_t* run = runs + static_cast<size_t>(srcRect.y + row) * source.mWidth + srcRect.x;
+        ForEachAlphaRun(s, run, w, [&](int32_t i, int32_t n, uint32_t a) {
+            if (a != 0) kernels.blendTinted(d + i, s + i, n, tint);
+        });
+    }
 }
 
 void MemoryImage::BlitAdditive(MemoryImage& source, int32_t x, int32_t y, const Rect& srcRect,

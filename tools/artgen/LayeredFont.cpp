@@ -116,7 +116,9 @@ struct Glyph {
 struct Strip {
     int size = 0;
     int pad = 0;
-    int ascent = 0; // of the face, without the padding
+    int ascent = 0;     // of the face, without the padding
+    int lineHeight = 0; // of the face
+    int shadowOffset = 0;
     int height = 0; // of a cell, padding included
     std::vector<Glyph> glyphs;
     std::vector<std::pair<std::string, int>> kerning;
@@ -134,6 +136,7 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
     strip.pad = static_cast<int>(std::ceil(outlineRadius)) + 2 * glowRadius + 1;
     strip.ascent = static_cast<int>(face->size->metrics.ascender >> 6);
     const int descent = static_cast<int>(-(face->size->metrics.descender >> 6));
+    strip.lineHeight = static_cast<int>(face->size->metrics.height >> 6);
     strip.height = strip.ascent + descent + 2 * strip.pad;
 
     struct Bitmap {
@@ -179,7 +182,14 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
             }
     }
     strip.outline = Dilate(strip.fill, outlineRadius);
-    strip.shadow = Blur(strip.outline, std::max(1, size / 16));
+    // The shadow is the outline's shape moved down and right; where the letter's own opaque outline
+    // lies over it, it could never be seen, and is left out of the picture.
+    strip.shadowOffset = std::max(1, size / 12);
+    strip.shadow = Coverage(strip.fill.width, strip.fill.height);
+    for (int row = 0; row < strip.height; ++row)
+        for (int column = 0; column < strip.fill.width; ++column)
+            if (strip.outline.Get(column + strip.shadowOffset, row + strip.shadowOffset) < 1.0f)
+                strip.shadow.At(column, row) = strip.outline.Get(column, row);
     strip.glow = Blur(Dilate(strip.fill, outlineRadius + 1), glowRadius);
 
     FT_Vector delta;
@@ -193,21 +203,6 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
                                            std::clamp(pixels, -128, 127));
         }
     return true;
-}
-
-using Shade = uint32_t (*)(float coverage, float y, const Strip& strip);
-
-Picture Paint(Zorbel::ImageContext& context, const Strip& strip, const Coverage& coverage, Shade shade) {
-    auto picture = std::make_unique<Zorbel::MemoryImage>(context);
-    std::vector<uint32_t> pixels(coverage.values.size(), 0);
-    for (int y = 0; y < coverage.height; ++y)
-        for (int x = 0; x < coverage.width; ++x) {
-            const float value = coverage.Get(x, y);
-            if (value >= 1.0f / 255.0f)
-                pixels[size_t(y) * coverage.width + x] = shade(value, float(y), strip);
-        }
-    picture->SetPixels(pixels.data(), coverage.width, coverage.height, true);
-    return picture;
 }
 
 uint32_t Alpha(float coverage) {
@@ -227,8 +222,85 @@ uint32_t WhiteShade(float coverage, float, const Strip&) {
     return Alpha(coverage) | 0xFFFFFF;
 }
 
-uint32_t BlackShade(float coverage, float, const Strip&) {
-    return Alpha(coverage);
+// The outline and the shadow carry their own colours: drawn as they are, whatever the text colour,
+// they take the quickest way through the renderer.
+uint32_t OutlineShade(float coverage, float, const Strip&) {
+    return Alpha(coverage) | 0x16112A;
+}
+
+uint32_t ShadowShade(float coverage, float, const Strip&) {
+    return Alpha(coverage * 0.55f);
+}
+
+using Shade = uint32_t (*)(float coverage, float y, const Strip& strip);
+
+// One layer of one size as the descriptor describes it: each glyph cut to the box its pixels cover
+// and packed side by side into a picture of its own, placed by an offset from the pen and the top
+// of the line. Transparent margins would cost every draw a walk over them.
+struct PackedLayer {
+    std::string name;
+    Picture picture;
+    std::vector<Zorbel::Rect> rects;
+    std::vector<std::pair<int, int>> offsets;
+    int height = 0; // from the top of the line to the lowest pixel
+};
+
+// With uniform, every box spans the same rows (the band all glyphs of the layer cover), so that the
+// boxes form one span list.
+PackedLayer Pack(Zorbel::ImageContext& context, const Strip& strip, const Coverage& coverage, Shade shade,
+                 bool uniform) {
+    struct Box {
+        int left = 0, top = 0, right = 0, bottom = 0; // in the glyph's cell; empty when right == left
+    };
+    std::vector<Box> boxes;
+    int bandTop = strip.height, bandBottom = 0;
+    for (const Glyph& glyph : strip.glyphs) {
+        Box box{glyph.cellWidth, strip.height, 0, 0};
+        for (int y = 0; y < strip.height; ++y)
+            for (int x = 0; x < glyph.cellWidth; ++x)
+                if (coverage.Get(glyph.cellX + x, y) >= 1.0f / 255.0f) {
+                    box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                           std::max(box.bottom, y + 1)};
+                }
+        if (box.right <= box.left) box = Box{};
+        if (box.right > box.left) {
+            bandTop = std::min(bandTop, box.top);
+            bandBottom = std::max(bandBottom, box.bottom);
+        }
+        boxes.push_back(box);
+    }
+    if (uniform)
+        for (Box& box : boxes)
+            if (box.right > box.left) box.top = bandTop, box.bottom = bandBottom;
+
+    PackedLayer layer;
+    int width = 0, height = 1;
+    for (const Box& box : boxes) {
+        width += box.right - box.left;
+        height = std::max(height, box.bottom - box.top);
+    }
+    std::vector<uint32_t> pixels(static_cast<size_t>(std::max(1, width)) * height, 0);
+    int x = 0;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const Box& box = boxes[i];
+        const Glyph& glyph = strip.glyphs[i];
+        for (int row = box.top; row < box.bottom; ++row)
+            for (int column = box.left; column < box.right; ++column) {
+                const float value = coverage.Get(glyph.cellX + column, row);
+                if (value >= 1.0f / 255.0f)
+                    pixels[size_t(row - box.top) * std::max(1, width) + x + column - box.left] =
+                        shade(value, float(row), strip);
+            }
+        // The cell's top row lies pad pixels above the line.
+        const int lineTop = box.top - strip.pad;
+        layer.rects.emplace_back(x, 0, box.right - box.left, box.bottom - box.top);
+        layer.offsets.emplace_back(glyph.offsetX + box.left, box.right > box.left ? lineTop : 0);
+        if (box.right > box.left) layer.height = std::max(layer.height, lineTop + box.bottom - box.top);
+        x += box.right - box.left;
+    }
+    layer.picture = std::make_unique<Zorbel::MemoryImage>(context);
+    layer.picture->SetPixels(pixels.data(), std::max(1, width), height, true);
+    return layer;
 }
 
 bool Save(const std::string& path, Zorbel::MemoryImage& picture) {
@@ -248,56 +320,94 @@ void List(std::ostream& out, const std::vector<Item>& items, Write write) {
     out << ")";
 }
 
+void Rects(std::ostream& out, const PackedLayer& layer) {
+    List(out, layer.rects, [&](const Zorbel::Rect& r) {
+        out << "(" << r.x << " " << r.y << " " << r.width << " " << r.height << ")";
+    });
+}
+
+void Offsets(std::ostream& out, const PackedLayer& layer) {
+    List(out, layer.offsets,
+         [&](const auto& offset) { out << "(" << offset.first << " " << offset.second << ")"; });
+}
+
+// The glyphs of a layer made from the fill: its own picture, boxes and offsets. The boxes are written
+// out, or named by cells when a definition holds them.
+void Glyphs(std::ostream& out, const PackedLayer& layer, const std::string& n, int lineSpacingOffset,
+            const std::string& cells = {}) {
+    out << "CreateLayerFrom " << layer.name << " Fill" << n << ";\n"
+        << "LayerSetImage " << layer.name << " '" << kName << layer.name << ".png';\n"
+        << "LayerSetLineSpacingOffset " << layer.name << " " << lineSpacingOffset << ";\n"
+        << "LayerSetCharOffsets " << layer.name << " Chars" << n << " ";
+    Offsets(out, layer);
+    out << ";\nLayerSetImageMap " << layer.name << " Chars" << n << " ";
+    if (cells.empty())
+        Rects(out, layer);
+    else
+        out << cells;
+    out << ";\n";
+}
+
 // The commands of one size: the fill layer first, then the others made from it.
-void Describe(std::ostream& out, const Strip& strip, int minSize, int maxSize) {
+void Describe(std::ostream& out, const Strip& strip, const std::vector<PackedLayer>& layers, int minSize,
+              int maxSize) {
     const std::string n = std::to_string(strip.size);
-    const std::string fill = "Fill" + n, outline = "Outline" + n, shadow = "Shadow" + n, glow = "Glow" + n;
+    const PackedLayer& fill = layers[0];
+    const PackedLayer& outline = layers[1];
+    const PackedLayer& shadow = layers[2];
+    const PackedLayer& glow = layers[3];
+    // Line spacing is the face's, however far the outline and shadow reach below it (the glow, when
+    // asked for, spreads the lines a little).
+    const int tallest = std::max({fill.height, outline.height, shadow.height});
+    const int lineSpacingOffset = strip.lineHeight - tallest;
+
     out << "\n# --- Drawn at " << n << " pixels, used for sizes " << minSize << " to "
         << (maxSize < 0 ? std::string("any larger") : std::to_string(maxSize)) << " ---\n\n";
     out << "Define Chars" << n << " ";
     List(out, strip.glyphs, [&](const Glyph& g) { out << Quote(std::string(1, char(g.code))); });
-    out << ";\n\n# Every cell is as tall as the line; only the widths differ.\nCreateHorzSpanRectList Cells"
-        << n << " (0 0 0 " << strip.height << ") ";
-    List(out, strip.glyphs, [&](const Glyph& g) { out << g.cellWidth; });
     out << ";\nDefine Offsets" << n << " ";
-    List(out, strip.glyphs, [&](const Glyph& g) { out << "(" << g.offsetX << " 0)"; });
-    out << ";\n\nCreateLayer " << fill << ";\n"
-        << "LayerSetImage " << fill << " '" << kName << n << "Fill.png';\n"
-        << "LayerPointRange " << fill << " " << minSize << " " << maxSize << ";\n"
-        << "LayerSetPointSize " << fill << " " << n << ";\n"
-        << "# The cells reach " << strip.pad << " pixels past the letters for the outline and glow.\n"
-        << "LayerSetAscent " << fill << " " << strip.ascent + strip.pad << ";\n"
-        << "LayerSetAscentPadding " << fill << " " << strip.pad << ";\n"
-        << "LayerSetLineSpacingOffset " << fill << " " << -2 * strip.pad << ";\n"
-        << "LayerSetCharOffsets " << fill << " Chars" << n << " Offsets" << n << ";\n"
-        << "LayerSetImageMap " << fill << " Chars" << n << " Cells" << n << ";\n"
-        << "LayerSetCharWidths " << fill << " Chars" << n << " ";
+    Offsets(out, fill);
+    out << ";\n\nCreateLayer " << fill.name << ";\n"
+        << "LayerSetImage " << fill.name << " '" << kName << fill.name << ".png';\n"
+        << "LayerPointRange " << fill.name << " " << minSize << " " << maxSize << ";\n"
+        << "LayerSetPointSize " << fill.name << " " << n << ";\n"
+        << "LayerSetAscent " << fill.name << " " << strip.ascent << ";\n"
+        << "LayerSetLineSpacingOffset " << fill.name << " " << lineSpacingOffset << ";\n"
+        << "# Offsets before the map: the layer's height counts them.\n"
+        << "LayerSetCharOffsets " << fill.name << " Chars" << n << " Offsets" << n << ";\n"
+        << "# Each glyph's box in the picture: x y width height.\n"
+        << "LayerSetImageMap " << fill.name << " Chars" << n << " ";
+    Rects(out, fill);
+    out << ";\nLayerSetCharWidths " << fill.name << " Chars" << n << " ";
     List(out, strip.glyphs, [&](const Glyph& g) { out << g.advance; });
-    out << ";\n# Pairs from the face's kerning table.\nLayerSetKerningPairs " << fill << " ";
+    out << ";\n# Pairs from the face's kerning table.\nLayerSetKerningPairs " << fill.name << " ";
     List(out, strip.kerning, [&](const auto& pair) { out << Quote(pair.first); });
     out << "\n    ";
     List(out, strip.kerning, [&](const auto& pair) { out << pair.second; });
-    out << ";\n\n# The other layers copy the fill's glyphs and take pictures, colours and orders of their "
-           "own.\n"
-        << "CreateLayerFrom " << outline << " " << fill << ";\n"
-        << "LayerSetImage " << outline << " '" << kName << n << "Outline.png';\n"
-        << "LayerSetColorMult " << outline << " (0 0 0 1);\n"
-        << "LayerSetColorAdd " << outline << " (0.09 0.07 0.16 0);\n"
-        << "LayerSetBaseOrder " << outline << " -1;\n\n"
-        << "CreateLayerFrom " << shadow << " " << fill << ";\n"
-        << "LayerSetImage " << shadow << " '" << kName << n << "Shadow.png';\n"
-        << "LayerSetColorMult " << shadow << " (0 0 0 0.55);\n"
-        << "LayerSetOffset " << shadow << " (" << std::max(1, strip.size / 12) << " "
-        << std::max(1, strip.size / 12) << ");\n"
-        << "LayerSetBaseOrder " << shadow << " -2;\n"
-        << "LayerExcludeTags " << shadow << " ('Flat');\n\n"
-        << "# With the tag Glow: light added around the letters, under everything else.\n"
-        << "CreateLayerFrom " << glow << " " << fill << ";\n"
-        << "LayerSetImage " << glow << " '" << kName << n << "Glow.png';\n"
-        << "LayerSetDrawMode " << glow << " 1;\n"
-        << "LayerSetColorMult " << glow << " (1 1 1 0.8);\n"
-        << "LayerSetBaseOrder " << glow << " -3;\n"
-        << "LayerRequireTags " << glow << " ('Glow');\n";
+    out << ";\n\n# The other layers copy the fill's widths, kerning and range, and take glyphs, colours\n"
+           "# and orders of their own. The outline and the shadow keep the colours of their pictures:\n"
+           "# they are drawn in white whatever the text colour, with the text's alpha.\n";
+    Glyphs(out, outline, n, lineSpacingOffset);
+    out << "LayerSetColorMult " << outline.name << " (0 0 0 1);\n"
+        << "LayerSetColorAdd " << outline.name << " (1 1 1 0);\n"
+        << "LayerSetBaseOrder " << outline.name << " -1;\n\n";
+    Glyphs(out, shadow, n, lineSpacingOffset);
+    out << "LayerSetColorMult " << shadow.name << " (0 0 0 1);\n"
+        << "LayerSetColorAdd " << shadow.name << " (1 1 1 0);\n"
+        << "LayerSetOffset " << shadow.name << " (" << strip.shadowOffset << " " << strip.shadowOffset
+        << ");\n"
+        << "LayerSetBaseOrder " << shadow.name << " -2;\n"
+        << "LayerExcludeTags " << shadow.name << " ('Flat');\n\n"
+        << "# With the tag Glow: light added around the letters, under everything else. Its glyphs\n"
+        << "# all span the same rows, so that their boxes are one span list.\n"
+        << "CreateHorzSpanRectList GlowCells" << n << " (0 0 0 " << glow.picture->GetHeight() << ") ";
+    List(out, glow.rects, [&](const Zorbel::Rect& r) { out << r.width; });
+    out << ";\n";
+    Glyphs(out, glow, n, lineSpacingOffset, "GlowCells" + n);
+    out << "LayerSetDrawMode " << glow.name << " 1;\n"
+        << "LayerSetColorMult " << glow.name << " (1 1 1 0.8);\n"
+        << "LayerSetBaseOrder " << glow.name << " -3;\n"
+        << "LayerRequireTags " << glow.name << " ('Glow');\n";
 }
 
 } // namespace
@@ -322,13 +432,19 @@ bool WriteLayeredFont(Zorbel::ImageContext& context, const std::string& faceFile
             ok = false;
             break;
         }
-        const std::string prefix = folder + "/" + kName + std::to_string(size.size);
-        ok = Save(prefix + "Fill.png", *Paint(context, strip, strip.fill, FillShade)) &&
-             Save(prefix + "Outline.png", *Paint(context, strip, strip.outline, WhiteShade)) &&
-             Save(prefix + "Shadow.png", *Paint(context, strip, strip.shadow, BlackShade)) &&
-             Save(prefix + "Glow.png", *Paint(context, strip, strip.glow, WhiteShade));
+        const std::string n = std::to_string(size.size);
+        std::vector<PackedLayer> layers;
+        layers.push_back(Pack(context, strip, strip.fill, FillShade, false));
+        layers.push_back(Pack(context, strip, strip.outline, OutlineShade, false));
+        layers.push_back(Pack(context, strip, strip.shadow, ShadowShade, false));
+        layers.push_back(Pack(context, strip, strip.glow, WhiteShade, true));
+        const char* names[] = {"Fill", "Outline", "Shadow", "Glow"};
+        for (size_t i = 0; i < layers.size() && ok; ++i) {
+            layers[i].name = names[i] + n;
+            ok = Save(folder + "/" + kName + layers[i].name + ".png", *layers[i].picture);
+        }
         if (!ok) break;
-        Describe(out, strip, size.minSize, size.maxSize);
+        Describe(out, strip, layers, size.minSize, size.maxSize);
     }
     if (face != nullptr) FT_Done_Face(face);
     FT_Done_FreeType(library);
