@@ -248,12 +248,18 @@ void BlendRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n,
 // runs skipped (additive); everything else pixel by pixel.
 // A run of the source tinted by the colour over an x8r8g8b8 surface: Plot's NormalTinted arithmetic
 // with the channel positions known, which lets the compiler keep everything in registers.
+// runs, when given, are the source's alpha runs from i on: a transparent stretch is passed in one step.
 template <bool OpaqueTint>
-void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Plotter& plotter) {
+void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Plotter& plotter,
+             const uint8_t* runs) {
     auto* d = reinterpret_cast<uint32_t*>(out) + x;
     const uint32_t tr = plotter.tint[0], tg = plotter.tint[1], tb = plotter.tint[2], ta = plotter.tintAlpha;
     for (int32_t k = 0; k < n; ++k) {
         const uint32_t pixel = s.Straight(i + static_cast<size_t>(k));
+        if (runs != nullptr && Alpha(pixel) == 0) {
+            k += std::max<int32_t>(runs[k], 1) - 1;
+            continue;
+        }
         const uint32_t w = OpaqueTint ? Alpha(pixel) : Alpha(pixel) * ta / 255;
         if (w == 0) continue;
         const uint32_t iw = 256 - w, dk = d[k];
@@ -273,12 +279,15 @@ constexpr int32_t kNarrowestRunWalk = 48;
 
 // The same with the colour white: Plot's NormalWhite over an x8r8g8b8 surface, red and blue dimmed
 // in one product since the channels cannot carry into each other.
-void WhiteRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n) {
+void WhiteRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const uint8_t* runs) {
     auto* d = reinterpret_cast<uint32_t*>(out) + x;
     for (int32_t k = 0; k < n; ++k) {
         const uint32_t p = s.Premultiplied(i + static_cast<size_t>(k));
         const uint32_t a = Alpha(p);
-        if (a == 0) continue;
+        if (a == 0) {
+            k += std::max<int32_t>(runs[k], 1) - 1;
+            continue;
+        }
         const uint32_t ia = 256 - a, dk = d[k];
         d[k] = a == 255 ? p & 0xFFFFFF
                         : (p & 0xFFFFFF) + ((((dk & 0xFF00FF) * ia) >> 8) & 0xFF00FF) +
@@ -290,7 +299,8 @@ template <typename P>
 void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, const uint8_t* runs,
               const Rect& from, const Plotter& plotter, bool mirror) {
     const bool byRuns = runs != nullptr && !mirror && from.width >= kNarrowestRunWalk;
-    const bool narrowRows = sizeof(P) == 4 && !byRuns && !mirror && IsX8R8G8B8(plotter.layout);
+    const bool narrowRows =
+        sizeof(P) == 4 && runs != nullptr && !byRuns && !mirror && IsX8R8G8B8(plotter.layout);
     const bool tintedRows = narrowRows && plotter.mode == PlotMode::NormalTinted;
     const bool whiteRows = narrowRows && plotter.mode == PlotMode::NormalWhite;
     for (int32_t row = 0; row < from.height; ++row) {
@@ -298,12 +308,13 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
         const size_t base = static_cast<size_t>(from.y + row) * static_cast<size_t>(s.width);
         if (tintedRows || whiteRows) {
             const size_t first = base + static_cast<size_t>(from.x);
+            const uint8_t* rowRuns = runs + first;
             if (tintedRows && plotter.tintAlpha == 255)
-                TintRun<true>(out, x, s, first, from.width, plotter);
+                TintRun<true>(out, x, s, first, from.width, plotter, rowRuns);
             else if (tintedRows)
-                TintRun<false>(out, x, s, first, from.width, plotter);
+                TintRun<false>(out, x, s, first, from.width, plotter, rowRuns);
             else
-                WhiteRun(out, x, s, first, from.width);
+                WhiteRun(out, x, s, first, from.width, rowRuns);
             continue;
         }
         if (!byRuns) {
@@ -343,7 +354,7 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
                 BlendRun<P>(out, x + j, s, i, n, plotter.layout);
             } else if (sizeof(P) == 4 && plotter.mode == PlotMode::NormalTinted &&
                        IsX8R8G8B8(plotter.layout)) {
-                TintRun<false>(out, x + j, s, i, n, plotter);
+                TintRun<false>(out, x + j, s, i, n, plotter, nullptr);
             } else {
                 for (int32_t k = 0; k < n; ++k)
                     Store<P>(out, x + j + k,
