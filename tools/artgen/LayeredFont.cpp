@@ -191,6 +191,9 @@ bool Rasterise(FT_Face face, int size, Strip& strip) {
             if (strip.outline.Get(column + strip.shadowOffset, row + strip.shadowOffset) < 1.0f)
                 strip.shadow.At(column, row) = strip.outline.Get(column, row);
     strip.glow = Blur(Dilate(strip.fill, outlineRadius + 1), glowRadius);
+    // Likewise the outline under the letter's opaque fill.
+    for (size_t i = 0; i < strip.outline.values.size(); ++i)
+        if (strip.fill.values[i] >= 1.0f) strip.outline.values[i] = 0.0f;
 
     FT_Vector delta;
     for (const Glyph& a : strip.glyphs)
