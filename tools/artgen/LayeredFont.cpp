@@ -426,10 +426,9 @@ bool WriteLayeredFont(Zorbel::ImageContext& context, const std::string& faceFile
         << "# tag Glow), drawn by tesserine-artgen from " << (ok ? face->family_name : "") << " "
         << (ok ? face->style_name : "") << ".\n"
         << "# Each layer is a picture with its glyphs side by side, each cut to the box its pixels cover;\n"
-        << "# outline and shadow pixels under the letter's own opaque fill or outline are left out (a\n"
-        << "# translucent text colour lets the letters show less of their outline inside). The layers of\n"
-        << "# the small size serve fonts up to 19 points, those of the large size all larger ones, scaled\n"
-        << "# as needed.\n\n"
+        << "# outline and shadow pixels under the letter's own opaque fill or outline are left out (only a\n"
+        << "# translucent text colour would have shown them). The layers of the small size serve fonts up\n"
+        << "# to 19 points, those of the large size all larger ones, scaled as needed.\n\n"
         << "SetDefaultPointSize 32;\n";
     const struct { int size, minSize, maxSize; } sizes[] = {{14, 0, 19}, {32, 20, -1}};
     for (const auto& size : sizes) {
