@@ -321,34 +321,30 @@ bool FontData::LayerSetCharOrders(const ListDataElement& e) {
 }
 
 bool FontData::SetCharInts(const ListDataElement& e, int32_t FontLayer::CharData::*field) {
-    FontLayer* layer = nullptr;
-    if (!FindLayer(e[1], layer)) return false;
-    const int32_t before = ReportCount();
-    std::vector<std::string> chars;
-    std::vector<int32_t> values;
-    if (!DataToStringVector(e[2], chars) || !DataToIntVector(e[3], values)) return ParamError(before);
-    if (chars.size() != values.size()) return Report(kSizeMismatch);
-    const Entry result = ApplyEntries(chars.size(), [&](size_t i) {
-        if (chars[i].size() != 1) return Entry::Skipped;
-        layer->Char(static_cast<uint8_t>(chars[i][0])).*field = values[i];
-        return Entry::Applied;
+    return SetKeyedInts(e, 1, [field](FontLayer& layer, const std::string& key, int32_t value) {
+        layer.Char(static_cast<uint8_t>(key[0])).*field = value;
     });
-    return result == Entry::Applied || Report(kParamType);
 }
 
 bool FontData::LayerSetKerningPairs(const ListDataElement& e) {
+    return SetKeyedInts(e, 2, [](FontLayer& layer, const std::string& pair, int32_t offset) {
+        layer.Char(static_cast<uint8_t>(pair[0])).kerningOffsets[static_cast<uint8_t>(pair[1])] =
+            static_cast<int8_t>(offset);
+    });
+}
+
+// A layer, a list of keys of keyLength characters and a list of integers, applied pair by pair.
+bool FontData::SetKeyedInts(const ListDataElement& e, size_t keyLength, const KeyedSetter& set) {
     FontLayer* layer = nullptr;
     if (!FindLayer(e[1], layer)) return false;
     const int32_t before = ReportCount();
-    std::vector<std::string> pairs;
-    std::vector<int32_t> offsets;
-    if (!DataToStringVector(e[2], pairs) || !DataToIntVector(e[3], offsets)) return ParamError(before);
-    if (pairs.size() != offsets.size()) return Report(kSizeMismatch);
-    const Entry result = ApplyEntries(pairs.size(), [&](size_t i) {
-        if (pairs[i].size() != 2) return Entry::Skipped;
-        const auto first = static_cast<uint8_t>(pairs[i][0]);
-        const auto second = static_cast<uint8_t>(pairs[i][1]);
-        layer->Char(first).kerningOffsets[second] = static_cast<int8_t>(offsets[i]);
+    std::vector<std::string> keys;
+    std::vector<int32_t> values;
+    if (!DataToStringVector(e[2], keys) || !DataToIntVector(e[3], values)) return ParamError(before);
+    if (keys.size() != values.size()) return Report(kSizeMismatch);
+    const Entry result = ApplyEntries(keys.size(), [&](size_t i) {
+        if (keys[i].size() != keyLength) return Entry::Skipped;
+        set(*layer, keys[i], values[i]);
         return Entry::Applied;
     });
     return result == Entry::Applied || Report(kParamType);

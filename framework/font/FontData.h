@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -87,6 +88,8 @@ private:
     bool LayerSetKerningPairs(const ListDataElement& e);
     bool LayerSetCharOrders(const ListDataElement& e);
     bool SetCharInts(const ListDataElement& e, int32_t FontLayer::CharData::*field);
+    using KeyedSetter = std::function<void(FontLayer&, const std::string&, int32_t)>;
+    bool SetKeyedInts(const ListDataElement& e, size_t keyLength, const KeyedSetter& set);
 
     bool mInitialized = false;
     bool mLoadAttempted = false;

@@ -295,34 +295,51 @@ inline __m128i TintOverX8Sse2(__m128i d, __m128i pixel, const uint32_t* tint) {
 }
 #endif
 
-template <bool OpaqueTint>
-void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Plotter& plotter,
-             const uint8_t* runs) {
+// The walk of the glyph-sized rows: transparent stretches are passed by their runs (when given), the
+// rest goes four pixels at a time through four() where the processor allows, else through one().
+template <typename Fetch, typename Four, typename One>
+void GlyphRow(uint8_t* out, int32_t x, size_t i, int32_t n, const uint8_t* runs, [[maybe_unused]] bool vector,
+              Fetch fetch, [[maybe_unused]] Four four, One one) {
     auto* d = reinterpret_cast<uint32_t*>(out) + x;
-#if defined(__SSE2__)
-    const bool vector = OpaqueTint && CpuFeatures::SimdEnabled();
-#endif
     for (int32_t k = 0; k < n;) {
-        const uint32_t pixel = s.Straight(i + static_cast<size_t>(k));
+        const size_t at = i + static_cast<size_t>(k);
+        const uint32_t pixel = fetch(at);
         if (runs != nullptr && Alpha(pixel) == 0) {
             k += std::max<int32_t>(runs[k], 1);
             continue;
         }
 #if defined(__SSE2__)
         if (vector && k + 4 <= n) {
-            const size_t at = i + static_cast<size_t>(k);
-            const __m128i four = _mm_set_epi32(int(s.Straight(at + 3)), int(s.Straight(at + 2)),
-                                               int(s.Straight(at + 1)), int(pixel));
+            const __m128i source =
+                _mm_set_epi32(int(fetch(at + 3)), int(fetch(at + 2)), int(fetch(at + 1)), int(pixel));
             __m128i* target = reinterpret_cast<__m128i*>(d + k);
-            _mm_storeu_si128(target, TintOverX8Sse2(_mm_loadu_si128(target), four, plotter.tint));
+            _mm_storeu_si128(target, four(_mm_loadu_si128(target), source));
             k += 4;
             continue;
         }
 #endif
-        const uint32_t w = OpaqueTint ? Alpha(pixel) : Alpha(pixel) * plotter.tintAlpha / 255;
-        if (w != 0) d[k] = TintOverX8(d[k], pixel, w, plotter.tint);
+        d[k] = one(d[k], pixel);
         ++k;
     }
+}
+
+template <bool OpaqueTint>
+void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Plotter& plotter,
+             const uint8_t* runs) {
+    const uint32_t* tint = plotter.tint;
+    const uint32_t tintAlpha = plotter.tintAlpha;
+    GlyphRow(
+        out, x, i, n, runs, OpaqueTint && CpuFeatures::SimdEnabled(),
+        [&](size_t at) { return s.Straight(at); },
+#if defined(__SSE2__)
+        [&](__m128i d, __m128i p) { return TintOverX8Sse2(d, p, tint); },
+#else
+        nullptr,
+#endif
+        [&](uint32_t d, uint32_t pixel) {
+            const uint32_t w = OpaqueTint ? Alpha(pixel) : Alpha(pixel) * tintAlpha / 255;
+            return w != 0 ? TintOverX8(d, pixel, w, tint) : d;
+        });
 }
 
 // Plot's NormalWhite over an x8r8g8b8 surface for a pixel that is not transparent: red and blue are
@@ -355,33 +372,16 @@ inline __m128i WhiteOverX8Sse2(__m128i d, __m128i p) {
 }
 #endif
 
-// A glyph-sized row drawn in white: transparent stretches are passed by their runs, the rest four
-// pixels at a time where the processor allows.
+// A glyph-sized row drawn in white.
 void WhiteRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const uint8_t* runs) {
-    auto* d = reinterpret_cast<uint32_t*>(out) + x;
+    GlyphRow(
+        out, x, i, n, runs, CpuFeatures::SimdEnabled(), [&](size_t at) { return s.Premultiplied(at); },
 #if defined(__SSE2__)
-    const bool vector = CpuFeatures::SimdEnabled();
+        [](__m128i d, __m128i p) { return WhiteOverX8Sse2(d, p); },
+#else
+        nullptr,
 #endif
-    for (int32_t k = 0; k < n;) {
-        const uint32_t p = s.Premultiplied(i + static_cast<size_t>(k));
-        if (Alpha(p) == 0) {
-            k += std::max<int32_t>(runs[k], 1);
-            continue;
-        }
-#if defined(__SSE2__)
-        if (vector && k + 4 <= n) {
-            const size_t at = i + static_cast<size_t>(k);
-            const __m128i four = _mm_set_epi32(int(s.Premultiplied(at + 3)), int(s.Premultiplied(at + 2)),
-                                               int(s.Premultiplied(at + 1)), int(p));
-            __m128i* target = reinterpret_cast<__m128i*>(d + k);
-            _mm_storeu_si128(target, WhiteOverX8Sse2(_mm_loadu_si128(target), four));
-            k += 4;
-            continue;
-        }
-#endif
-        d[k] = WhiteOverX8(d[k], p);
-        ++k;
-    }
+        [](uint32_t d, uint32_t p) { return Alpha(p) != 0 ? WhiteOverX8(d, p) : d; });
 }
 
 // In pictures as narrow as a glyph the runs are a few pixels each, and looking at every pixel costs
