@@ -13,6 +13,7 @@ png_width() {
 check_layout() {
     [ -x "$1/games/tesserine" ] || fail "no program in games/"
     [ -f "$1/share/games/tesserine/images/menuBack.png" ] || fail "no pictures in share/games/tesserine/"
+    [ -f "$1/share/games/tesserine/fonts/Tessera.txt" ] || fail "no image font in share/games/tesserine/"
     [ ! -e "$1/share/games/tesserine/images/.stamp" ] || fail "the build's stamp file was installed"
     [ -f "$1/share/applications/tesserine.desktop" ] || fail "no menu entry"
     for size in 48 64 128 256; do

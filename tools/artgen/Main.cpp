@@ -1,5 +1,6 @@
-// Draws every picture the game loads into the given folder (the "images" folder beside the game) and,
-// when a second folder is given, the desktop's icons of the program into that one.
+// Draws every picture the game loads into the given folder (the "images" folder beside the game), the
+// image fonts into a second folder when one is given (the "fonts" folder), and the desktop's icons of
+// the program into a third one when that is given.
 #include "framework/graphics/ImageContext.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/files/AtomicFile.h"
@@ -44,8 +45,8 @@ bool SaveIcons(Zorbel::ImageContext& context, const std::string& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: tesserine-artgen IMAGES-FOLDER [ICONS-FOLDER]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: tesserine-artgen IMAGES-FOLDER [FONTS-FOLDER [ICONS-FOLDER]]\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -69,6 +70,15 @@ int main(int argc, char** argv) {
     for (auto& group : groups)
         for (auto& [name, picture] : group)
             ok = Save(folder, name + ".png", *picture) && ok;
-    if (argc == 3) ok = SaveIcons(context, argv[2]) && ok;
+    if (argc >= 3) {
+        const std::string fontFolder = argv[2];
+        const std::string face = fonts.Resolve("DejaVu Sans", true, false).file;
+        if (!Zorbel::MakeDirectories(fontFolder) || !ArtGen::WriteLayeredFont(context, face, fontFolder)) {
+            std::fprintf(stderr, "tesserine-artgen: cannot draw the image font into %s\n",
+                         fontFolder.c_str());
+            ok = false;
+        }
+    }
+    if (argc == 4) ok = SaveIcons(context, argv[3]) && ok;
     return ok ? 0 : 1;
 }
