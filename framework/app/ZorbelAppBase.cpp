@@ -9,6 +9,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/FontEngine.h"
+#include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/FileSettingsStore.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
@@ -17,8 +18,8 @@
 #include "framework/platform/window/HeadlessWindowSystem.h"
 #include "framework/platform/window/SdlWindowSystem.h"
 #include "framework/resource/ResourceManager.h"
+#include "framework/sound/DSoundManager.h"
 #include "framework/sound/MusicInterface.h"
-#include "framework/sound/SoundManager.h"
 #include "framework/widget/Dialog.h"
 
 #include <cctype>
@@ -291,7 +292,7 @@ void ZorbelAppBase::Init() {
     MakeWindow();
     if (Exited()) return;
 
-    if (!mSoundManager) mSoundManager = std::make_unique<SoundManager>();
+    if (!mSoundManager) mSoundManager = MakeSoundManager();
     SetSfxVolume(mSfxVolume);
     mMusicPlayer = CreateMusicInterface();
     SetMusicVolume(mMusicVolume);
@@ -542,7 +543,7 @@ void ZorbelAppBase::SwitchScreenMode(bool wantWindowed, bool want3D, bool force)
         mWindowSystem->ShowWindow(mMainWindow, ShowCommand::Show);
         mWindowSystem->RaiseWindow(mMainWindow);
     }
-    if (mSoundManager) mSoundManager->SetWindow(mMainWindow, mWindowed);
+    if (mSoundManager) mSoundManager->SetOwnerWindow(mMainWindow, mWindowed);
     mWindowSystem->SetTimer(mMainWindow, DrawTimerId, static_cast<uint32_t>(mFrameTimeMs));
 }
 
@@ -746,26 +747,44 @@ bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
 
 // --- Sound ---
 
+std::unique_ptr<SoundManager> ZorbelAppBase::MakeSoundManager() {
+    SoundServices services;
+    if (!mNoSound) {
+        services.output = mPlatform.openAudio ? mPlatform.openAudio() : AudioOutput::OpenDefault();
+    }
+    services.systemMixer =
+        mPlatform.createSystemMixer ? mPlatform.createSystemMixer() : std::make_unique<AlsaSystemMixer>();
+    services.clock = mClock;
+    services.duplicationFailed = [this](const std::string& text) {
+        if (!text.empty()) {
+            MessageBoxRequest request{text, "Hey", MessageBoxStyle::Ok};
+            mWindowSystem->ShowMessageBox(mMainWindow, request);
+        }
+        HardExit(DuplicationFailedExitCode);
+    };
+    return std::make_unique<DSoundManager>(std::move(services), mUseFmodMusic);
+}
+
 void ZorbelAppBase::PlaySample(int32_t id, int32_t pan) {
     if (!mSoundManager) return;
-    if (SoundInstance* sound = mSoundManager->GetSoundInstance(id)) {
-        sound->SetPan(pan);
-        sound->Play(false, true);
+    if (SoundInstance* sound = mSoundManager->CreateInstance(id)) {
+        sound->SetBalance(pan);
+        sound->PlayInstance(false, true);
     }
 }
 
 void ZorbelAppBase::PlaySample(int32_t id) {
     if (!mSoundManager) return;
-    if (SoundInstance* sound = mSoundManager->GetSoundInstance(id)) sound->Play(false, true);
+    if (SoundInstance* sound = mSoundManager->CreateInstance(id)) sound->PlayInstance(false, true);
 }
 
 double ZorbelAppBase::GetMasterVolume() {
-    return mSoundManager ? mSoundManager->GetMasterVolume() : 0.0;
+    return mSoundManager ? mSoundManager->GetSystemVolume() : 0.0;
 }
 
 void ZorbelAppBase::SetMasterVolume(double volume) {
     mSfxVolume = volume;
-    if (mSoundManager) mSoundManager->SetMasterVolume(volume);
+    if (mSoundManager) mSoundManager->SetSystemVolume(volume);
 }
 
 void ZorbelAppBase::SetMusicVolume(double volume) {
@@ -775,7 +794,7 @@ void ZorbelAppBase::SetMusicVolume(double volume) {
 
 void ZorbelAppBase::SetSfxVolume(double volume) {
     mSfxVolume = volume;
-    if (mSoundManager) mSoundManager->SetVolume(mMuteCount > 0 ? 0.0 : volume);
+    if (mSoundManager) mSoundManager->SetMasterLevel(mMuteCount > 0 ? 0.0 : volume);
 }
 
 void ZorbelAppBase::ApplyVolumes() {

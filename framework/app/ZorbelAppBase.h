@@ -272,6 +272,8 @@ protected:
     void HandleActivateMessage();
     void HandleNotify();
     void FreeUnreferencedSharedImages();
+    // The sound manager of Init: on the sound device unless sound is off.
+    std::unique_ptr<SoundManager> MakeSoundManager();
     void WriteStatistics();
     CursorHandle SystemCursorFor(int32_t id);
     bool ShouldDrawCursorPicture() const;
