@@ -63,7 +63,7 @@ uint32_t DSoundManager::GetSoundLength(int32_t id) const {
     return IsSlot(id) ? mLengths[id] : 0;
 }
 
-DSoundInstance* DSoundManager::GetChannel(int32_t channel) const {
+SoundInstance* DSoundManager::GetChannel(int32_t channel) const {
     return channel >= 0 && channel < ChannelCount ? mChannels[channel].get() : nullptr;
 }
 

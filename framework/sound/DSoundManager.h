@@ -66,7 +66,7 @@ public:
     const std::shared_ptr<SoundBuffer>& GetBuffer(int32_t id) const;
     uint32_t GetSoundLength(int32_t id) const;
     // The instance in a channel, or null.
-    DSoundInstance* GetChannel(int32_t channel) const;
+    SoundInstance* GetChannel(int32_t channel) const;
 
 private:
     friend class DSoundInstance;

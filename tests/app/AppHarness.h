@@ -147,7 +147,7 @@ protected:
         platform.exitProcess = [this](int code) { exitCode = code; };
         platform.instanceFolder = folder.path;
         // No sound device, and a volume control of our own: tests never touch the desktop's sound.
-        platform.openAudio = [] { return std::shared_ptr<Zorbel::AudioOutput>(); };
+        platform.openAudio = [this] { return openAudio ? openAudio() : nullptr; };
         platform.createSystemMixer = [this] { return std::make_unique<FakeSystemMixer>(systemVolume); };
         return platform;
     }
@@ -214,6 +214,8 @@ protected:
     RecordingWidgetLayer* widgets = nullptr;
     std::optional<int> exitCode;
     std::shared_ptr<uint32_t> systemVolume = std::make_shared<uint32_t>(0);
+    // The sound device a test gives the application (none when empty).
+    std::function<std::shared_ptr<Zorbel::AudioOutput>()> openAudio;
 };
 
 } // namespace ZorbelTest

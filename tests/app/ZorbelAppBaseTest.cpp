@@ -1,6 +1,7 @@
 #include "app/AppHarness.h"
 
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/audio/HeadlessAudioSink.h"
 #include "framework/sound/DSoundManager.h"
 #include "framework/sound/MusicInterface.h"
 
@@ -302,6 +303,23 @@ TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     Post(MessageKind::KeyDown, 'A');
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_TRUE(app->IsShuttingDown());
+}
+
+TEST_F(LifecycleTest, ASoundThatCannotBeDuplicatedSaysHeyAndEndsTheProgramWithCodeFive) {
+    // A sound device whose mixer has no room for a single voice.
+    openAudio = [] { return AudioOutput::Open(std::make_unique<HeadlessAudioSink>(), 0); };
+    TestApp& a = StartApp();
+    ASSERT_TRUE(a.GetSoundManager()->HasDevice());
+    InFolder inFolder(folder.path);
+    std::ofstream("boop.wav", std::ios::binary)
+        << std::string("RIFF\x28\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xAC\0\0\x88\x58\x01\0\x02\0\x10\0"
+                       "data\x04\0\0\0\x01\0\x02\0",
+                       48);
+    int32_t id = a.GetSoundManager()->LoadSoundByName("boop");
+    ASSERT_EQ(id, 255);
+    a.PlaySample(id, -300);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Hey: DSERR_ALLOCATED"});
+    EXPECT_EQ(exitCode, 5);
 }
 
 TEST_F(LifecycleTest, MuteAndUnmuteCount) {

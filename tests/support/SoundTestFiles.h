@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -192,6 +193,28 @@ inline std::pair<size_t, size_t> SoundingRange(const std::vector<int16_t>& sampl
         }
     }
     return first < last ? std::make_pair(first, last) : std::make_pair(size_t(0), size_t(0));
+}
+
+// The stretches louder than the threshold, split where at least gap samples are quieter: [start, end).
+inline std::vector<std::pair<size_t, size_t>> SoundingRuns(const std::vector<int16_t>& samples, size_t gap,
+                                                           int threshold = 64) {
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(int(samples[i])) <= threshold) continue;
+        if (!runs.empty() && i - runs.back().second < gap)
+            runs.back().second = i + 1;
+        else
+            runs.emplace_back(i, i + 1);
+    }
+    return runs;
+}
+
+// Raw 16-bit stereo as SDL's disk driver writes it.
+inline std::vector<int16_t> ReadCapture(const std::string& path) {
+    std::string bytes = ReadFile(path);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
 }
 
 } // namespace ZorbelTest
