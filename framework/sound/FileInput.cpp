@@ -1,18 +1,25 @@
 #include "framework/sound/FileInput.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace Zorbel {
 
-FileInput::FileInput(const std::string& path) : mFile(std::fopen(path.c_str(), "rb")) {
+FileInput::FileInput(const std::string& path) : mFile(nullptr) {
+    // Opened without waiting, so that a named pipe cannot keep us waiting for a writer; only regular
+    // files are sounds (a folder, too, opens for reading on Linux).
+    int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return;
     struct stat info {};
-    // A folder opens for reading on Linux; it is no sound.
-    if (mFile && (fstat(fileno(mFile), &info) != 0 || !S_ISREG(info.st_mode))) {
-        std::fclose(mFile);
-        mFile = nullptr;
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !(mFile = fdopen(descriptor, "rb"))) {
+        close(descriptor);
+        return;
     }
-    if (mFile) mSize = static_cast<uint64_t>(info.st_size);
+    mSize = static_cast<uint64_t>(info.st_size);
 }
 
 FileInput::~FileInput() {

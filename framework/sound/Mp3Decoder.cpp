@@ -1,7 +1,5 @@
 #include "framework/sound/Mp3Decoder.h"
 
-#include "framework/sound/FileInput.h"
-
 #include <mpg123.h>
 
 #include <algorithm>
@@ -16,23 +14,23 @@ constexpr size_t ReadPiece = 64 * 1024;
 } // namespace
 
 std::shared_ptr<SoundBuffer> Mp3Decoder::ReadSound(const std::string& path) {
-    // libmpg123 would also take a folder or a device; only regular files are sounds.
-    if (!FileInput(path)) return nullptr;
     Mp3Decoder decoder(path);
     if (!decoder.Open()) return nullptr;
     std::vector<uint8_t> bytes;
-    while (bytes.size() < SoundBuffer::MaxBytes) {
+    for (;;) {
         size_t have = bytes.size();
-        bytes.resize(have + std::min(ReadPiece, SoundBuffer::MaxBytes - have));
+        // One byte beyond the most a sound may hold tells that it holds more.
+        bytes.resize(std::min(have + ReadPiece, SoundBuffer::MaxBytes + 1));
         long got = decoder.Read(bytes.data() + have, bytes.size() - have);
         bytes.resize(have + static_cast<size_t>(std::max(got, 0L)));
+        if (bytes.size() > SoundBuffer::MaxBytes) return nullptr;
         if (got <= 0) break;
     }
     bytes.resize(bytes.size() - bytes.size() % decoder.mFormat.BlockAlign());
     return SoundBuffer::Create(decoder.mFormat, std::move(bytes));
 }
 
-Mp3Decoder::Mp3Decoder(const std::string& path) : mPath(path) {}
+Mp3Decoder::Mp3Decoder(const std::string& path) : mFile(path) {}
 
 Mp3Decoder::~Mp3Decoder() {
     if (!mHandle) return;
@@ -41,7 +39,7 @@ Mp3Decoder::~Mp3Decoder() {
 }
 
 bool Mp3Decoder::Open() {
-    if (mHandle) return false;
+    if (!mFile || mHandle) return false;
     mHandle = mpg123_new(nullptr, nullptr);
     if (!mHandle) return false;
     mpg123_param(mHandle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
@@ -52,7 +50,8 @@ bool Mp3Decoder::Open() {
     mpg123_rates(&rates, &rateCount);
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(mHandle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open(mHandle, mPath.c_str()) != MPG123_OK) return false;
+    // The decoder reads the file's descriptor directly; the FileInput only keeps it open.
+    if (mpg123_open_fd(mHandle, fileno(mFile.Get())) != MPG123_OK) return false;
     mOpen = true;
     long rate = 0;
     int channels = 0, encoding = 0;

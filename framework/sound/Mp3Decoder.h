@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/sound/FileInput.h"
 #include "framework/sound/SoundBuffer.h"
 
 #include <memory>
@@ -13,8 +14,9 @@ namespace Zorbel {
 // by piece for a stream.
 class Mp3Decoder {
 public:
-    // The whole sound, or null when the file holds no MPEG audio or is damaged before its first frame.
-    // A stream damaged further on keeps what was decoded up to there.
+    // The whole sound, or null when the file holds no MPEG audio, is damaged before its first frame or
+    // decodes to more than a sound may hold. A stream damaged further on keeps what was decoded up to
+    // there.
     static std::shared_ptr<SoundBuffer> ReadSound(const std::string& path);
 
     explicit Mp3Decoder(const std::string& path);
@@ -32,7 +34,7 @@ public:
     [[nodiscard]] bool SeekFrame(int64_t frame);
 
 private:
-    std::string mPath;
+    FileInput mFile;
     mpg123_handle_struct* mHandle = nullptr;
     bool mOpen = false;
     PcmFormat mFormat;

@@ -60,23 +60,6 @@ TEST_F(MixerTest, VolumeAndPanAttenuateEachSideByTheirHundredthsOfADecibel) {
     EXPECT_EQ(voice->GetVolume(), 0);
 }
 
-TEST_F(MixerTest, TheFrequencyResamplesTheSound) {
-    auto voice = mixer().Add<BufferVoice>(Sound16(ToneSamples(440, 22050, 22050), 1, 22050));
-    EXPECT_EQ(voice->GetFrequency(), 22050u);
-    voice->Play(false);
-    std::vector<int16_t> left = Channel(sink->Play(44100 / 2), 0);
-    EXPECT_NEAR(FrequencyOf(left, 44100), 440, 0.5);
-    // Interpolation keeps the tone's level.
-    EXPECT_NEAR(PeakOf(left), 16384, 40);
-
-    voice->SetPosition(0);
-    voice->SetFrequency(44100);
-    left = Channel(sink->Play(44100 / 4), 0);
-    EXPECT_NEAR(FrequencyOf(left, 44100), 880, 1);
-    voice->SetFrequency(5);
-    EXPECT_EQ(voice->GetFrequency(), Voice::MinFrequency);
-}
-
 TEST_F(MixerTest, ASoundPlayedOnceEndsAndLeavesSilence) {
     auto voice = mixer().Add<BufferVoice>(Sound16(std::vector<int16_t>(1000, 1000), 1, 44100));
     voice->Play(false);
@@ -133,26 +116,4 @@ TEST_F(MixerTest, VoicesAddUpAndTheSumIsClipped) {
     EXPECT_EQ(sink->Play(1)[0], 10000);
     b->Play(false);
     EXPECT_EQ(sink->Play(1)[0], 32767);
-}
-
-TEST_F(MixerTest, AMixerHoldsAtMostItsVoicesAndADeletedVoiceLeavesIt) {
-    auto small = AudioOutput::Open(std::make_unique<HeadlessAudioSink>(), 2);
-    auto sound = Sound16(std::vector<int16_t>(10, 1), 1, 44100);
-    auto a = small->GetMixer().Add<BufferVoice>(sound);
-    auto b = small->GetMixer().Add<BufferVoice>(sound);
-    EXPECT_TRUE(a && b);
-    EXPECT_FALSE(small->GetMixer().Add<BufferVoice>(sound));
-    a.reset();
-    EXPECT_EQ(small->GetMixer().VoiceCount(), 1u);
-    EXPECT_TRUE(small->GetMixer().Add<BufferVoice>(sound));
-}
-
-TEST(SoundBufferTest, OnlyPlayableFormatsAndSizesMakeABuffer) {
-    EXPECT_TRUE(SoundBuffer::Create(PcmFormat{2, 44100, 16}, 4));
-    EXPECT_FALSE(SoundBuffer::Create(PcmFormat{2, 44100, 16}, 3));
-    EXPECT_FALSE(SoundBuffer::Create(PcmFormat{3, 44100, 16}, 6));
-    EXPECT_FALSE(SoundBuffer::Create(PcmFormat{1, 44100, 24}, 6));
-    EXPECT_FALSE(SoundBuffer::Create(PcmFormat{1, 0, 16}, 2));
-    EXPECT_FALSE(SoundBuffer::Create(PcmFormat{1, 44100, 16}, SoundBuffer::MaxBytes + 2));
-    EXPECT_EQ(SoundBuffer::Create(PcmFormat{1, 8000, 8}, 3)->Data()[2], 128);
 }

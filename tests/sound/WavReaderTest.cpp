@@ -1,11 +1,11 @@
 #include "framework/sound/WavReader.h"
 
-#include "framework/platform/files/FileTime.h"
 #include "support/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace Zorbel;
 using namespace ZorbelTest;
@@ -16,18 +16,6 @@ std::vector<int16_t> SamplesOf(const SoundBuffer& buffer) {
     std::vector<int16_t> samples(buffer.Size() / 2);
     std::memcpy(samples.data(), buffer.Data(), samples.size() * 2);
     return samples;
-}
-
-std::string DependencyChunk(const std::string& source, uint64_t time) {
-    std::string body;
-    PutLe(body, source.size(), 2);
-    body += source;
-    PutLe(body, time, 8);
-    return "dep " + [&] {
-        std::string size;
-        PutLe(size, body.size(), 4);
-        return size;
-    }() + body;
 }
 
 } // namespace
@@ -83,6 +71,9 @@ TEST(WavReaderTest, FilesThatAreNotPlayablePcmAreRefused) {
     EXPECT_FALSE(WavReader::ReadSound("missing.wav"));
     std::filesystem::create_directory("folder.wav");
     EXPECT_FALSE(WavReader::ReadSound("folder.wav"));
+    // A named pipe without a writer is refused at once rather than waited on.
+    ASSERT_EQ(mkfifo("pipe.wav", 0600), 0);
+    EXPECT_FALSE(WavReader::ReadSound("pipe.wav"));
 }
 
 TEST(WavReaderTest, SizesBeyondTheFileAreRefusedWithoutAllocating) {
@@ -101,21 +92,6 @@ TEST(WavReaderTest, SizesBeyondTheFileAreRefusedWithoutAllocating) {
     PutLe(skip, 0x7FFFFFFFu, 4);
     WriteFile("skip.wav", skip + Chunk("data", "\x01\x02"));
     EXPECT_FALSE(WavReader::ReadSound("skip.wav"));
-}
-
-TEST(WavReaderTest, ADependencyChunkMustMatchItsSourcesModificationTime) {
-    SoundFolder folder;
-    WriteFile("source.ogg", "whatever");
-    uint64_t time = LastWriteFileTime("source.ogg");
-    ASSERT_NE(time, 0u);
-    std::string data = Chunk("data", SampleBytes({7, 8}));
-    WriteFile("current.wav", WavFile(FormatChunk(1, 8000, 16) + DependencyChunk("source.ogg", time) + data));
-    WriteFile("stale.wav",
-              WavFile(FormatChunk(1, 8000, 16) + DependencyChunk("source.ogg", time - 1) + data));
-    WriteFile("orphan.wav", WavFile(FormatChunk(1, 8000, 16) + DependencyChunk("gone.ogg", time) + data));
-    EXPECT_TRUE(WavReader::ReadSound("current.wav"));
-    EXPECT_FALSE(WavReader::ReadSound("stale.wav"));
-    EXPECT_FALSE(WavReader::ReadSound("orphan.wav"));
 }
 
 TEST(WavReaderTest, TheDataCanBeReadPieceByPieceForAStream) {

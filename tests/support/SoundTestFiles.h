@@ -183,18 +183,6 @@ inline double FrequencyOf(const std::vector<int16_t>& samples, double rate) {
     return crossings > 0 ? crossings * rate / (last - first) : 0;
 }
 
-// The first and one past the last sample louder than the threshold (0, 0 when there is none).
-inline std::pair<size_t, size_t> SoundingRange(const std::vector<int16_t>& samples, int threshold = 64) {
-    size_t first = samples.size(), last = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (std::abs(int(samples[i])) > threshold) {
-            first = std::min(first, i);
-            last = i + 1;
-        }
-    }
-    return first < last ? std::make_pair(first, last) : std::make_pair(size_t(0), size_t(0));
-}
-
 // The stretches louder than the threshold, split where at least gap samples are quieter: [start, end).
 inline std::vector<std::pair<size_t, size_t>> SoundingRuns(const std::vector<int16_t>& samples, size_t gap,
                                                            int threshold = 64) {
