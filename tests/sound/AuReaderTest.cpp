@@ -28,9 +28,7 @@ TEST(AuReaderTest, MuLawBytesBecomeSixteenBitSamples) {
     auto sound = AuReader::ReadSound("law.au");
     ASSERT_TRUE(sound);
     EXPECT_EQ(sound->Format(), (PcmFormat{1, 8000, 16}));
-    std::vector<int16_t> samples(4);
-    std::memcpy(samples.data(), sound->Data(), 8);
-    EXPECT_EQ(samples, (std::vector<int16_t>{0, 30592, -30592, 1856}));
+    EXPECT_EQ(SamplesOf(*sound), (std::vector<int16_t>{0, 30592, -30592, 1856}));
 }
 
 TEST(AuReaderTest, SignedEightBitSamplesBecomeUnsigned) {

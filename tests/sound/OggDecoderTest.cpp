@@ -10,16 +10,6 @@
 using namespace Zorbel;
 using namespace ZorbelTest;
 
-namespace {
-
-std::vector<int16_t> SamplesOf(const SoundBuffer& buffer) {
-    std::vector<int16_t> samples(buffer.Size() / 2);
-    std::memcpy(samples.data(), buffer.Data(), samples.size() * 2);
-    return samples;
-}
-
-} // namespace
-
 TEST(OggDecoderTest, AVorbisFileDecodesToItsWholeLength) {
     SoundFolder folder;
     MakeEncodedTone("ogg", "tone.ogg", 440, 0.5, 2, 22050);

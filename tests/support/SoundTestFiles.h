@@ -4,6 +4,7 @@
 // files from the reference encoders (zorbel_sound_file_maker), a working folder of their own, and the
 // level and pitch of captured stereo output.
 #include "framework/platform/process/Subprocess.h"
+#include "framework/sound/SoundBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,13 @@ public:
     std::string path;
     std::filesystem::path old;
 };
+
+// The 16-bit samples a sound holds.
+inline std::vector<int16_t> SamplesOf(const Zorbel::SoundBuffer& sound) {
+    std::vector<int16_t> samples(sound.Size() / 2);
+    if (!samples.empty()) std::memcpy(samples.data(), sound.Data(), samples.size() * 2);
+    return samples;
+}
 
 // One channel of interleaved stereo output.
 inline std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel) {
