@@ -37,9 +37,12 @@ DSoundManager::DSoundManager(SoundServices services, bool useFmod)
     if (!mServices.clock) mOwnedClock = std::make_unique<RealClock>();
     mClock = mServices.clock ? mServices.clock : mOwnedClock.get();
     if (!mServices.duplicationFailed) {
+        // Without an application to end, the process ends here; the audio thread is still running, so
+        // nothing is torn down on the way out.
         mServices.duplicationFailed = [](const std::string& text) {
             std::fprintf(stderr, "Hey: %s\n", text.c_str());
-            std::exit(DuplicationFailedExitCode);
+            std::fflush(nullptr);
+            std::_Exit(DuplicationFailedExitCode);
         };
     }
     mBaseLevels.fill(1.0);

@@ -97,10 +97,6 @@ int main(int argc, char** argv) {
         std::fputs("no audio device\n", stderr);
         return 1;
     }
-    services.duplicationFailed = [](const std::string& text) {
-        std::fprintf(stderr, "Hey: %s\n", text.c_str());
-        std::exit(DuplicationFailedExitCode);
-    };
     DSoundManager manager(std::move(services), options.fmod);
 
     std::vector<SoundInstance*> instances;
