@@ -244,9 +244,10 @@ TEST_F(DSoundManagerTest, AFailedDuplicationIsReportedByItsName) {
 // The mixer renders on SDL's own audio thread (the dummy driver plays in real time) while this thread
 // makes, changes, stops and deletes instances. Run under ThreadSanitizer, this is the race check.
 TEST_F(DSoundManagerTest, TheAudioThreadAndTheMainThreadShareInstancesSafely) {
+    std::string error;
     SoundServices services;
-    services.output = AudioOutput::Open(SdlAudioSink::Open());
-    if (!services.output) GTEST_SKIP() << "SDL opens no audio device here (SDL_AUDIODRIVER=dummy gives one)";
+    services.output = AudioOutput::Open(SdlAudioSink::Open(&error));
+    if (!services.output) GTEST_SKIP() << "SDL opens no audio device here: " << error;
     services.clock = &clock;
     DSoundManager manager(std::move(services), false);
     int32_t shortId = LoadConstant(manager, "short", 441); // 10 ms
