@@ -3,6 +3,8 @@
 
 #include "framework/platform/SettingsStore.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace Zorbel {
@@ -30,6 +32,14 @@ int32_t VolumeToPercent(double volume) {
     return static_cast<int32_t>(volume * 100.0 + 1e-9);
 }
 
+// A settings file that cannot be written is told once, in the error log and on standard error.
+void TellStoreProblems(ZorbelAppBase& app, SettingsStore& store) {
+    for (const std::string& problem : store.TakeReports()) {
+        app.LogError(problem);
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    }
+}
+
 } // namespace
 
 bool ZorbelAppBase::RegistryWrite(const std::string& valueName, uint32_t type, const void* data,
@@ -39,6 +49,7 @@ bool ZorbelAppBase::RegistryWrite(const std::string& valueName, uint32_t type, c
     std::string keyPath, name;
     SplitValueName(mSettingsKey, valueName, keyPath, name);
     bool written = mSettingsStore->Write(keyPath, name, type, data, length);
+    TellStoreProblems(*this, *mSettingsStore);
     if (mRecording) RecordSettingsWrite(written);
     return written;
 }
@@ -100,6 +111,7 @@ void ZorbelAppBase::RegistryEraseValue(const std::string& valueName) {
     std::string keyPath, name;
     SplitValueName(mSettingsKey, valueName, keyPath, name);
     mSettingsStore->Erase(keyPath, name);
+    TellStoreProblems(*this, *mSettingsStore);
 }
 
 void ZorbelAppBase::ReadSettings() {
@@ -109,9 +121,10 @@ void ZorbelAppBase::ReadSettings() {
     if (mSettingsKey.empty()) return;
 
     int32_t value = 0;
-    if (RegistryReadInteger("MusicVolume", value)) mMusicVolume = value * 0.01;
-    if (RegistryReadInteger("SfxVolume", value)) mSfxVolume = value * 0.01;
-    if (RegistryReadInteger("Muted", value)) mMuteCount = value;
+    // Values are held to what WriteSettings writes, whatever the file was made to say.
+    if (RegistryReadInteger("MusicVolume", value)) mMusicVolume = std::clamp(value, 0, 100) * 0.01;
+    if (RegistryReadInteger("SfxVolume", value)) mSfxVolume = std::clamp(value, 0, 100) * 0.01;
+    if (RegistryReadInteger("Muted", value)) mMuteCount = value > 0 ? 1 : 0;
     if (RegistryReadInteger("ScreenMode", value)) mWindowed = value == 0;
     if (RegistryReadInteger("PreferredX", value)) mPreferredX = value;
     if (RegistryReadInteger("PreferredY", value)) mPreferredY = value;
@@ -127,6 +140,8 @@ void ZorbelAppBase::ReadSettings() {
 }
 
 void ZorbelAppBase::WriteSettings() {
+    // The values go to the store as one change, written once at the end of the batch.
+    mSettingsStore->BeginBatch();
     RegistryWriteInteger("MusicVolume", VolumeToPercent(mMusicVolume));
     RegistryWriteInteger("SfxVolume", VolumeToPercent(mSfxVolume));
     // Only the player's own mutes are kept: focus loss mutes again by itself.
@@ -137,6 +152,8 @@ void ZorbelAppBase::WriteSettings() {
     RegistryWriteInteger("CustomCursors", mCustomCursors ? 1 : 0);
     RegistryWriteInteger("InProgress", 0);
     RegistryWriteInteger("WaitForVSync", mWaitForVSync ? 1 : 0);
+    (void)mSettingsStore->EndBatch();
+    TellStoreProblems(*this, *mSettingsStore);
 }
 
 } // namespace Zorbel
