@@ -1,37 +1,15 @@
 #include "framework/sound/FileInput.h"
 
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Zorbel {
-
-FileInput::FileInput(const std::string& path) : mFile(nullptr) {
-    // Opened without waiting, so that a named pipe cannot keep us waiting for a writer; only regular
-    // files are sounds (a folder, too, opens for reading on Linux).
-    int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return;
-    struct stat info {};
-    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
-        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0 ||
-        !(mFile = fdopen(descriptor, "rb"))) {
-        close(descriptor);
-        return;
-    }
-    mSize = static_cast<uint64_t>(info.st_size);
-}
-
-FileInput::~FileInput() {
-    if (mFile) std::fclose(mFile);
-}
 
 bool FileInput::Read(void* out, size_t byteCount) {
     return ReadSome(out, byteCount) == byteCount;
 }
 
 size_t FileInput::ReadSome(void* out, size_t byteCount) {
-    return byteCount == 0 ? 0 : std::fread(out, 1, byteCount, mFile);
+    return byteCount == 0 ? 0 : std::fread(out, 1, byteCount, mFile.Get());
 }
 
 bool FileInput::ReadLe16(uint16_t& value) {
@@ -64,17 +42,17 @@ bool FileInput::ReadTag(const char (&tag)[5]) {
 
 bool FileInput::Seek(uint64_t position) {
     return position <= static_cast<uint64_t>(INT64_MAX) &&
-           fseeko(mFile, static_cast<off_t>(position), SEEK_SET) == 0;
+           fseeko(mFile.Get(), static_cast<off_t>(position), SEEK_SET) == 0;
 }
 
 uint64_t FileInput::Tell() const {
-    off_t position = ftello(mFile);
-    return position < 0 ? mSize : static_cast<uint64_t>(position);
+    off_t position = ftello(mFile.Get());
+    return position < 0 ? Size() : static_cast<uint64_t>(position);
 }
 
 uint64_t FileInput::Remaining() const {
     uint64_t position = Tell();
-    return position >= mSize ? 0 : mSize - position;
+    return position >= Size() ? 0 : Size() - position;
 }
 
 } // namespace Zorbel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/platform/files/InputFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -7,17 +9,14 @@
 
 namespace Zorbel {
 
-// A sound file opened for reading, with the little- and big-endian numbers the formats are made of.
-// Closed when the owner goes, on every way out of a reader.
+// A sound file opened for reading (a regular file only, as InputFile opens it), with the little- and
+// big-endian numbers the formats are made of.
 class FileInput {
 public:
-    explicit FileInput(const std::string& path);
-    FileInput(const FileInput&) = delete;
-    FileInput& operator=(const FileInput&) = delete;
-    ~FileInput();
+    explicit FileInput(const std::string& path) : mFile(path) {}
 
-    explicit operator bool() const { return mFile != nullptr; }
-    FILE* Get() const { return mFile; }
+    explicit operator bool() const { return static_cast<bool>(mFile); }
+    FILE* Get() const { return mFile.Get(); }
 
     // Reads byteCount bytes; false when the file ends first.
     [[nodiscard]] bool Read(void* out, size_t byteCount);
@@ -31,13 +30,12 @@ public:
 
     [[nodiscard]] bool Seek(uint64_t position);
     uint64_t Tell() const;
-    uint64_t Size() const { return mSize; }
+    uint64_t Size() const { return mFile.Size(); }
     // Bytes from the current position to the end (0 past it).
     uint64_t Remaining() const;
 
 private:
-    FILE* mFile;
-    uint64_t mSize = 0;
+    InputFile mFile;
 };
 
 } // namespace Zorbel
