@@ -622,6 +622,17 @@ SharedImageRef ZorbelAppBase::GetSharedImage(const std::string& path, const std:
     return reference;
 }
 
+std::shared_ptr<MemoryImage> ZorbelAppBase::LoadFontPicture(const std::string& path, bool& isNew) {
+    SharedImageRef shared = GetSharedImage(path, "", &isNew);
+    if (!shared || !shared->image) return nullptr;
+    // The font holds the shared entry itself, so the picture stays while the font uses it.
+    return std::shared_ptr<MemoryImage>(shared, shared->image.get());
+}
+
+void ZorbelAppBase::ShowFontError(const std::string& text) {
+    Popup(text);
+}
+
 void ZorbelAppBase::FreeUnreferencedSharedImages() {
     std::recursive_mutex fallbackLock;
     std::lock_guard<std::recursive_mutex> guard(mDisplay ? mDisplay->GetLock() : fallbackLock);

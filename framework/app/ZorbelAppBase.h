@@ -2,6 +2,7 @@
 
 #include "framework/app/AppPlatform.h"
 #include "framework/app/ErrorLog.h"
+#include "framework/font/FontHost.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/Rect.h"
 #include "framework/platform/WindowMessage.h"
@@ -48,7 +49,7 @@ using SharedImageRef = std::shared_ptr<SharedImage>;
 // program from Init through the main loop of Start to Shutdown, and offers the program-wide services
 // (images, messages and the error log, screen modes, cursors, volumes, strings). It is also the host of
 // the widget tree: dialogs report their buttons to it and wait on its update steps.
-class ZorbelAppBase : public ButtonListener, public DialogListener, public WidgetHost {
+class ZorbelAppBase : public ButtonListener, public DialogListener, public WidgetHost, public FontHost {
 public:
     // Cursor numbers of SetCursor.
     enum : int32_t {
@@ -137,6 +138,9 @@ public:
     virtual double GetLoadingProgress();
     virtual std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true);
     virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew);
+    // Image fonts load their pictures through GetSharedImage and show descriptor errors with Popup.
+    std::shared_ptr<MemoryImage> LoadFontPicture(const std::string& path, bool& isNew) override;
+    void ShowFontError(const std::string& text) override;
     virtual void SwitchScreenMode(bool wantWindowed, bool want3D, bool force);
     virtual void SwitchScreenMode(bool wantWindowed);
     virtual void SwitchScreenMode();

@@ -77,6 +77,21 @@ int AlphaClass(uint32_t alpha) {
     return alpha == 0 ? 0 : alpha == 255 ? 1 : 2;
 }
 
+// Room for one source row expanded through a colour table; rows as narrow as a glyph stay on the
+// stack, so drawing text allocates nothing.
+class RowScratch {
+public:
+    explicit RowScratch(int32_t width) {
+        if (width > kOnStack) mHeap.resize(static_cast<size_t>(width));
+    }
+    uint32_t* data() { return mHeap.empty() ? mStack : mHeap.data(); }
+
+private:
+    static constexpr int32_t kOnStack = 256;
+    uint32_t mStack[kOnStack];
+    std::vector<uint32_t> mHeap;
+};
+
 // Calls visit(i, n, alpha of pixel i) for each stretch of pixels of one alpha class in a row of w
 // source pixels with their alpha runs. A run that does not end in 1 was cut at 255 pixels and goes
 // on in the next one, so the stretch is found from the run bytes alone.
@@ -494,7 +509,7 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
     const PixelKernels& kernels = ActiveKernels();
     const bool white = color == OpaqueWhite;
     const int32_t w = srcRect.width;
-    std::vector<uint32_t> scratch(source.mBits ? 0 : w);
+    RowScratch scratch(source.mBits ? 0 : w);
     auto dstRow = [&](int32_t row) { return mBits.get() + static_cast<size_t>(y + row) * mWidth + x; };
     auto srcRow = [&](int32_t row) {
         return source.SourceRow(srcRect.x, srcRect.y + row, w, scratch.data());
@@ -536,8 +551,16 @@ void MemoryImage::BlitNormal(MemoryImage& source, int32_t x, int32_t y, const Re
     // Every pixel would be weighted to nothing.
     if (color.alpha == 0) return;
     const Tint tint{uint32_t(color.red), uint32_t(color.green), uint32_t(color.blue), uint32_t(color.alpha)};
-    for (int32_t row = 0; row < srcRect.height; ++row)
-        kernels.blendTinted(dstRow(row), srcRow(row), w, tint);
+    // Transparent runs leave the destination as it is, and are most of a glyph or sprite.
+    const uint8_t* runs = source.GetAlphaRuns();
+    for (int32_t row = 0; row < srcRect.height; ++row) {
+        const uint32_t* s = srcRow(row);
+        uint32_t* d = dstRow(row);
+        const uint8_t* run = runs + static_cast<size_t>(srcRect.y + row) * source.mWidth + srcRect.x;
+        ForEachAlphaRun(s, run, w, [&](int32_t i, int32_t n, uint32_t a) {
+            if (a != 0) kernels.blendTinted(d + i, s + i, n, tint);
+        });
+    }
 }
 
 void MemoryImage::BlitAdditive(MemoryImage& source, int32_t x, int32_t y, const Rect& srcRect,
@@ -545,7 +568,7 @@ void MemoryImage::BlitAdditive(MemoryImage& source, int32_t x, int32_t y, const 
     const PixelKernels& kernels = ActiveKernels();
     const SaturationTable& table = mContext->Saturation();
     const int32_t w = srcRect.width;
-    std::vector<uint32_t> scratch(source.mBits ? 0 : w);
+    RowScratch scratch(source.mBits ? 0 : w);
     const bool white = color == OpaqueWhite;
     const auto kA = static_cast<uint32_t>(color.alpha);
     const Tint tint{uint32_t(color.red) * kA / 255, uint32_t(color.green) * kA / 255,

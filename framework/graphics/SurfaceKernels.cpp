@@ -1,5 +1,6 @@
 #include "framework/graphics/SurfaceKernels.h"
 
+#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/LineWalk.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelBlend.h"
@@ -8,6 +9,10 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Zorbel {
 
@@ -222,10 +227,13 @@ struct Plotter {
 
 // A run of partly transparent pixels over the surface: P + d x (256 - A) / 256 per channel. The
 // x8r8g8b8 layout weighs red and blue in one product, as the channels cannot carry into each other.
+bool IsX8R8G8B8(const Layout& l) {
+    return l.channels[0].mask == 0xFF0000 && l.channels[1].mask == 0xFF00 && l.channels[2].mask == 0xFF;
+}
+
 template <typename P>
 void BlendRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Layout& l) {
-    const bool x8r8g8b8 =
-        l.channels[0].mask == 0xFF0000 && l.channels[1].mask == 0xFF00 && l.channels[2].mask == 0xFF;
+    const bool x8r8g8b8 = IsX8R8G8B8(l);
     for (int32_t k = 0; k < n; ++k) {
         const uint32_t p = s.Premultiplied(i + static_cast<size_t>(k));
         const uint32_t a = Alpha(p);
@@ -243,13 +251,165 @@ void BlendRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n,
 
 // Straight rows in the common cases: opaque runs copied and transparent runs skipped (normal), black
 // runs skipped (additive); everything else pixel by pixel.
+// A run of the source tinted by the colour over an x8r8g8b8 surface: Plot's NormalTinted arithmetic
+// with the channel positions known. runs, when given, are the source's alpha runs from i on: a
+// transparent stretch is passed in one step.
+inline uint32_t TintOverX8(uint32_t d, uint32_t pixel, uint32_t w, const uint32_t* tint) {
+    const uint32_t iw = 256 - w;
+    const uint32_t r =
+        std::min<uint32_t>((Red(pixel) * w * tint[0] + ((d >> 16) & 0xFF) * iw * 256) >> 16, 255);
+    const uint32_t g =
+        std::min<uint32_t>((((Green(pixel) * w * tint[1]) >> 8) + ((d >> 8) & 0xFF) * iw) >> 8, 255);
+    const uint32_t b =
+        std::min<uint32_t>(((Blue(pixel) * w * tint[2]) >> 16) + (((d & 0xFF) * iw) >> 8), 255);
+    return r << 16 | g << 8 | b;
+}
+
+#if defined(__SSE2__)
+// a x b for 32-bit lanes whose values fit in 16 bits, the product in 32.
+inline __m128i Product16(__m128i a, __m128i b) {
+    return _mm_or_si128(_mm_mullo_epi16(a, b), _mm_slli_epi32(_mm_mulhi_epu16(a, b), 16));
+}
+
+// TintOverX8 for four pixels with an opaque colour (w is the source alpha), one channel per 32-bit
+// lane; transparent pixels keep the destination word whole.
+inline __m128i TintOverX8Sse2(__m128i d, __m128i pixel, const uint32_t* tint) {
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const __m128i w = _mm_srli_epi32(pixel, 24);
+    const __m128i iw = _mm_sub_epi32(_mm_set1_epi32(256), w);
+    auto channel = [&](__m128i v, int shift) { return _mm_and_si128(_mm_srli_epi32(v, shift), byte); };
+    auto weighed = [&](int shift, uint32_t k) {
+        return Product16(_mm_mullo_epi16(channel(pixel, shift), w), _mm_set1_epi32(int(k)));
+    };
+    const __m128i r = _mm_srli_epi32(
+        _mm_add_epi32(weighed(16, tint[0]), _mm_slli_epi32(_mm_mullo_epi16(channel(d, 16), iw), 8)), 16);
+    const __m128i g = _mm_srli_epi32(
+        _mm_add_epi32(_mm_srli_epi32(weighed(8, tint[1]), 8), _mm_mullo_epi16(channel(d, 8), iw)), 8);
+    const __m128i b = _mm_add_epi32(_mm_srli_epi32(weighed(0, tint[2]), 16),
+                                    _mm_srli_epi32(_mm_mullo_epi16(channel(d, 0), iw), 8));
+    const __m128i tinted = _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(_mm_min_epi16(r, byte), 16), _mm_slli_epi32(_mm_min_epi16(g, byte), 8)),
+        _mm_min_epi16(b, byte));
+    const __m128i clear = _mm_cmpeq_epi32(w, _mm_setzero_si128());
+    return _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, tinted));
+}
+#endif
+
+// The walk of the glyph-sized rows: transparent stretches are passed by their runs (when given), the
+// rest goes four pixels at a time through four() where the processor allows, else through one().
+template <typename Fetch, typename Four, typename One>
+void GlyphRow(uint8_t* out, int32_t x, size_t i, int32_t n, const uint8_t* runs, [[maybe_unused]] bool vector,
+              Fetch fetch, [[maybe_unused]] Four four, One one) {
+    auto* d = reinterpret_cast<uint32_t*>(out) + x;
+    for (int32_t k = 0; k < n;) {
+        const size_t at = i + static_cast<size_t>(k);
+        const uint32_t pixel = fetch(at);
+        if (runs != nullptr && Alpha(pixel) == 0) {
+            k += std::max<int32_t>(runs[k], 1);
+            continue;
+        }
+#if defined(__SSE2__)
+        if (vector && k + 4 <= n) {
+            const __m128i source =
+                _mm_set_epi32(int(fetch(at + 3)), int(fetch(at + 2)), int(fetch(at + 1)), int(pixel));
+            __m128i* target = reinterpret_cast<__m128i*>(d + k);
+            _mm_storeu_si128(target, four(_mm_loadu_si128(target), source));
+            k += 4;
+            continue;
+        }
+#endif
+        d[k] = one(d[k], pixel);
+        ++k;
+    }
+}
+
+template <bool OpaqueTint>
+void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Plotter& plotter,
+             const uint8_t* runs) {
+    const uint32_t* tint = plotter.tint;
+    const uint32_t tintAlpha = plotter.tintAlpha;
+    GlyphRow(
+        out, x, i, n, runs, OpaqueTint && CpuFeatures::SimdEnabled(),
+        [&](size_t at) { return s.Straight(at); },
+#if defined(__SSE2__)
+        [&](__m128i d, __m128i p) { return TintOverX8Sse2(d, p, tint); },
+#else
+        nullptr,
+#endif
+        [&](uint32_t d, uint32_t pixel) {
+            const uint32_t w = OpaqueTint ? Alpha(pixel) : Alpha(pixel) * tintAlpha / 255;
+            return w != 0 ? TintOverX8(d, pixel, w, tint) : d;
+        });
+}
+
+// Plot's NormalWhite over an x8r8g8b8 surface for a pixel that is not transparent: red and blue are
+// dimmed in one product, since the channels cannot carry into each other.
+inline uint32_t WhiteOverX8(uint32_t d, uint32_t p) {
+    const uint32_t a = Alpha(p), ia = 256 - a;
+    return a == 255 ? p & 0xFFFFFF
+                    : (p & 0xFFFFFF) + ((((d & 0xFF00FF) * ia) >> 8) & 0xFF00FF) +
+                          ((((d & 0xFF00) * ia) >> 8) & 0xFF00);
+}
+
+#if defined(__SSE2__)
+// WhiteOverX8 for four pixels, channel by channel in 16-bit lanes (255 x 256 still fits); transparent
+// pixels keep the destination word whole, as the scalar code leaves them.
+inline __m128i WhiteOverX8Sse2(__m128i d, __m128i p) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_srli_epi32(p, 24);
+    const __m128i inverse = _mm_sub_epi32(_mm_set1_epi32(256), alpha);
+    const __m128i inverse16 = _mm_packs_epi32(inverse, inverse);
+    const __m128i pairs = _mm_unpacklo_epi16(inverse16, inverse16);
+    const __m128i low =
+        _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(pairs, pairs)), 8);
+    const __m128i high =
+        _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(pairs, pairs)), 8);
+    const __m128i colour = _mm_set1_epi32(0xFFFFFF);
+    const __m128i blended =
+        _mm_add_epi32(_mm_and_si128(p, colour), _mm_and_si128(_mm_packus_epi16(low, high), colour));
+    const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
+    return _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, blended));
+}
+#endif
+
+// A glyph-sized row drawn in white.
+void WhiteRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const uint8_t* runs) {
+    GlyphRow(
+        out, x, i, n, runs, CpuFeatures::SimdEnabled(), [&](size_t at) { return s.Premultiplied(at); },
+#if defined(__SSE2__)
+        [](__m128i d, __m128i p) { return WhiteOverX8Sse2(d, p); },
+#else
+        nullptr,
+#endif
+        [](uint32_t d, uint32_t p) { return Alpha(p) != 0 ? WhiteOverX8(d, p) : d; });
+}
+
+// In pictures as narrow as a glyph the runs are a few pixels each, and looking at every pixel costs
+// less than walking them.
+constexpr int32_t kNarrowestRunWalk = 48;
+
 template <typename P>
 void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, const uint8_t* runs,
               const Rect& from, const Plotter& plotter, bool mirror) {
-    const bool byRuns = runs != nullptr && !mirror;
+    const bool byRuns = runs != nullptr && !mirror && from.width >= kNarrowestRunWalk;
+    const bool narrowRows =
+        sizeof(P) == 4 && runs != nullptr && !byRuns && !mirror && IsX8R8G8B8(plotter.layout);
+    const bool tintedRows = narrowRows && plotter.mode == PlotMode::NormalTinted;
+    const bool whiteRows = narrowRows && plotter.mode == PlotMode::NormalWhite;
     for (int32_t row = 0; row < from.height; ++row) {
         uint8_t* out = RowOf(t, y + row);
         const size_t base = static_cast<size_t>(from.y + row) * static_cast<size_t>(s.width);
+        if (tintedRows || whiteRows) {
+            const size_t first = base + static_cast<size_t>(from.x);
+            const uint8_t* rowRuns = runs + first;
+            if (tintedRows && plotter.tintAlpha == 255)
+                TintRun<true>(out, x, s, first, from.width, plotter, rowRuns);
+            else if (tintedRows)
+                TintRun<false>(out, x, s, first, from.width, plotter, rowRuns);
+            else
+                WhiteRun(out, x, s, first, from.width, rowRuns);
+            continue;
+        }
         if (!byRuns) {
             for (int32_t j = 0; j < from.width; ++j) {
                 const int32_t column = mirror ? from.x + from.width - 1 - j : from.x + j;
@@ -262,9 +422,9 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
             const size_t i = base + static_cast<size_t>(from.x + j);
             const int32_t n = std::clamp<int32_t>(runs[i], 1, from.width - j);
             const uint32_t first = s.Premultiplied(i);
-            const bool skip = plotter.mode == PlotMode::NormalWhite
-                                  ? Alpha(first) == 0
-                                  : (first & plotter.layout.colourMask) == 0;
+            const bool normal =
+                plotter.mode == PlotMode::NormalWhite || plotter.mode == PlotMode::NormalTinted;
+            const bool skip = normal ? Alpha(first) == 0 : (first & plotter.layout.colourMask) == 0;
             if (skip) {
                 j += n;
                 continue;
@@ -285,6 +445,9 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
                              s.Premultiplied(i + static_cast<size_t>(k)) & plotter.layout.colourMask);
             } else if (plotter.mode == PlotMode::NormalWhite) {
                 BlendRun<P>(out, x + j, s, i, n, plotter.layout);
+            } else if (sizeof(P) == 4 && plotter.mode == PlotMode::NormalTinted &&
+                       IsX8R8G8B8(plotter.layout)) {
+                TintRun<false>(out, x + j, s, i, n, plotter, nullptr);
             } else {
                 for (int32_t k = 0; k < n; ++k)
                     Store<P>(out, x + j + k,
@@ -418,7 +581,9 @@ void Blit(const NativeTarget& target, int32_t x, int32_t y, MemoryImage& source,
     if (plotter.mode == PlotMode::NormalTinted && plotter.tintAlpha == 0) return;
     SourceView view = ViewOf(source, *target.display, plotter);
     const uint8_t* runs = nullptr;
-    if (plotter.mode == PlotMode::NormalWhite) runs = source.GetAlphaRuns();
+    // Transparent runs are skipped whole, which is most of a glyph or sprite.
+    if (plotter.mode == PlotMode::NormalWhite || plotter.mode == PlotMode::NormalTinted)
+        runs = source.GetAlphaRuns();
     if (plotter.mode == PlotMode::AdditiveWhite || plotter.mode == PlotMode::AdditiveTinted)
         runs = source.GetAdditiveRuns(*target.display);
     if (layout.sixteen)

@@ -113,6 +113,51 @@ TEST(DDImageTest, AdditiveAndTintedSurfaceBlits) {
     EXPECT_EQ(display.Drawn(7, 7) & 0xFFFFFF, 0u) << "a colour of alpha 0 draws nothing";
 }
 
+TEST(DDImageTest, NarrowBlitsDrawPixelForPixelWhatWideBlitsDrawByRuns) {
+    // A picture of every alpha class, drawn whole (wide enough to walk its alpha runs) on one screen
+    // and in glyph-sized pieces (looked at pixel by pixel) on another; a third draws the mirror image
+    // of the picture mirrored, which goes through the general per-pixel code. The screens must agree.
+    Display whole, pieces, reference;
+    MemoryImage picture(whole.images), mirrored(whole.images);
+    std::vector<uint32_t> pixels(60 * 8);
+    uint32_t seed = 12345;
+    for (uint32_t& pixel : pixels) {
+        seed = seed * 1103515245 + 12345;
+        const uint32_t alpha[4] = {0, 255, (seed >> 8) & 0xFF, 255};
+        pixel = alpha[(seed >> 20) & 3] << 24 | ((seed >> 4) & 0xFFFFFF);
+    }
+    picture.SetPixels(pixels.data(), 60, 8, true);
+    const Color colours[] = {Color::White, Color(255, 200, 40), Color(90, 180, 255, 160)};
+    for (bool palettised : {false, true}) {
+        if (palettised) {
+            Fill(picture, 60, 8, 0);
+            for (int32_t i = 0; i < 60 * 8; ++i)
+                pixels[size_t(i)] = (pixels[size_t(i)] & 0xFF000000) | (i % 7) * 0x102030;
+            picture.SetPixels(pixels.data(), 60, 8, true);
+            ASSERT_TRUE(picture.ConvertToPalette());
+        }
+        std::vector<uint32_t> flipped(pixels.size());
+        for (size_t i = 0; i < pixels.size(); ++i)
+            flipped[i] = pixels[(i / 60) * 60 + 59 - i % 60];
+        mirrored.SetPixels(flipped.data(), 60, 8, true);
+        for (const Color& colour : colours) {
+            for (Display* display : {&whole, &pieces, &reference})
+                display->ScreenImage().FillArea(Rect(0, 0, 64, 48), Color(30, 60, 90), DRAWMODE_NORMAL);
+            whole.ScreenImage().BlitImage(&picture, 2, 3, Rect(0, 0, 60, 8), colour, DRAWMODE_NORMAL);
+            reference.ScreenImage().BlitImageFlipped(&mirrored, 2, 3, Rect(0, 0, 60, 8), colour,
+                                                     DRAWMODE_NORMAL);
+            for (int32_t x = 0; x < 60; x += 12)
+                pieces.ScreenImage().BlitImage(&picture, 2 + x, 3, Rect(x, 0, 12, 8), colour,
+                                               DRAWMODE_NORMAL);
+            for (int32_t y = 0; y < 12; ++y)
+                for (int32_t x = 0; x < 64; ++x)
+                    for (Display* display : {&whole, &pieces})
+                        ASSERT_EQ(display->Drawn(x, y) & 0xFFFFFF, reference.Drawn(x, y) & 0xFFFFFF)
+                            << x << "," << y << " palettised " << palettised << " alpha " << colour.alpha;
+        }
+    }
+}
+
 TEST(DDImageTest, MirroredBlitsReverseTheColumns) {
     Display display;
     MemoryImage strip(display.images);

@@ -23,5 +23,8 @@ NamedPictures DrawBorders(Zorbel::ImageContext& context);
 NamedPictures DrawBanners(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
 NamedPictures DrawDifficultyPlates(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
 Picture DrawIcon(Zorbel::ImageContext& context);
+// The layered image font "Tessera" from the TrueType face in faceFile: its pictures and its
+// descriptor "Tessera.txt", written into folder.
+bool WriteLayeredFont(Zorbel::ImageContext& context, const std::string& faceFile, const std::string& folder);
 
 } // namespace ArtGen

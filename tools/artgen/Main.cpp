@@ -1,4 +1,5 @@
-// Draws every picture the game loads into the given folder (the "images" folder beside the game).
+// Draws every picture the game loads into the given folder (the "images" folder beside the game), and
+// the image fonts into a second folder when one is given (the "fonts" folder).
 #include "framework/graphics/ImageContext.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/files/Path.h"
@@ -25,8 +26,8 @@ bool Save(const std::string& folder, const std::string& name, Zorbel::MemoryImag
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tesserine-artgen OUTPUT-FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: tesserine-artgen IMAGES-FOLDER [FONTS-FOLDER]\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -50,5 +51,14 @@ int main(int argc, char** argv) {
     for (auto& group : groups)
         for (auto& [name, picture] : group)
             ok = Save(folder, name + ".png", *picture) && ok;
+    if (argc == 3) {
+        const std::string fontFolder = argv[2];
+        const std::string face = fonts.Resolve("DejaVu Sans", true, false).file;
+        if (!Zorbel::MakeDirectories(fontFolder) || !ArtGen::WriteLayeredFont(context, face, fontFolder)) {
+            std::fprintf(stderr, "tesserine-artgen: cannot draw the image font into %s\n",
+                         fontFolder.c_str());
+            ok = false;
+        }
+    }
     return ok ? 0 : 1;
 }
