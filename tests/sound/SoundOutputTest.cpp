@@ -141,8 +141,9 @@ TEST_F(SoundOutputTest, ATonePlaysAtItsLevelBalanceAndPitchAndALoopPlaysUntilHal
     auto [loopStart, loopEnd] = runs[2];
     EXPECT_GE(loopEnd - loopStart, 5 * 4410u);
     EXPECT_NEAR(FrequencyOf(Slice(left, loopStart, loopEnd - loopStart), 44100), 440, 0.5);
-    // Halted means silent from there on.
-    EXPECT_GE(left.size() - loopEnd, 4410u);
+    // Halted means silent from there on (less the buffer being mixed at the time, and the last one,
+    // which the driver may not write before it closes).
+    EXPECT_GE(left.size() - loopEnd, 4410u - 2 * 512);
 }
 
 TEST_F(SoundOutputTest, ThirtyTwoSoundingVoicesFillTheChannelsUntilAFinishedOneIsDiscarded) {
@@ -170,5 +171,5 @@ TEST_F(SoundOutputTest, ThirtyTwoSoundingVoicesFillTheChannelsUntilAFinishedOneI
     auto runs = SoundingRuns(left, 2000);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_GT(PeakOf(left), 3 * 800);
-    EXPECT_GE(left.size() - runs[0].second, 4410u);
+    EXPECT_GE(left.size() - runs[0].second, 4410u - 2 * 512);
 }
