@@ -140,6 +140,9 @@ public:
 
     // The desktop's screen saver; false when the desktop does not tell.
     virtual bool QueryScreenSaver(ScreenSaverState&) { return false; }
+    // Whether the desktop may start its screen saver or power the monitor off while the application
+    // runs; until told, it may not.
+    virtual void AllowScreenBlanking(bool) {}
 
     // A display driver that draws into this system's windows.
     [[nodiscard]] virtual uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) = 0;

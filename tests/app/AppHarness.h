@@ -40,40 +40,23 @@ public:
         if (onShutdown) onShutdown();
     }
 
-    using ZorbelAppBase::mAutoMuteCount;
-    using ZorbelAppBase::mChangeDesktopMode;
+    using ZorbelAppBase::GetAudio;
+    using ZorbelAppBase::GetCursorController;
+    using ZorbelAppBase::GetDemo;
+    using ZorbelAppBase::GetMessagePump;
+    using ZorbelAppBase::GetScreenModes;
+    using ZorbelAppBase::GetStepClock;
+    using ZorbelAppBase::GetWebPage;
     using ZorbelAppBase::mCommandLineDone;
-    using ZorbelAppBase::mCustomCursors;
-    using ZorbelAppBase::mDemoFileName;
-    using ZorbelAppBase::mDisplayLost;
-    using ZorbelAppBase::mDrawCount;
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
     using ZorbelAppBase::mLoadingDone;
     using ZorbelAppBase::mLoadingDoneHandled;
     using ZorbelAppBase::mLoadingThrottle;
-    using ZorbelAppBase::mMinimised;
-    using ZorbelAppBase::mMusicVolume;
-    using ZorbelAppBase::mMuteCount;
-    using ZorbelAppBase::mPendingMs;
-    using ZorbelAppBase::mPhysicallyWindowed;
-    using ZorbelAppBase::mPlaying;
-    using ZorbelAppBase::mPlayNumber;
-    using ZorbelAppBase::mPreferredX;
-    using ZorbelAppBase::mPreferredY;
-    using ZorbelAppBase::mRecording;
-    using ZorbelAppBase::mRecordKeep;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
-    using ZorbelAppBase::mSfxVolume;
     using ZorbelAppBase::mSingleInstance;
-    using ZorbelAppBase::mSleepCount;
-    using ZorbelAppBase::mSpeed;
-    using ZorbelAppBase::mStepDepth;
-    using ZorbelAppBase::mUrlOpenPending;
-    using ZorbelAppBase::mWaitForVSync;
     using ZorbelAppBase::mWidth;
-    using ZorbelAppBase::mWindowed;
     using ZorbelAppBase::mWindowTitle;
     using ZorbelAppBase::StartLoadingThread;
 

@@ -54,7 +54,7 @@ TEST_F(MainLoopTest, UpdatesRunAHundredTimesASecond) {
     RunUntil(clock.Milliseconds() + 1000);
     EXPECT_NEAR(app->GetUpdateCount() - before, 100, 1);
     // Between updates the thread sleeps instead of spinning.
-    EXPECT_GE(app->mSleepCount, 90);
+    EXPECT_GE(app->GetStepClock().GetSleepCount(), 90);
 }
 
 TEST_F(MainLoopTest, AStallOfOneSecondCatchesUpTwentyUpdatesNotAHundred) {
@@ -76,7 +76,7 @@ TEST_F(MainLoopTest, AtMostNineUpdatesRunBeforeADraw) {
 
     // At one and a half times the speed a burst may hold ceiling(15) - 1 updates.
     UpdatesUntilSleep();
-    app->mSpeed = 1.5;
+    app->GetStepClock().SetSpeed(1.5);
     widgets->events.clear();
     clock.Advance(200);
     int target = app->GetUpdateCount() + 25;
@@ -106,7 +106,7 @@ TEST_F(MainLoopTest, MinimisedUpdatesRunButWidgetsAreNeitherUpdatedNorDrawn) {
     SteadyApp();
     Post(MessageKind::Size, SizeMinimised);
     RunUntil(clock.Milliseconds() + 20);
-    ASSERT_TRUE(app->mMinimised);
+    ASSERT_TRUE(app->GetMessagePump().IsMinimised());
     EXPECT_TRUE(app->IsMuted());
     EXPECT_FALSE(app->HasFocus());
 
@@ -141,7 +141,7 @@ TEST_F(MainLoopTest, AWidgetDeletedInsideANestedStepSurvivesUntilItsDepthIsReach
             deletedWhenNestedReturned = widgets->deleted;
             nestedDone = true;
         } else {
-            EXPECT_EQ(app->mStepDepth, 2);
+            EXPECT_EQ(app->GetStepClock().GetStepDepth(), 2);
             app->SafeDeleteWidget(FakeWidget(2));
         }
     };
@@ -233,7 +233,7 @@ TEST_F(MainLoopTest, ALostDisplayIsSetUpAgainAndPresentedWhenItComesBack) {
     EXPECT_EQ(widgets->image, display->GetScreenImage());
     EXPECT_GE(widgets->markAllDirtyCount, 2);
     RunUntil(clock.Milliseconds() + 50);
-    EXPECT_FALSE(app->mDisplayLost);
+    EXPECT_FALSE(app->GetScreenModes().IsDisplayLost());
     EXPECT_EQ(display->initCount, inits + 1);
 }
 
@@ -263,7 +263,7 @@ TEST_F(MainLoopTest, FocusLossMutesAndReleasesTheButtonsAndFocusGainUndoesIt) {
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_FALSE(app->HasFocus());
     EXPECT_TRUE(app->IsMuted());
-    EXPECT_EQ(app->mAutoMuteCount, 1);
+    EXPECT_EQ(app->GetAudio().GetAutoMuteCount(), 1);
     Post(MessageKind::Activate, 1);
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_TRUE(app->HasFocus());
@@ -321,7 +321,7 @@ TEST_F(MainLoopTest, CursorNumbersChooseTheirShapes) {
     app->SetCursorImage(ZorbelAppBase::CURSOR_HAND, &picture);
     app->SetCursor(ZorbelAppBase::CURSOR_HAND);
     EXPECT_EQ(display->softCursor, nullptr);
-    app->mCustomCursors = true;
+    app->GetCursorController().SetCustomCursors(true);
     app->SetCursor(ZorbelAppBase::CURSOR_HAND);
     EXPECT_EQ(display->softCursor, &picture);
     EXPECT_FALSE(windows.IsSystemCursorShown());

@@ -71,6 +71,8 @@ public:
     const std::vector<std::string>& OpenedUrls() const { return mOpenedUrls; }
     bool IsMouseCaptured() const { return mCaptured; }
     bool IsSystemCursorShown() const { return mSystemCursorShown; }
+    void AllowScreenBlanking(bool allowed) override { mScreenBlankingAllowed = allowed; }
+    bool IsScreenBlankingAllowed() const { return mScreenBlankingAllowed; }
     // The shape behind a handle from CreateSystemCursor, or none for mask cursors and unknown handles.
     std::optional<SystemCursor> CursorShape(CursorHandle cursor) const;
     const MaskCursor* CursorMask(CursorHandle cursor) const;
@@ -99,6 +101,7 @@ private:
     CursorHandle mNextCursor = 1;
     CursorHandle mCurrentCursor = 0;
     bool mSystemCursorShown = true;
+    bool mScreenBlankingAllowed = false;
     std::string mClipboard;
 };
 

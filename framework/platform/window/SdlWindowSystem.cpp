@@ -609,6 +609,13 @@ bool SdlWindowSystem::QueryScreenSaver(ScreenSaverState& out) {
     return mScreenSaver->Query(out);
 }
 
+void SdlWindowSystem::AllowScreenBlanking(bool allowed) {
+    if (allowed)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
+}
+
 bool SdlWindowSystem::OpenUrl(const std::string& url) {
     if (const auto& handler = GetUrlHandler()) return handler(url);
     if (mHeadless) return false;

@@ -66,6 +66,7 @@ public:
     bool OpenUrl(const std::string& url) override;
     // Read from the X server, on the X11 driver only.
     bool QueryScreenSaver(ScreenSaverState& out) override;
+    void AllowScreenBlanking(bool allowed) override;
 
     uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) override;
 
