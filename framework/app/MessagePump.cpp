@@ -37,24 +37,6 @@ bool IsQueuedKind(MessageKind kind) {
     }
 }
 
-int32_t PressCode(MessageKind kind) {
-    switch (kind) {
-        case MessageKind::LeftDouble:
-            return 2;
-        case MessageKind::RightDown:
-        case MessageKind::RightUp:
-            return -1;
-        case MessageKind::RightDouble:
-            return -2;
-        case MessageKind::MiddleDown:
-        case MessageKind::MiddleUp:
-        case MessageKind::MiddleDouble:
-            return 3;
-        default:
-            return 1;
-    }
-}
-
 } // namespace
 
 MessagePump::MessagePump(const Parts& parts)
@@ -127,9 +109,11 @@ int32_t MessagePump::WindowProc(const WindowMessage& message) {
 }
 
 void MessagePump::DispatchWindowMessages() {
-    WindowMessage message;
-    while (!mHost.GetPumpState().shuttingDown && mWindows.PollMessage(message))
+    if (mHost.GetPumpState().shuttingDown) return;
+    mWindows.DispatchMessages([this](const WindowMessage& message) {
         WindowProc(message);
+        return !mHost.GetPumpState().shuttingDown;
+    });
 }
 
 bool MessagePump::TakenByScreenSaver(const WindowMessage& message, const PumpState& state) {
@@ -304,9 +288,9 @@ void MessagePump::HandleMouse(const WindowMessage& message) {
     }
     if (message.IsButtonPress()) {
         mWindows.CaptureMouse(true);
-        mWidgets.MouseDown(message.x, message.y, PressCode(message.kind));
+        mWidgets.MouseDown(message.x, message.y, message.Button(), message.ClickCount());
     } else if (message.IsButtonRelease()) {
-        mWidgets.MouseUp(message.x, message.y, PressCode(message.kind));
+        mWidgets.MouseUp(message.x, message.y, message.Button());
         if (message.buttons == 0) mWindows.CaptureMouse(false);
     }
 }

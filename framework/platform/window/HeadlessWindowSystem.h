@@ -30,8 +30,6 @@ public:
     PixelRect FrameRect(WindowId window) override;
     void FrameBorders(WindowId window, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) override;
 
-    bool PollMessage(WindowMessage& out) override;
-
     PointerState QueryPointer(WindowId window) override;
     void CaptureMouse(bool capture) override { mCaptured = capture; }
 

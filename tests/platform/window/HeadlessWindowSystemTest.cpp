@@ -22,9 +22,10 @@ WindowDesc Framed(int width, int height) {
 
 std::vector<WindowMessage> Drain(WindowSystem& windows) {
     std::vector<WindowMessage> messages;
-    WindowMessage message;
-    while (windows.PollMessage(message))
+    windows.DispatchMessages([&](const WindowMessage& message) {
         messages.push_back(message);
+        return true;
+    });
     return messages;
 }
 
