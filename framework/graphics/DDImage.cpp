@@ -1,6 +1,7 @@
 #include "framework/graphics/DDImage.h"
 
 #include "framework/graphics/AreaResampler.h"
+#include "framework/graphics/CoverageBlit.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/PixelBlend.h"
@@ -250,6 +251,39 @@ void DDImage::WriteBitsToSurface() {
     mNativeAlphaData.reset();
     mRLAlphaData.reset();
     mRLAdditiveData.reset();
+}
+
+// While a frame is drawn the surface is locked for the whole frame; the text takes the surface for
+// itself and hands the lock back afterwards.
+void DDImage::DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top, const Rect& clipRect,
+                               const Color& color) {
+    if (!mSurface && AcquireSurfaceLock()) ReleaseSurfaceLock();
+    std::shared_ptr<Surface> surface = mSurface;
+    if (!surface) return;
+    // Pending hardware drawing of the frame must reach the screen's pixels before text is put there.
+    if (mDevice != nullptr && mDevice->GetScreenImage() == this) {
+        D3DInterface& hardware = mDevice->Hardware();
+        if (hardware.IsActive() && hardware.IsSceneOpen()) hardware.EndScene3D();
+    }
+
+    const bool wasLocked = surface->IsLocked();
+    if (wasLocked) surface->Unlock();
+    SurfaceLock lock;
+    bool drawn = surface->Lock(lock) == ResultCode::Ok;
+    if (drawn) {
+        CoverageBlit::ToSurface(lock, coverage, left, top, clipRect, color);
+        surface->Unlock();
+    }
+    if (wasLocked) {
+        SurfaceLock relock;
+        (void)surface->Lock(relock);
+    }
+    if (!drawn || mBits == nullptr) return;
+    // The picture also keeps its pixels in memory, and whichever copy it trusts next must show the
+    // text: the memory copy gets it too before the picture hears of the change. A picture whose
+    // surface is its only copy is not told, since that would make it drop the surface.
+    CoverageBlit::ToPixels(GetPixels(), mWidth, mHeight, coverage, left, top, clipRect, color);
+    NotifyPixelsChanged();
 }
 
 uint32_t* DDImage::GetPixels() {

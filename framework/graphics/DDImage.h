@@ -78,6 +78,12 @@ public:
                                 const Rect& clipRect, const Color& color, DrawMode drawMode,
                                 bool fastStretch) override;
 
+    // Text goes straight into the surface, and into the memory copy when the picture keeps one.
+    void DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top, const Rect& clipRect,
+                          const Color& color) override;
+    bool BeginDrawingBatch() override { return AcquireSurfaceLock(); }
+    void EndDrawingBatch() override { ReleaseSurfaceLock(); }
+
     bool DropPixels() override;
     void FreeAllCaches() override;
     bool RestoreAfterReset() override;

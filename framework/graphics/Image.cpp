@@ -62,6 +62,8 @@ void Image::BlitTexturedTriangles(Image*, const TexturedTriangle*, int32_t, cons
 
 void Image::BlitImageFlipped(Image*, int32_t, int32_t, const Rect&, const Color&, DrawMode) {}
 
+void Image::DrawTextCoverage(const TextCoverage&, int32_t, int32_t, const Rect&, const Color&) {}
+
 void Image::BlitImageScaledFlipped(Image*, const FRect&, const FRect&, const Rect&, const Color&, DrawMode,
                                    bool) {}
 

@@ -39,6 +39,8 @@ struct TexturedTriangle {
     TriVertex vertices[3];
 };
 
+struct TextCoverage;
+
 // The abstract picture that everything draws onto and draws from. It knows its size and its cel
 // grid; every drawing operation is virtual and does nothing here. Rectangles passed to the drawing
 // operations are already clipped by the caller (normally a Graphics context), except where an
@@ -100,6 +102,17 @@ public:
     virtual void BlitImageScaledFlipped(Image* source, const FRect& destRect, const FRect& srcRect,
                                         const Rect& clipRect, const Color& color, DrawMode drawMode,
                                         bool fastStretch);
+
+    // Puts anti-aliased text into the picture: each covered pixel moves toward the colour by its
+    // coverage, the coverage's top-left corner at (left, top), only inside clipRect. Text goes only
+    // into display pictures, the way the window system draws it; the others ignore it.
+    virtual void DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top,
+                                  const Rect& clipRect, const Color& color);
+
+    // Many drawing calls in a row (a frame): a picture that must be locked for drawing takes the lock
+    // once for all of them. True when it did; EndDrawingBatch then gives the lock back.
+    virtual bool BeginDrawingBatch() { return false; }
+    virtual void EndDrawingBatch() {}
 
 protected:
     int32_t mWidth = 0;

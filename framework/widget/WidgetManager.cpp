@@ -1,6 +1,5 @@
 #include "framework/widget/WidgetManager.h"
 
-#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
@@ -501,9 +500,8 @@ bool WidgetManager::DrawDirtyWidgets() {
     Graphics g(mImage);
     mCurrentGraphics = &g;
     bool drawn = false;
-    // The many small drawing calls of a frame share one lock of the screen's surface.
-    auto* surfaceImage = dynamic_cast<DDImage*>(mImage);
-    bool locked = surfaceImage != nullptr && surfaceImage->AcquireSurfaceLock();
+    // The many small drawing calls of a frame share one lock of the screen.
+    bool locked = mImage->BeginDrawingBatch();
     if (anyDirty) {
         bool hardware = Is3DActive();
         WalkChildren([&](Widget* widget) {
@@ -519,7 +517,7 @@ bool WidgetManager::DrawDirtyWidgets() {
         });
     }
     FlushDeferredOverlays(NoOverlay);
-    if (locked) surfaceImage->ReleaseSurfaceLock();
+    if (locked) mImage->EndDrawingBatch();
     mCurrentGraphics = nullptr;
     mDirty = false;
     return drawn;
