@@ -580,34 +580,31 @@ void DDImage::BlitImageFlipped(Image* source, int32_t x, int32_t y, const Rect& 
 }
 
 void DDImage::BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
-                              const Rect& clipRect, const Color& color, DrawMode drawMode, bool fastStretch) {
-    BlitScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch, false);
+                              const BlitState& state, bool fastStretch) {
+    BlitScaled(source, destRect, srcRect, state, fastStretch, false);
 }
 
 void DDImage::BlitImageScaledFlipped(Image* source, const FRect& destRect, const FRect& srcRect,
-                                     const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                     bool fastStretch) {
-    BlitScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch, true);
+                                     const BlitState& state, bool fastStretch) {
+    BlitScaled(source, destRect, srcRect, state, fastStretch, true);
 }
 
-void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcRect, const Rect& clipRect,
-                         const Color& color, DrawMode drawMode, bool fastStretch, bool mirror) {
+void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcRect, const BlitState& state,
+                         bool fastStretch, bool mirror) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
+    if (src == nullptr || (state.mode != DRAWMODE_NORMAL && state.mode != DRAWMODE_ADDITIVE)) return;
     const Route route = RouteFor();
     if (route == Route::Hardware) {
-        mDevice->Hardware().BlitImageScaled(*this, source, destRect, srcRect, clipRect, color, drawMode,
-                                            mirror);
+        mDevice->Hardware().BlitImageScaled(*this, source, destRect, srcRect, state, mirror);
         return;
     }
     if (route == Route::Memory) {
         // Only surface pictures draw mirrored.
-        if (!mirror)
-            MemoryImage::BlitImageScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch);
+        if (!mirror) MemoryImage::BlitImageScaled(source, destRect, srcRect, state, fastStretch);
         return;
     }
     // Clipping as the software renderer does it.
-    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, state.clip);
     if (!cut || src->PixelCount() == 0) return;
     const Rect& dest = cut->dest;
     const double sourceX = cut->source.x, sourceY = cut->source.y;
@@ -615,7 +612,7 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
 
     if (fastStretch) {
         // An opaque or colour-keyed surface picture is stretched by the surface itself.
-        if (!mirror && drawMode == DRAWMODE_NORMAL && color == Color::White && mSurface) {
+        if (!mirror && state.mode == DRAWMODE_NORMAL && state.color == Color::White && mSurface) {
             const int32_t left =
                 std::clamp(static_cast<int32_t>(std::floor(sourceX)), 0, src->GetWidth() - 1);
             const int32_t top =
@@ -638,7 +635,7 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
             static_cast<int32_t>(std::ceil(srcRect.x + srcRect.width) - std::floor(srcRect.x)),
             static_cast<int32_t>(std::ceil(srcRect.y + srcRect.height) - std::floor(srcRect.y)));
         SurfaceKernels::BlitScaledNearest(target, dest, *src, sourceX, sourceY, cut->scaleX, cut->scaleY,
-                                          bounds, color, drawMode, mirror);
+                                          bounds, state.color, state.mode, mirror);
         EndSurfaceDrawing();
         return;
     }
@@ -670,51 +667,45 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
     MemoryImage scaled(GetContext());
     scaled.SetPixels(resampled.data(), dest.width, dest.height, true);
     if (mirror)
-        BlitImageFlipped(&scaled, dest.x, dest.y, scaled.GetBounds(), color, drawMode);
+        BlitImageFlipped(&scaled, dest.x, dest.y, scaled.GetBounds(), state.color, state.mode);
     else
-        BlitImage(&scaled, dest.x, dest.y, scaled.GetBounds(), color, drawMode);
+        BlitImage(&scaled, dest.x, dest.y, scaled.GetBounds(), state.color, state.mode);
 }
 
 // The operations without a native kernel draw into the pixels in memory; a borrowed surface takes
 // them back afterwards, any other surface is dropped in favour of the memory copy.
 
-void DDImage::BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                                  const Color& color, DrawMode drawMode) {
-    BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
+void DDImage::BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
+                                  const BlitState& state) {
+    BlitImageTurned(source, x, y, srcRect, state, 0.0, 0.0f, 0.0f);
 }
 
-void DDImage::BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                              const Color& color, DrawMode drawMode, double angle, float centreX,
-                              float centreY) {
+void DDImage::BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const BlitState& state,
+                              double angle, float centreX, float centreY) {
     if (RouteFor() == Route::Hardware) {
-        mDevice->Hardware().BlitImageTurned(*this, source, x, y, srcRect, clipRect, color, drawMode, angle,
-                                            centreX, centreY);
+        mDevice->Hardware().BlitImageTurned(*this, source, x, y, srcRect, state, angle, centreX, centreY);
         return;
     }
-    MemoryImage::BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, angle, centreX, centreY);
+    MemoryImage::BlitImageTurned(source, x, y, srcRect, state, angle, centreX, centreY);
 }
 
 void DDImage::BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix,
-                                   const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                   const Rect& srcRect, bool filtered) {
+                                   const BlitState& state, const Rect& srcRect, bool filtered) {
     if (RouteFor() == Route::Hardware) {
-        mDevice->Hardware().BlitImageTransformed(*this, source, x, y, matrix, clipRect, color, drawMode,
-                                                 srcRect, filtered);
+        mDevice->Hardware().BlitImageTransformed(*this, source, x, y, matrix, state, srcRect, filtered);
         return;
     }
-    MemoryImage::BlitImageTransformed(source, x, y, matrix, clipRect, color, drawMode, srcRect, filtered);
+    MemoryImage::BlitImageTransformed(source, x, y, matrix, state, srcRect, filtered);
 }
 
 void DDImage::BlitTexturedTriangles(Image* texture, const TexturedTriangle* triangles, int32_t count,
-                                    const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                    float offsetX, float offsetY, bool filtered) {
+                                    const BlitState& state, float offsetX, float offsetY, bool filtered) {
     if (RouteFor() == Route::Hardware) {
-        mDevice->Hardware().BlitTexturedTriangles(*this, texture, triangles, count, clipRect, color, drawMode,
-                                                  offsetX, offsetY, filtered);
+        mDevice->Hardware().BlitTexturedTriangles(*this, texture, triangles, count, state, offsetX, offsetY,
+                                                  filtered);
         return;
     }
-    MemoryImage::BlitTexturedTriangles(texture, triangles, count, clipRect, color, drawMode, offsetX, offsetY,
-                                       filtered);
+    MemoryImage::BlitTexturedTriangles(texture, triangles, count, state, offsetX, offsetY, filtered);
 }
 
 } // namespace Zorbel
