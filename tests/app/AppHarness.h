@@ -47,6 +47,7 @@ public:
     using ZorbelAppBase::GetScreenModes;
     using ZorbelAppBase::GetStepClock;
     using ZorbelAppBase::GetWebPage;
+    using ZorbelAppBase::mAllowMonitorPowerOff;
     using ZorbelAppBase::mCommandLineDone;
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;

@@ -413,6 +413,28 @@ TEST_F(MainLoopTest, AHiddenApplicationShowsTheArrowAndSilencesTheMusic) {
     EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.0);
 }
 
+TEST_F(MainLoopTest, TheDesktopMayBlankTheScreenOnlyInAWindowOnceLoadingIsOver) {
+    TestApp& a = StartApp();
+    RunUntil(clock.Milliseconds() + 1100);
+    EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "while loading";
+    a.mLoadingDone = true;
+    RunUntil(clock.Milliseconds() + 1100);
+    EXPECT_TRUE(windows.IsScreenBlankingAllowed());
+
+    Post(MessageKind::SysKeyDown, 13);
+    RunUntil(clock.Milliseconds() + 1100);
+    ASSERT_FALSE(a.IsWindowed());
+    EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "in full screen";
+
+    Post(MessageKind::SysKeyDown, 13);
+    RunUntil(clock.Milliseconds() + 1100);
+    ASSERT_TRUE(a.IsWindowed());
+    EXPECT_TRUE(windows.IsScreenBlankingAllowed());
+    a.mAllowMonitorPowerOff = false;
+    RunUntil(clock.Milliseconds() + 1100);
+    EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "the monitor must stay on";
+}
+
 TEST_F(MainLoopTest, TheGamePausesWhileTheDesktopScreenSaverWouldShow) {
     ScreenSaverState saver;
     saver.enabled = true;
