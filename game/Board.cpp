@@ -115,9 +115,9 @@ void Board::MouseMove(int32_t x, int32_t y) {
     Tile& hovered = mModel.TileAt(mHoverIndex);
     if (hovered.moveDir > 0) {
         hovered.highlight = Tile::HIGHLIGHT_HOVERED;
-        mHost.SetCursor(CursorController::Dragging);
+        mHost.SetCursor(CursorController::CURSOR_DRAGGING);
     } else {
-        mHost.SetCursor(CursorController::Pointer);
+        mHost.SetCursor(CursorController::CURSOR_POINTER);
     }
     if (mHoverIndex != previous && mModel.TileAt(previous).moveDir > 0)
         mModel.TileAt(previous).highlight = Tile::HIGHLIGHT_MOVABLE;
@@ -132,7 +132,7 @@ void Board::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
             mMenu->ShowMenu(mN);
             mMenu->DrawPreview(mPicture.get());
             mMenu->DiscardPendingPicture();
-            mHost.SetCursor(CursorController::Pointer);
+            mHost.SetCursor(CursorController::CURSOR_POINTER);
         }
         return;
     }
@@ -146,7 +146,7 @@ void Board::StartSlide() {
     const int32_t tileW = mModel.TileWidth(), tileH = mModel.TileHeight();
     const int32_t row = mHoverIndex / mN, column = mHoverIndex % mN;
     mSliding = true;
-    mHost.SetCursor(CursorController::Pointer);
+    mHost.SetCursor(CursorController::CURSOR_POINTER);
     mSlideValue = tile.value;
     tile.value = 0;
     mSlideDir = tile.moveDir;
@@ -225,9 +225,9 @@ void Board::FinishSlide() {
     Tile& hovered = mModel.TileAt(mHoverIndex);
     if (hovered.moveDir >= 1) {
         hovered.highlight = Tile::HIGHLIGHT_HOVERED;
-        mHost.SetCursor(CursorController::Dragging);
+        mHost.SetCursor(CursorController::CURSOR_DRAGGING);
     } else {
-        mHost.SetCursor(CursorController::Pointer);
+        mHost.SetCursor(CursorController::CURSOR_POINTER);
     }
 }
 

@@ -32,28 +32,29 @@ void CursorController::CreateBuiltinCursors() {
 }
 
 void CursorController::SetCursorImage(int32_t id, MemoryImage* image) {
-    if (id < 0 || id >= Count) return;
+    if (id < 0 || id >= NUM_CURSORS) return;
     mImages[static_cast<size_t>(id)] = image;
 }
 
 CursorHandle CursorController::SystemCursorFor(int32_t id) {
-    static const SystemCursor shapes[Count] = {
+    static const SystemCursor shapes[NUM_CURSORS] = {
         SystemCursor::Arrow,      SystemCursor::Arrow,    SystemCursor::Arrow,      SystemCursor::TextBeam,
         SystemCursor::NotAllowed, SystemCursor::Move,     SystemCursor::ResizeNeSw, SystemCursor::ResizeNs,
         SystemCursor::ResizeNwSe, SystemCursor::ResizeWe, SystemCursor::Wait,       SystemCursor::Arrow,
         SystemCursor::Arrow};
-    if (id == Hand) return mHand;
-    if (id == Dragging) return mDraggingHand;
-    if (id == None || id == Custom) return 0;
-    if (id < 0 || id >= Count) id = Pointer;
+    if (id == CURSOR_HAND) return mHand;
+    if (id == CURSOR_DRAGGING) return mDraggingHand;
+    if (id == CURSOR_NONE || id == CURSOR_CUSTOM) return 0;
+    if (id < 0 || id >= NUM_CURSORS) id = CURSOR_POINTER;
     CursorHandle& handle = mSystemCursors[static_cast<size_t>(id)];
     if (!handle) handle = mWindows.CreateSystemCursor(shapes[id]);
     return handle;
 }
 
 bool CursorController::ShouldDrawPicture(bool playingDemo) const {
-    if (mCursorId < 0 || mCursorId >= Count) return false;
-    return mImages[static_cast<size_t>(mCursorId)] && (playingDemo || mCustomCursors || mCursorId == Custom);
+    if (mCursorId < 0 || mCursorId >= NUM_CURSORS) return false;
+    return mImages[static_cast<size_t>(mCursorId)] &&
+           (playingDemo || mCustomCursors || mCursorId == CURSOR_CUSTOM);
 }
 
 void CursorController::Enforce(DisplayDevice* display, bool pointerAway, bool playingDemo) {
@@ -61,12 +62,12 @@ void CursorController::Enforce(DisplayDevice* display, bool pointerAway, bool pl
     bool changed;
     if (pointerAway) {
         changed = display->ChooseSoftCursor(nullptr);
-        mWindows.SetCursor(SystemCursorFor(Pointer));
+        mWindows.SetCursor(SystemCursorFor(CURSOR_POINTER));
         mWindows.ShowSystemCursor(true);
     } else if (ShouldDrawPicture(playingDemo)) {
         changed = display->ChooseSoftCursor(mImages[static_cast<size_t>(mCursorId)]);
         if (playingDemo) {
-            mWindows.SetCursor(SystemCursorFor(CircleSlash));
+            mWindows.SetCursor(SystemCursorFor(CURSOR_CIRCLE_SLASH));
             mWindows.ShowSystemCursor(true);
         } else {
             mWindows.ShowSystemCursor(false);

@@ -18,16 +18,22 @@ class MemoryImage;
 // handle, and the cursor thread that keeps a drawn cursor following the pointer between frames.
 class CursorController {
 public:
-    // Cursor numbers: 0 arrow (also any number not listed), 1 pointing hand, 2 open hand, 3 text beam,
-    // 4 "not allowed", 5 four-way arrows, 6 to 9 resize arrows, 10 wait, 11 and 12 none.
-    enum : int32_t {
-        Pointer = 0,
-        Hand = 1,
-        Dragging = 2,
-        CircleSlash = 4,
-        None = 11,
-        Custom = 12,
-        Count = 13
+    // Cursor numbers; any number not listed shows the arrow.
+    enum CursorId : int32_t {
+        CURSOR_POINTER = 0,
+        CURSOR_HAND = 1,     // the built-in pointing hand
+        CURSOR_DRAGGING = 2, // the built-in open hand
+        CURSOR_TEXT = 3,
+        CURSOR_CIRCLE_SLASH = 4, // "not allowed"
+        CURSOR_SIZEALL = 5,
+        CURSOR_SIZENESW = 6,
+        CURSOR_SIZENS = 7,
+        CURSOR_SIZENWSE = 8,
+        CURSOR_SIZEWE = 9,
+        CURSOR_WAIT = 10,
+        CURSOR_NONE = 11,
+        CURSOR_CUSTOM = 12, // none, or the drawn picture even without custom cursors
+        NUM_CURSORS = 13
     };
 
     // The window system must outlive the controller.
@@ -78,14 +84,14 @@ private:
                     const std::atomic<uint32_t>& nextDrawMs);
 
     WindowSystem& mWindows;
-    int32_t mCursorId = Pointer;
+    int32_t mCursorId = CURSOR_POINTER;
     bool mCustomCursors = false;
     bool mChanged = false;
     CursorHandle mHand = 0;
     CursorHandle mDraggingHand = 0;
     CursorHandle mOverrideCursor = 0;
-    std::array<MemoryImage*, Count> mImages{};
-    std::array<CursorHandle, Count> mSystemCursors{};
+    std::array<MemoryImage*, NUM_CURSORS> mImages{};
+    std::array<CursorHandle, NUM_CURSORS> mSystemCursors{};
     std::atomic<int32_t> mPointerX{0};
     std::atomic<int32_t> mPointerY{0};
     std::atomic<bool> mThreadRunning{false};

@@ -70,22 +70,7 @@ class ZorbelAppBase : public ButtonListener,
                       private DialogRegistry::Hooks {
 public:
     // Cursor numbers of SetCursor.
-    enum : int32_t {
-        CURSOR_POINTER = 0,
-        CURSOR_HAND = 1,
-        CURSOR_DRAGGING = 2,
-        CURSOR_TEXT = 3,
-        CURSOR_CIRCLE_SLASH = 4,
-        CURSOR_SIZEALL = 5,
-        CURSOR_SIZENESW = 6,
-        CURSOR_SIZENS = 7,
-        CURSOR_SIZENWSE = 8,
-        CURSOR_SIZEWE = 9,
-        CURSOR_WAIT = 10,
-        CURSOR_NONE = 11,
-        CURSOR_CUSTOM = 12,
-        NUM_CURSORS = 13
-    };
+    using enum CursorController::CursorId;
 
     static constexpr int32_t MaxPendingMs = StepClock::MaxPendingMs;
     static constexpr int32_t DrawTimerId = ScreenModes::DrawTimerId;
