@@ -89,6 +89,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mDesktopSaver = std::make_unique<DesktopScreenSaver>();
     mCursor = std::make_unique<CursorController>(*mWindowSystem);
     mSharedImages = std::make_unique<SharedImageCache>();
+    mLoading = std::make_unique<LoadingThread>();
 
     mWidgetManager = mPlatform.createWidgetLayer ? mPlatform.createWidgetLayer()
                                                  : std::make_unique<WidgetManagerLayer>(this);
@@ -128,7 +129,7 @@ ZorbelAppBase::~ZorbelAppBase() {
 
     // The loading thread may still be inside the game's loading hook; it must finish before the object
     // it works on goes away.
-    if (mLoadingThread.joinable()) mLoadingThread.join();
+    mLoading->Join();
     mCursor.reset();
     if (gAppBase == this) gAppBase = nullptr;
     mInstance.reset();
@@ -271,7 +272,7 @@ void ZorbelAppBase::Start() {
     if (!mCursor->IsThreadRunning())
         mCursor->StartThread(mShuttingDown, mInitialised ? GetDisplay() : nullptr, *mClock,
                              mStepClock->NextDrawMs());
-    if (mAutoLoading && !mLoadingStarted) StartLoadingThread();
+    if (mAutoLoading && !mLoading->IsStarted()) StartLoadingThread();
 
     if (WindowId main = GetMainWindow()) {
         mWindowSystem->ShowWindow(main, ShowCommand::Show);
@@ -288,7 +289,7 @@ void ZorbelAppBase::Start() {
 
     ProcessSafeDeleteList();
     mInsideMainLoop = false;
-    if (mLoadingThread.joinable()) mLoadingThread.join();
+    mLoading->Join();
 
     if (mHardExited) return;
     DebugOutput(mStepClock->Statistics((Now() - loopStart) / 1000.0));
@@ -297,15 +298,12 @@ void ZorbelAppBase::Start() {
 }
 
 void ZorbelAppBase::StartLoadingThread() {
-    mLoadingThrottle = true;
-    mLoadingStarted = true;
-    mLoadingThread = std::thread([this] {
+    mLoading->Start([this] {
         LoadingThreadBody();
         char line[64];
         std::snprintf(line, sizeof line, "Resource Loading Time: %d\r\n",
                       static_cast<int>(mClock->Milliseconds() - mStartTick));
         DebugOutput(line);
-        mLoadingDone = true;
     });
 }
 
@@ -326,9 +324,7 @@ bool ZorbelAppBase::UpdateApp() {
 
 bool ZorbelAppBase::RunUpdateStep() {
     if (mDesktopSaver->IsRunning()) return false;
-    if (mLoadingDone && !mLoadingDoneHandled) {
-        mLoadingDoneHandled = true;
-        mLoadingThrottle = false;
+    if (mLoading->TakeCompletion()) {
         LoadingFinished();
         mDemo->LoadingHandled();
     }
@@ -373,21 +369,13 @@ bool ZorbelAppBase::DrawDirty() {
 // The desktop may start its screen saver once loading is over and only in a window, and power the
 // monitor off once loading is over when the game allows it.
 void ZorbelAppBase::AllowScreenBlanking() {
-    mDesktopSaver->AllowBlanking(*mWindowSystem, mLoadingDoneHandled && IsPhysicallyWindowed(),
-                                 mLoadingDoneHandled && mAllowMonitorPowerOff);
+    mDesktopSaver->AllowBlanking(*mWindowSystem, mLoading->IsHandled() && IsPhysicallyWindowed(),
+                                 mLoading->IsHandled() && mAllowMonitorPowerOff);
 }
 
 void ZorbelAppBase::PresentScreen(const Rect* clip) {
     if (mStepClock->IsDrawing() || mShuttingDown || mDesktopSaver->IsRunning()) return;
     mScreenModes->Present(clip, mPump->IsActive(), mPump->IsMinimised(), Now());
-}
-
-double ZorbelAppBase::GetLoadingProgress() {
-    if (mLoadingDoneHandled) return 1.0;
-    if (!mLoadingStarted) return 0.0;
-    int32_t total = mLoadingTotalCount;
-    if (total <= 0) return 0.0;
-    return std::min(1.0, static_cast<double>(mLoadingDoneCount) / total);
 }
 
 // --- Window messages ---
@@ -708,9 +696,9 @@ LoopState ZorbelAppBase::GetLoopState() {
     LoopState state;
     DisplayDevice* display = GetDisplay();
     state.shutdownStarted = mShutdownStarted;
-    state.loadingHandled = mLoadingDoneHandled;
-    state.loadingThrottled = mLoadingThrottle;
-    state.loadingRunning = mLoadingStarted && !mLoadingDone;
+    state.loadingHandled = mLoading->IsHandled();
+    state.loadingThrottled = mLoading->IsThrottling();
+    state.loadingRunning = mLoading->IsRunning();
     state.desktopScreenSaverRunning = mDesktopSaver->IsRunning();
     state.playingDemo = mDemo->IsPlaying();
     state.physicallyWindowed = IsPhysicallyWindowed();

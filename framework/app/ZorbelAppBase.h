@@ -8,6 +8,7 @@
 #include "framework/app/DemoSession.h"
 #include "framework/app/DialogRegistry.h"
 #include "framework/app/ErrorLog.h"
+#include "framework/app/LoadingThread.h"
 #include "framework/app/MessagePump.h"
 #include "framework/app/PlatformServices.h"
 #include "framework/app/ScreenModes.h"
@@ -140,7 +141,7 @@ public:
     virtual void SetSfxVolume(double volume) { mAudio->SetSfxVolume(volume); }
     void Mute(bool autoMute = false) override { mAudio->Mute(autoMute); }
     void Unmute(bool autoMute = false) override { mAudio->Unmute(autoMute); }
-    virtual double GetLoadingProgress();
+    virtual double GetLoadingProgress() { return mLoading->GetProgress(); }
     virtual std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true);
     virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew);
     virtual void SwitchScreenMode(bool wantWindowed, bool want3D, bool force);
@@ -274,6 +275,7 @@ protected:
     DebugKeys& GetDebugKeys() { return *mDebugKeys; }
     DeveloperReports& GetDeveloperReports() { return *mReports; }
     CrashHooks& GetCrashHooks() { return *mCrashHooks; }
+    LoadingThread& GetLoading() { return *mLoading; }
 
     void StartLoadingThread();
     uint32_t Now() { return mClock->Milliseconds(); }
@@ -321,14 +323,8 @@ protected:
     bool mLastRunClean = true;
     WindowId mInvisibleWindow = 0;
 
-    // --- The loading thread ---
+    // The loading thread starts with the main loop.
     bool mAutoLoading = true;
-    bool mLoadingStarted = false;
-    std::atomic<bool> mLoadingDone{false};
-    bool mLoadingDoneHandled = false;
-    bool mLoadingThrottle = false;
-    std::atomic<int32_t> mLoadingDoneCount{0};
-    std::atomic<int32_t> mLoadingTotalCount{0};
 
     // --- Shared services ---
     ImageContext mImageContext;
@@ -368,7 +364,6 @@ private:
     WindowSystem* mWindowSystem = nullptr;
     SettingsStore* mSettingsStore = nullptr;
     ErrorLog mErrorLog;
-    std::thread mLoadingThread;
     bool mHardExited = false;
 
     std::unique_ptr<DemoSession> mDemo;
@@ -381,6 +376,7 @@ private:
     std::unique_ptr<DesktopScreenSaver> mDesktopSaver;
     std::unique_ptr<CursorController> mCursor;
     std::unique_ptr<SharedImageCache> mSharedImages;
+    std::unique_ptr<LoadingThread> mLoading;
     std::unique_ptr<DialogRegistry> mDialogs;
     std::unique_ptr<ScreenModes> mScreenModes;
     std::unique_ptr<StepClock> mStepClock;

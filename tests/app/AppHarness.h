@@ -43,6 +43,7 @@ public:
     using ZorbelAppBase::GetAudio;
     using ZorbelAppBase::GetCursorController;
     using ZorbelAppBase::GetDemo;
+    using ZorbelAppBase::GetLoading;
     using ZorbelAppBase::GetMessagePump;
     using ZorbelAppBase::GetScreenModes;
     using ZorbelAppBase::GetStepClock;
@@ -51,9 +52,6 @@ public:
     using ZorbelAppBase::mCommandLineDone;
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
-    using ZorbelAppBase::mLoadingDone;
-    using ZorbelAppBase::mLoadingDoneHandled;
-    using ZorbelAppBase::mLoadingThrottle;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
     using ZorbelAppBase::mSingleInstance;

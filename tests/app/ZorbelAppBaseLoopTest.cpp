@@ -16,7 +16,7 @@ protected:
     // An initialised application whose loading phase is over and whose clock ticks evenly.
     TestApp& SteadyApp() {
         TestApp& a = StartApp();
-        a.mLoadingDone = true;
+        a.GetLoading().MarkDone();
         RunUntil(clock.Milliseconds() + 100);
         return a;
     }
@@ -161,16 +161,16 @@ TEST_F(MainLoopTest, LoadingCompletionIsHandledByTheNextUpdateStep) {
 
     RunUntil(clock.Milliseconds() + 300);
     EXPECT_EQ(a.loadingFinishedCount, 0);
-    EXPECT_TRUE(a.mLoadingThrottle);
+    EXPECT_TRUE(a.GetLoading().IsThrottling());
     EXPECT_DOUBLE_EQ(a.GetLoadingProgress(), 0.0);
 
     release.set_value();
-    while (!a.mLoadingDone)
+    while (!a.GetLoading().IsDone())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(a.loadingFinishedCount, 0);
     a.UpdateApp();
     EXPECT_EQ(a.loadingFinishedCount, 1);
-    EXPECT_FALSE(a.mLoadingThrottle);
+    EXPECT_FALSE(a.GetLoading().IsThrottling());
     EXPECT_DOUBLE_EQ(a.GetLoadingProgress(), 1.0);
     RunUntil(clock.Milliseconds() + 100);
     EXPECT_EQ(a.loadingFinishedCount, 1);
@@ -188,7 +188,7 @@ TEST_F(MainLoopTest, QuittingBeforeLoadingEndsNeverCallsLoadingFinished) {
     a.Start();
     std::string statistics = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(a.IsShuttingDown());
-    EXPECT_TRUE(a.mLoadingDone);
+    EXPECT_TRUE(a.GetLoading().IsDone());
     EXPECT_EQ(a.loadingFinishedCount, 0);
     EXPECT_NE(statistics.find("Update Count  = "), std::string::npos);
     EXPECT_NE(statistics.find("Resource Loading Time: "), std::string::npos);
@@ -196,7 +196,7 @@ TEST_F(MainLoopTest, QuittingBeforeLoadingEndsNeverCallsLoadingFinished) {
 
 TEST_F(MainLoopTest, StartRunsUntilShutdownAndWritesStatistics) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     widgets->onUpdate = [&] {
         if (a.GetUpdateCount() == 250) a.Shutdown();
     };
@@ -337,7 +337,7 @@ TEST_F(MainLoopTest, CursorNumbersChooseTheirShapes) {
 
 TEST_F(MainLoopTest, TheCursorThreadMovesTheDrawnCursorWhileTheLoopIsIdle) {
     TestApp& a = SteadyApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     windows.SetPointer(a.GetMainWindow(), 5, 5, true);
     int moves = 0;
     widgets->onUpdate = [&] {
@@ -393,7 +393,7 @@ TEST_F(MainLoopTest, WhileLoadingFramesArePresentedAtMostEveryFiftyMilliseconds)
     EXPECT_NEAR(display->presentCount - presents, 20, 1);
 
     release.set_value();
-    while (!a.mLoadingDone)
+    while (!a.GetLoading().IsDone())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     RunUntil(clock.Milliseconds() + 100);
     presents = display->presentCount;
@@ -417,7 +417,7 @@ TEST_F(MainLoopTest, TheDesktopMayBlankTheScreenOnlyInAWindowOnceLoadingIsOver) 
     TestApp& a = StartApp();
     RunUntil(clock.Milliseconds() + 1100);
     EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "while loading";
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     RunUntil(clock.Milliseconds() + 1100);
     EXPECT_TRUE(windows.IsScreenBlankingAllowed());
 

@@ -283,7 +283,7 @@ TEST_F(LifecycleTest, InScreenSaverModeMessagesOnlyGoToTheErrorLog) {
 
 TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     TestApp& a = StartApp("-screensaver");
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     for (int i = 0; i < 4; ++i) {
         Post(MessageKind::MouseMove, 0, 100 + i, 100);
         RunUntil(clock.Milliseconds() + 20);
@@ -298,7 +298,7 @@ TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     EXPECT_TRUE(a.IsShuttingDown());
     EXPECT_TRUE(widgets->Inputs().empty());
 
-    StartApp("-screensaver").mLoadingDone = true;
+    StartApp("-screensaver").GetLoading().MarkDone();
     Post(MessageKind::KeyDown, 'A');
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_TRUE(app->IsShuttingDown());
@@ -362,7 +362,7 @@ TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferen
 
 TEST_F(LifecycleTest, OpeningAWebPageSucceedsWhenTheWindowLosesTheActivation) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     int opened = 0;
     windows.SetUrlHandler([&](const std::string&) { return ++opened, true; });
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
@@ -378,7 +378,7 @@ TEST_F(LifecycleTest, OpeningAWebPageSucceedsWhenTheWindowLosesTheActivation) {
 
 TEST_F(LifecycleTest, OpeningAWebPageFailsAfterTwelveActiveSeconds) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     a.mInsideMainLoop = true;
     windows.SetUrlHandler([](const std::string&) { return true; });
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
