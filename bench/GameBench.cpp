@@ -1,7 +1,8 @@
 // One frame of the running game, headless: the board's update step, the widget manager drawing the
 // dirty widgets into the screen image, and the display presenting it. Measured for a 7 x 7 puzzle
 // with its pulsing borders and for the menu at rest over the title, once piece by piece and once
-// through the application's own update and draw steps.
+// through the application's own update and draw steps. Then the game's start-up and quit, with its
+// settings file as a run leaves it and padded to 50 MB.
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
@@ -16,9 +17,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,9 +50,12 @@ private:
 struct Game {
     static constexpr int RestSteps = 92;
 
-    Game()
-        : root(std::filesystem::temp_directory_path() / ("tesserine-bench-" + std::to_string(getpid()))),
-          clock(1000), windows(clock), store((root / "config").string()) {
+    // Where the game keeps its files; a benchmark may put settings there before the game starts.
+    static std::filesystem::path Root() {
+        return std::filesystem::temp_directory_path() / ("tesserine-bench-" + std::to_string(getpid()));
+    }
+
+    Game() : root(Root()), clock(1000), windows(clock), store((root / "config").string()) {
         std::filesystem::create_directories(root);
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
         windows.SetMessageBoxPolicy(
@@ -178,6 +184,50 @@ void BM_FrameMainLoop(benchmark::State& state) {
     ReportFrames(state, ThreadCpuMicroseconds() - start);
 }
 BENCHMARK(BM_FrameMainLoop)->Arg(Puzzle7)->Arg(MenuAtRest);
+
+// The game's settings file padded with other values (well-formed lines, so all are kept) to the size.
+std::filesystem::path WritePaddedSettings(size_t size) {
+    std::filesystem::path folder = Game::Root() / "config" / "Bramblewick" / "Tesserine";
+    std::filesystem::create_directories(folder);
+    std::ofstream out(folder / FileSettingsStore::FileName, std::ios::binary);
+    out << "MusicVolume = 4:%3C%00%00%00\n";
+    const std::string text(90, 'x');
+    for (size_t written = 0, i = 0; written < size; ++i) {
+        std::string line = "Padding" + std::to_string(i) + " = 1:" + text + "\n";
+        out << line;
+        written += line.size();
+    }
+    return folder / FileSettingsStore::FileName;
+}
+
+// Start-up is the game's Init and the end of loading (the settings are read and the run marked as
+// under way, then the artwork is loaded); quit is Shutdown and the WriteSettings with which the main
+// loop ends. Wall-clock milliseconds of each, averaged over the iterations.
+void BM_StartAndQuit(benchmark::State& state) {
+    const size_t padding = static_cast<size_t>(state.range(0)) << 20;
+    using Clock = std::chrono::steady_clock;
+    double startMs = 0;
+    double quitMs = 0;
+    for (auto _ : state) {
+        std::filesystem::path settings;
+        if (padding) settings = WritePaddedSettings(padding);
+        const Clock::time_point begin = Clock::now();
+        Game game;
+        const Clock::time_point started = Clock::now();
+        game.app->Shutdown();
+        game.app->WriteSettings();
+        const Clock::time_point quit = Clock::now();
+        if (const char* why = game.Unfit()) state.SkipWithError(why);
+        if (padding && std::filesystem::file_size(settings) < padding)
+            state.SkipWithError("the padding was lost");
+        startMs += std::chrono::duration<double, std::milli>(started - begin).count();
+        quitMs += std::chrono::duration<double, std::milli>(quit - started).count();
+    }
+    state.counters["start_ms"] = benchmark::Counter(startMs, benchmark::Counter::kAvgIterations);
+    state.counters["quit_ms"] = benchmark::Counter(quitMs, benchmark::Counter::kAvgIterations);
+    state.SetLabel(padding ? "settings file of 50 MB" : "settings file as a run leaves it");
+}
+BENCHMARK(BM_StartAndQuit)->Arg(0)->Arg(50)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -40,6 +40,7 @@ bool AppSettings::Write(const std::string& key, const std::string& valueName, ui
     std::string keyPath, name;
     SplitValueName(key, valueName, keyPath, name);
     bool written = mStore.Write(keyPath, name, type, data, length);
+    TellProblems();
     if (mDemo.IsRecording()) mDemo.RecordSettingsWrite(written);
     return written;
 }
@@ -101,6 +102,13 @@ void AppSettings::Erase(const std::string& key, const std::string& valueName) {
     std::string keyPath, name;
     SplitValueName(key, valueName, keyPath, name);
     mStore.Erase(keyPath, name);
+    TellProblems();
+}
+
+// Each problem is told once: the store forgets it when it is taken.
+void AppSettings::TellProblems() {
+    for (const std::string& problem : mStore.TakeReports())
+        if (mTell) mTell(problem);
 }
 
 StoredSettings AppSettings::ReadStandard(const std::string& key) {
@@ -122,6 +130,7 @@ StoredSettings AppSettings::ReadStandard(const std::string& key) {
 }
 
 void AppSettings::WriteStandard(const std::string& key, const StandardSettings& values) {
+    mStore.BeginBatch();
     WriteInteger(key, "MusicVolume", values.musicVolume);
     WriteInteger(key, "SfxVolume", values.sfxVolume);
     WriteInteger(key, "Muted", values.muted);
@@ -131,6 +140,8 @@ void AppSettings::WriteStandard(const std::string& key, const StandardSettings& 
     WriteInteger(key, "CustomCursors", values.customCursors);
     WriteInteger(key, "InProgress", values.inProgress);
     WriteInteger(key, "WaitForVSync", values.waitForVSync);
+    (void)mStore.EndBatch();
+    TellProblems();
 }
 
 } // namespace Zorbel

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,10 +41,14 @@ struct StoredSettings {
 // value name may name a sub-key ("Test3D\RuntimeError" is the value "RuntimeError" in the sub-key
 // "Test3D"). With an empty key nothing is read or written. Every read and write passes the demo
 // session, which records it, or during playback gives the recorded result without touching the store.
+// Problems the store reports after a write (a settings file that cannot be written) go to tell.
 class AppSettings {
 public:
+    using ProblemTeller = std::function<void(const std::string& problem)>;
+
     // The store and the demo session must outlive the settings.
-    AppSettings(SettingsStore& store, DemoSession& demo) : mStore(store), mDemo(demo) {}
+    AppSettings(SettingsStore& store, DemoSession& demo, ProblemTeller tell = {})
+        : mStore(store), mDemo(demo), mTell(std::move(tell)) {}
 
     bool Write(const std::string& key, const std::string& valueName, uint32_t type, const void* data,
                size_t length);
@@ -58,7 +63,8 @@ public:
     // Failures are ignored; the demo takes no part.
     void Erase(const std::string& key, const std::string& valueName);
 
-    // The standard values in their fixed order of reading and of writing.
+    // The standard values in their fixed order of reading and of writing; they are written as one
+    // change to the store.
     StoredSettings ReadStandard(const std::string& key);
     void WriteStandard(const std::string& key, const StandardSettings& values);
 
@@ -66,8 +72,11 @@ public:
     static int32_t VolumeToPercent(double volume);
 
 private:
+    void TellProblems();
+
     SettingsStore& mStore;
     DemoSession& mDemo;
+    ProblemTeller mTell;
 };
 
 } // namespace Zorbel

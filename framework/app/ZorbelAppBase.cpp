@@ -28,6 +28,7 @@
 #include "framework/sound/SoundManager.h"
 #include "framework/widget/Dialog.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +85,11 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mReports = std::make_unique<DeveloperReports>();
     mCrashHooks = std::make_unique<CrashHooks>();
     mAudio = std::make_unique<AudioControl>();
-    mSettings = std::make_unique<AppSettings>(*mSettingsStore, *mDemo);
+    // A settings file that cannot be written is told once, in the error log and on standard error.
+    mSettings = std::make_unique<AppSettings>(*mSettingsStore, *mDemo, [this](const std::string& problem) {
+        LogError(problem);
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    });
     mWebPage = std::make_unique<WebPageOpener>();
     mDesktopSaver = std::make_unique<DesktopScreenSaver>();
     mCursor = std::make_unique<CursorController>(*mWindowSystem);
@@ -556,9 +561,10 @@ void ZorbelAppBase::ReadSettings() {
     if (mSettingsKey.empty()) return;
 
     StoredSettings stored = mSettings->ReadStandard(mSettingsKey);
-    if (stored.musicVolume) mAudio->RestoreMusicVolume(*stored.musicVolume * 0.01);
-    if (stored.sfxVolume) mAudio->RestoreSfxVolume(*stored.sfxVolume * 0.01);
-    if (stored.muted) mAudio->RestoreMuteCount(*stored.muted);
+    // Values are held to what WriteSettings writes, whatever the file was made to say.
+    if (stored.musicVolume) mAudio->RestoreMusicVolume(std::clamp(*stored.musicVolume, 0, 100) * 0.01);
+    if (stored.sfxVolume) mAudio->RestoreSfxVolume(std::clamp(*stored.sfxVolume, 0, 100) * 0.01);
+    if (stored.muted) mAudio->RestoreMuteCount(*stored.muted > 0 ? 1 : 0);
     if (stored.screenMode) mScreenModes->SetWindowed(*stored.screenMode == 0);
     if (stored.preferredX)
         mScreenModes->SetPreferredPosition(*stored.preferredX, mScreenModes->GetPreferredY());

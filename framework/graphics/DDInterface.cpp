@@ -203,7 +203,7 @@ void DDInterface::ReadRefreshRate() {
         mHost.RefreshRateUnreliable();
     }
     mRefreshRate = static_cast<int32_t>(hertz);
-    mMillisecondsPerFrame = 1000 / mRefreshRate;
+    mMillisecondsPerFrame = static_cast<int32_t>(1000 / hertz);
 }
 
 DDInterface::Result DDInterface::CreateCursorAreas() {

@@ -150,8 +150,9 @@ private:
     int32_t mWidth = 0;
     int32_t mHeight = 0;
     int32_t mFullScreenBitDepth = 32;
-    int32_t mRefreshRate = 60;
-    int32_t mMillisecondsPerFrame = 16;
+    // Set under the lock by set-up, read without it by the cursor thread.
+    std::atomic<int32_t> mRefreshRate{60};
+    std::atomic<int32_t> mMillisecondsPerFrame{16};
     std::array<std::vector<int32_t>, 3> mAddTables;
     std::array<std::array<int32_t, 256>, 3> mConversionTables{};
     bool mInitialized = false;

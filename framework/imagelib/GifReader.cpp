@@ -7,7 +7,7 @@
 // earlier occurrence in the output (position and length) instead of a prefix chain, so a code's string
 // is one short block copy rather than a walk of one table lookup per pixel.
 #include "framework/imagelib/ImageLib.h"
-#include "framework/imagelib/InputFile.h"
+#include "framework/platform/files/InputFile.h"
 
 #include <algorithm>
 #include <array>
@@ -92,17 +92,29 @@ void ReadExtension(GifStream& in, int& transparentIndex) {
         transparentIndex = control[3];
 }
 
-// The data sub-blocks of an image, joined, up to the empty block or the end of the file. Zero bytes
-// of slack let the bit reader fetch four bytes at any position.
+// The data sub-blocks of an image, joined, up to the empty block, the end of the file, or the most
+// that pixels could need (a 12-bit code for each, and as many again for clear codes). Zero bytes of
+// slack let the bit reader fetch four bytes at any position.
 constexpr size_t DataSlack = 4;
 
-std::vector<uint8_t> ReadImageData(GifStream& in) {
+std::vector<uint8_t> ReadImageData(GifStream& in, size_t pixels) {
+    const size_t most = pixels * 3 + 255;
     std::vector<uint8_t> data;
     uint8_t block[255];
-    while (size_t length = in.SubBlock(block))
+    while (data.size() < most) {
+        size_t length = in.SubBlock(block);
+        if (length == 0) break;
         data.insert(data.end(), block, block + length);
+    }
     data.resize(data.size() + DataSlack, 0);
     return data;
+}
+
+// A code is at least minCodeSize + 1 bits long and no string is longer than the table, so data of
+// this size can fill no more pixels than this.
+int64_t FillablePixels(const std::vector<uint8_t>& data, int minCodeSize) {
+    int64_t bits = int64_t(data.size() - DataSlack) * 8;
+    return bits / std::max(minCodeSize + 1, 1) * 4096;
 }
 
 // Output past the last index may be scribbled on this far, so the index buffer needs the slack.
@@ -249,9 +261,8 @@ void MapRows(const uint8_t* indices, size_t count, const Palette& palette, Image
     }
 }
 
-bool DecodePixels(GifStream& in, Image& image, const Palette& palette, bool interlaced) {
-    int minCodeSize = in.Byte();
-    std::vector<uint8_t> data = ReadImageData(in);
+bool DecodePixels(int minCodeSize, const std::vector<uint8_t>& data, Image& image, const Palette& palette,
+                  bool interlaced) {
     size_t total = image.GetPixelCount();
     std::unique_ptr<uint8_t, decltype(&std::free)> indices(
         static_cast<uint8_t*>(std::malloc(total + CopyChunk)), &std::free);
@@ -268,20 +279,25 @@ std::unique_ptr<Image> ReadImage(GifStream& in, const ColorTable& globalTable, i
     int width = WordAt(descriptor + 4);
     int height = WordAt(descriptor + 6);
     int flags = descriptor[8];
-    std::unique_ptr<Image> image = Image::Create(width, height);
-    if (!image) return nullptr;
+    const int64_t pixels = int64_t(width) * int64_t(height);
+    if (width == 0 || height == 0 || pixels > MaxPixels) return nullptr;
 
     ColorTable localTable;
     if (flags & 0x80) localTable.Read(in, flags);
     Palette palette = BuildPalette((flags & 0x80) ? localTable : globalTable, transparentIndex);
-    if (!DecodePixels(in, *image, palette, (flags & 0x40) != 0)) return nullptr;
+    // The picture is made only once its data has shown that it can fill it.
+    int minCodeSize = in.Byte();
+    std::vector<uint8_t> data = ReadImageData(in, static_cast<size_t>(pixels));
+    if (pixels > std::max(PlausibleAnySize, FillablePixels(data, minCodeSize))) return nullptr;
+    std::unique_ptr<Image> image = Image::Create(width, height);
+    if (!image || !DecodePixels(minCodeSize, data, *image, palette, (flags & 0x40) != 0)) return nullptr;
     return image;
 }
 
 } // namespace
 
 std::unique_ptr<Image> ReadGif(const std::string& fileName) {
-    InputFile file(fileName);
+    InputFile file(fileName, MaxFileBytes);
     if (!file) return nullptr;
     GifStream in(file.Get());
 

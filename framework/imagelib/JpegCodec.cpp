@@ -4,8 +4,8 @@
 // and its target hold only plain values, so the jump skips no destructor. The coder's destructor then
 // releases the library's state, and the caller's file object closes the file.
 #include "framework/imagelib/ImageLib.h"
-#include "framework/imagelib/InputFile.h"
 #include "framework/platform/files/AtomicFile.h"
+#include "framework/platform/files/InputFile.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -67,7 +67,7 @@ void CmykRowToPixels(const JSAMPLE* cmyk, uint32_t* pixels, size_t width, bool i
 
 class JpegReader {
 public:
-    explicit JpegReader(FILE* file) : mFile(file) {
+    explicit JpegReader(const InputFile& file) : mFile(file.Get()), mFileBytes(file.Size()) {
         mInfo.err = jpeg_std_error(&mErrors.standard);
         mErrors.standard.error_exit = ExitOnError;
         mProgress.progress_monitor = LimitScans;
@@ -75,6 +75,13 @@ public:
     JpegReader(const JpegReader&) = delete;
     JpegReader& operator=(const JpegReader&) = delete;
     ~JpegReader() { jpeg_destroy_decompress(&mInfo); }
+
+    // Decoding at a reduced scale: the smallest that still covers the display size.
+    void ReduceFor(int displayWidth, int displayHeight) {
+        mReduce = true;
+        mDisplayWidth = displayWidth;
+        mDisplayHeight = displayHeight;
+    }
 
     std::unique_ptr<Image> Read() {
         if (setjmp(mErrors.jump)) return nullptr;
@@ -89,7 +96,15 @@ private:
         mInfo.mem->max_memory_to_use = MaxLibraryMemory;
         jpeg_stdio_src(&mInfo, mFile);
         jpeg_read_header(&mInfo, TRUE);
-        if (int64_t(mInfo.image_width) * int64_t(mInfo.image_height) > MaxPixels) return false;
+        // The library fills in whatever data is missing, so a header alone would be a whole picture.
+        const int64_t pixels = int64_t(mInfo.image_width) * int64_t(mInfo.image_height);
+        if (pixels > MaxPixels || !IsPlausibleSize(pixels, mFileBytes, PlausiblePixelsPerByte)) return false;
+        if (mReduce) {
+            mInfo.scale_num = 1;
+            mInfo.scale_denom =
+                1u << HalvingsToCover(static_cast<int>(mInfo.image_width),
+                                      static_cast<int>(mInfo.image_height), mDisplayWidth, mDisplayHeight);
+        }
 
         // Four-component files hold CMYK or YCCK; the library gives CMYK for both and we mix the light.
         bool cmyk = mInfo.jpeg_color_space == JCS_CMYK || mInfo.jpeg_color_space == JCS_YCCK;
@@ -131,6 +146,10 @@ private:
     }
 
     FILE* mFile;
+    uint64_t mFileBytes;
+    bool mReduce = false;
+    int mDisplayWidth = 0;
+    int mDisplayHeight = 0;
     jpeg_decompress_struct mInfo{};
     ErrorManager mErrors{};
     jpeg_progress_mgr mProgress{};
@@ -182,9 +201,17 @@ private:
 } // namespace
 
 std::unique_ptr<Image> ReadJpeg(const std::string& fileName) {
-    InputFile file(fileName);
+    InputFile file(fileName, MaxFileBytes);
     if (!file) return nullptr;
-    JpegReader reader(file.Get());
+    JpegReader reader(file);
+    return reader.Read();
+}
+
+std::unique_ptr<Image> ReadJpegForDisplay(const std::string& fileName, int displayWidth, int displayHeight) {
+    InputFile file(fileName, MaxFileBytes);
+    if (!file) return nullptr;
+    JpegReader reader(file);
+    reader.ReduceFor(displayWidth, displayHeight);
     return reader.Read();
 }
 

@@ -2,8 +2,8 @@
 // writer object; as with JPEG, everything that needs releasing lives in that object, and the frames
 // the jump crosses hold only plain values.
 #include "framework/imagelib/ImageLib.h"
-#include "framework/imagelib/InputFile.h"
 #include "framework/platform/files/AtomicFile.h"
+#include "framework/platform/files/InputFile.h"
 
 #include <csetjmp>
 
@@ -15,7 +15,7 @@ namespace {
 
 class PngReader {
 public:
-    explicit PngReader(FILE* file) : mFile(file) {}
+    explicit PngReader(const InputFile& file) : mFile(file.Get()), mFileBytes(file.Size()) {}
     PngReader(const PngReader&) = delete;
     PngReader& operator=(const PngReader&) = delete;
     ~PngReader() {
@@ -42,7 +42,8 @@ private:
         png_read_info(mPng, mInfo);
         png_uint_32 width = png_get_image_width(mPng, mInfo);
         png_uint_32 height = png_get_image_height(mPng, mInfo);
-        if (int64_t(width) * int64_t(height) > MaxPixels) return false;
+        const int64_t pixels = int64_t(width) * int64_t(height);
+        if (pixels > MaxPixels || !IsPlausibleSize(pixels, mFileBytes, PlausiblePixelsPerByte)) return false;
 
         // Every kind of PNG becomes 8-bit B, G, R, A: palettes and grey below 8 bits are expanded, a
         // transparency chunk becomes alpha, pictures without alpha get an opaque filler, grey is
@@ -69,6 +70,7 @@ private:
     }
 
     FILE* mFile;
+    uint64_t mFileBytes;
     png_structp mPng = nullptr;
     png_infop mInfo = nullptr;
     std::unique_ptr<Image> mImage;
@@ -121,9 +123,9 @@ private:
 } // namespace
 
 std::unique_ptr<Image> ReadPng(const std::string& fileName) {
-    InputFile file(fileName);
+    InputFile file(fileName, MaxFileBytes);
     if (!file) return nullptr;
-    PngReader reader(file.Get());
+    PngReader reader(file);
     return reader.Read();
 }
 

@@ -2,7 +2,7 @@
 // pixels right after the 18-byte header. Its B, G, R, A bytes are a 0xAARRGGBB value in little-endian
 // order, so the pixels are read straight into place.
 #include "framework/imagelib/ImageLib.h"
-#include "framework/imagelib/InputFile.h"
+#include "framework/platform/files/InputFile.h"
 
 namespace Zorbel::ImageLib {
 
@@ -20,7 +20,7 @@ int16_t SignedWordAt(const uint8_t* bytes) {
 } // namespace
 
 std::unique_ptr<Image> ReadTga(const std::string& fileName) {
-    InputFile file(fileName);
+    InputFile file(fileName, MaxFileBytes);
     if (!file) return nullptr;
 
     uint8_t header[HeaderSize];

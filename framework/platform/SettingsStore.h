@@ -21,6 +21,16 @@ public:
     [[nodiscard]] virtual bool Read(const std::string& keyPath, const std::string& valueName, uint32_t& type,
                                     std::vector<uint8_t>& data) = 0;
     virtual void Erase(const std::string& keyPath, const std::string& valueName) = 0;
+
+    // Between BeginBatch and EndBatch a store may keep what is written and store it all at the end,
+    // as one change per key. Each write still answers whether its value can be stored; EndBatch
+    // answers whether everything was. Batches nest; the outermost end stores.
+    virtual void BeginBatch() {}
+    virtual bool EndBatch() { return true; }
+
+    // Problems worth telling the user (a settings file that cannot be written), each told once;
+    // taking them empties the list.
+    virtual std::vector<std::string> TakeReports() { return {}; }
 };
 
 } // namespace Zorbel

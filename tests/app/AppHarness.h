@@ -146,10 +146,16 @@ protected:
         return *app;
     }
 
-    // Runs update steps until the clock reaches the moment.
+    // Runs update steps until the clock reaches the moment. Every step sleeps or draws, so a hundred
+    // of them a millisecond is far more than the way there can take.
     void RunUntil(uint32_t ms) {
-        while (static_cast<int32_t>(clock.Milliseconds() - ms) < 0 && !app->IsShuttingDown())
+        const int64_t limit = (int64_t(static_cast<int32_t>(ms - clock.Milliseconds())) + 1) * 100 + 1000;
+        for (int64_t call = 0;
+             call < limit && static_cast<int32_t>(clock.Milliseconds() - ms) < 0 && !app->IsShuttingDown();
+             ++call)
             app->UpdateApp();
+        EXPECT_TRUE(static_cast<int32_t>(clock.Milliseconds() - ms) >= 0 || app->IsShuttingDown())
+            << "the clock stood still at " << clock.Milliseconds() << " on the way to " << ms;
     }
 
     void Post(Zorbel::MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0,

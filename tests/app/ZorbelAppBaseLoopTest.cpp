@@ -26,9 +26,18 @@ protected:
         int sleepsBefore = clock.SleepCount();
         int updatesBefore = app->GetUpdateCount();
         bool updated = false;
-        while (clock.SleepCount() == sleepsBefore)
+        for (int step = 0; step < 100000 && clock.SleepCount() == sleepsBefore; ++step)
             app->UpdateAppStep(updated);
+        EXPECT_NE(clock.SleepCount(), sleepsBefore) << "the application never slept";
         return app->GetUpdateCount() - updatesBefore;
+    }
+
+    // Waits, in real time and for ten seconds at most, for the loading thread to finish.
+    static bool WaitForLoading(TestApp& a) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!a.GetLoading().IsDone() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return a.GetLoading().IsDone();
     }
 
     // The longest run of update steps without a draw step between them, from the widget layer's log.
@@ -80,8 +89,9 @@ TEST_F(MainLoopTest, AtMostNineUpdatesRunBeforeADraw) {
     widgets->events.clear();
     clock.Advance(200);
     int target = app->GetUpdateCount() + 25;
-    while (app->GetUpdateCount() < target)
+    for (int call = 0; call < 10000 && app->GetUpdateCount() < target; ++call)
         app->UpdateApp();
+    ASSERT_GE(app->GetUpdateCount(), target);
     EXPECT_EQ(LongestBurst(widgets->events), 14);
 }
 
@@ -165,8 +175,7 @@ TEST_F(MainLoopTest, LoadingCompletionIsHandledByTheNextUpdateStep) {
     EXPECT_DOUBLE_EQ(a.GetLoadingProgress(), 0.0);
 
     release.set_value();
-    while (!a.GetLoading().IsDone())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(WaitForLoading(a));
     EXPECT_EQ(a.loadingFinishedCount, 0);
     a.UpdateApp();
     EXPECT_EQ(a.loadingFinishedCount, 1);
@@ -393,8 +402,7 @@ TEST_F(MainLoopTest, WhileLoadingFramesArePresentedAtMostEveryFiftyMilliseconds)
     EXPECT_NEAR(display->presentCount - presents, 20, 1);
 
     release.set_value();
-    while (!a.GetLoading().IsDone())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(WaitForLoading(a));
     RunUntil(clock.Milliseconds() + 100);
     presents = display->presentCount;
     RunUntil(clock.Milliseconds() + 1000);
@@ -443,8 +451,9 @@ TEST_F(MainLoopTest, TheGamePausesWhileTheDesktopScreenSaverWouldShow) {
     TestApp& a = SteadyApp();
     auto stepUntil = [&](uint32_t ms) {
         bool updated = false;
-        while (static_cast<int32_t>(clock.Milliseconds() - ms) < 0)
+        for (int step = 0; step < 1000000 && static_cast<int32_t>(clock.Milliseconds() - ms) < 0; ++step)
             a.UpdateAppStep(updated);
+        EXPECT_GE(static_cast<int32_t>(clock.Milliseconds() - ms), 0) << "the clock stood still";
     };
 
     // The desktop saw input all along; only the game's own input time would run out.

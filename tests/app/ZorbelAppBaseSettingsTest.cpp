@@ -1,8 +1,12 @@
 #include "app/AppHarness.h"
 
+#include "framework/app/ErrorLog.h"
 #include "framework/sound/MusicInterface.h"
+#include "support/IoCount.h"
 
 #include <csignal>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sys/wait.h>
 
@@ -220,4 +224,57 @@ TEST_F(SettingsTest, KillingTheProcessDuringWritesNeverLeavesADamagedFile) {
         EXPECT_GE(volume, 0);
         EXPECT_LE(volume, 100);
     }
+}
+
+TEST_F(SettingsTest, StoredValuesAreHeldToWhatTheProgramWrites) {
+    StoreInteger("MusicVolume", 2147483647);
+    StoreInteger("SfxVolume", -5);
+    StoreInteger("Muted", 7);
+    TestApp& a = StartApp();
+    EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 1.0);
+    EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.0);
+    EXPECT_TRUE(a.IsMuted());
+    a.Unmute();
+    EXPECT_FALSE(a.IsMuted()) << "one unmute of the player undoes the stored mute";
+    a.Shutdown();
+    EXPECT_EQ(StoredInteger("MusicVolume"), 100);
+    EXPECT_EQ(StoredInteger("SfxVolume"), 0);
+
+    StoreInteger("Muted", -2147483647 - 1);
+    TestApp& b = StartApp();
+    EXPECT_FALSE(b.IsMuted());
+    b.Mute();
+    EXPECT_TRUE(b.IsMuted()) << "a stored count below zero cannot swallow the player's mute";
+}
+
+TEST_F(SettingsTest, WriteSettingsReplacesTheFileOnceAndAnUnwritableFileIsToldOnce) {
+    const std::string padding(100000, 'p');
+    ASSERT_TRUE(store.Write("SOFTWARE\\ZorbelTest\\App", "Padding", SettingsStore::TYPE_STRING,
+                            padding.data(), padding.size()));
+    TestApp& a = StartApp();
+    a.SetMusicVolume(0.3);
+    uint64_t before = IoCount("wchar");
+    a.WriteSettings();
+    EXPECT_LT(IoCount("wchar") - before, 2 * padding.size()) << "nine values, one file written";
+    EXPECT_EQ(StoredInteger("MusicVolume"), 30);
+    a.Shutdown();
+
+    // A folder where the file should be: every write fails, and the player hears of it once.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path);
+    std::filesystem::remove(SettingsFile());
+    std::filesystem::create_directory(SettingsFile());
+    testing::internal::CaptureStderr();
+    TestApp& b = StartApp();
+    EXPECT_FALSE(b.RegistryWriteInteger("Is3D", 1));
+    b.Shutdown();
+    std::string told = testing::internal::GetCapturedStderr();
+    std::ifstream log(ErrorLog::DefaultFileName);
+    std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    std::filesystem::current_path(previous);
+    const std::string message =
+        "The settings cannot be saved in " + SettingsFile() + ": it is not a regular file.";
+    EXPECT_EQ(told, message + "\n");
+    EXPECT_EQ(logged.rfind(message + " ", 0), 0u) << logged;
+    EXPECT_EQ(logged.find(message, 1), std::string::npos) << "once";
 }

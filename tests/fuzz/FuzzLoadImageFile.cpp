@@ -4,6 +4,7 @@
 //   bits 1-2  the name asked for: "pic", "pic.png", "pic.JPG" or "pic.gif"
 //   bit 3     the same bytes also stand as the companion "_pic.*"
 //   bit 4     the companion is "pic_.*" instead
+//   bit 5     load for display at 24 x 16, so that large pictures are reduced
 // The remaining bytes are the file, present under all four extensions.
 #include "FuzzFiles.h"
 #include "framework/imagelib/ImageLib.h"
@@ -28,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FuzzFiles::Write(((steer & 16) ? "pic_" : "_pic") + std::string(extension), data, size);
     }
     bool lookForAlpha = (steer & 1) != 0;
-    auto image = Zorbel::ImageLib::LoadImageFile(FuzzFiles::PathOf(Requests[(steer >> 1) & 3]), lookForAlpha);
+    std::string name = FuzzFiles::PathOf(Requests[(steer >> 1) & 3]);
+    auto image = (steer & 32) ? Zorbel::ImageLib::LoadImageFileForDisplay(name, lookForAlpha, 24, 16)
+                              : Zorbel::ImageLib::LoadImageFile(name, lookForAlpha);
     volatile uint32_t sink = FuzzFiles::Touch(image);
     (void)sink;
     return 0;

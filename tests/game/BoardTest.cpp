@@ -8,6 +8,8 @@
 #include "game/BoardHost.h"
 #include "support/StubWidgetHost.h"
 
+#include <gtest/gtest-spi.h>
+
 #include <algorithm>
 
 using Tesserine::Board;
@@ -74,8 +76,8 @@ TEST_F(GameFixture, MenuSlidesInOverTheTitleAndCannotBeDismissedBeforeTheFirstGa
 
     // The menu shows the title behind the panel: a pixel below the panel is the title's.
     auto frame = Frame();
-    EXPECT_EQ(PixelAt(*frame, 400, 590), PixelAt(*Menu().GetBackdrop(), 400, 590));
-    EXPECT_EQ(PixelAt(*frame, 60, 10) | 0xFF000000u, PixelAt(*Menu().GetPanel(), 10, 10) | 0xFF000000u);
+    EXPECT_EQ(PixelAt(frame, 400, 590), PixelAt(Menu().GetBackdrop(), 400, 590));
+    EXPECT_EQ(PixelAt(frame, 60, 10) | 0xFF000000u, PixelAt(Menu().GetPanel(), 10, 10) | 0xFF000000u);
 }
 
 TEST_F(GameFixture, DifficultyButtonsStopAtThreeAndSeven) {
@@ -107,11 +109,11 @@ TEST_F(GameFixture, NewGameShufflesAndTheMenuSlidesAwayOverThePuzzle) {
         int x = (i % 5) * tileW + tileW / 2, y = (i / 5) * tileH + tileH / 2;
         int value = model.TileAt(i).value;
         if (value == 0) {
-            EXPECT_EQ(PixelAt(*frame, x, y), 0xFF000000u) << "cell " << i;
+            EXPECT_EQ(PixelAt(frame, x, y), 0xFF000000u) << "cell " << i;
             continue;
         }
         int pieceX = (value - 1) % 5 * tileW + tileW / 2, pieceY = (value - 1) / 5 * tileH + tileH / 2;
-        EXPECT_EQ(PixelAt(*frame, x, y), PixelAt(*board->GetPicture(), pieceX, pieceY)) << "cell " << i;
+        EXPECT_EQ(PixelAt(frame, x, y), PixelAt(board->GetPicture(), pieceX, pieceY)) << "cell " << i;
     }
 }
 
@@ -176,10 +178,10 @@ TEST_F(GameFixture, SolvingPlaysTheBannersAndEscapeThenOpensTheMenu) {
     auto* top = board->GetCompleteTop();
     auto* bottom = board->GetCompleteBottom();
     int topX = 175 + top->GetWidth() / 2, topY = 150 + top->GetHeight() / 2;
-    EXPECT_EQ(PixelAt(*frame, topX, topY), PixelAt(*top, top->GetWidth() / 2, top->GetHeight() / 2));
+    EXPECT_EQ(PixelAt(frame, topX, topY), PixelAt(top, top->GetWidth() / 2, top->GetHeight() / 2));
     int bottomX = 45 + bottom->GetWidth() / 2, bottomY = 305 + bottom->GetHeight() / 2;
-    EXPECT_EQ(PixelAt(*frame, bottomX, bottomY),
-              PixelAt(*bottom, bottom->GetWidth() / 2, bottom->GetHeight() / 2));
+    EXPECT_EQ(PixelAt(frame, bottomX, bottomY),
+              PixelAt(bottom, bottom->GetWidth() / 2, bottom->GetHeight() / 2));
     Steps(1);
     EXPECT_EQ(board->GetCompletionTimer(), 762);
     Steps(119);
@@ -189,8 +191,7 @@ TEST_F(GameFixture, SolvingPlaysTheBannersAndEscapeThenOpensTheMenu) {
     Steps(1);
     EXPECT_EQ(board->GetCompletionTimer(), 1602) << "and stops";
     frame = Frame();
-    EXPECT_EQ(PixelAt(*frame, 400, 300), PixelAt(*board->GetPicture(), 400, 300))
-        << "only the picture remains";
+    EXPECT_EQ(PixelAt(frame, 400, 300), PixelAt(board->GetPicture(), 400, 300)) << "only the picture remains";
 
     board->KeyDown(27);
     EXPECT_TRUE(Menu().IsVisible());
@@ -237,11 +238,11 @@ TEST_F(GameFixture, ChangePictureLoadsTheChosenFileForTheNextGame) {
     board->ButtonReleased(Board::BUTTON_CHANGE_IMAGE);
     EXPECT_EQ(std::filesystem::current_path().string(), folder);
     ASSERT_NE(Menu().GetPendingPicture(), nullptr);
-    EXPECT_TRUE(Near(PixelAt(*Menu().GetPanel(), 346, 282), 0xFF2080C0u)) << "the preview shows it";
+    EXPECT_TRUE(Near(PixelAt(Menu().GetPanel(), 346, 282), 0xFF2080C0u)) << "the preview shows it";
 
     board->ButtonReleased(Board::BUTTON_NEW_GAME);
     EXPECT_EQ(Menu().GetPendingPicture(), nullptr);
-    EXPECT_TRUE(Near(PixelAt(*board->GetPicture(), 400, 300), 0xFF2080C0u)) << "the new game uses it";
+    EXPECT_TRUE(Near(PixelAt(board->GetPicture(), 400, 300), 0xFF2080C0u)) << "the new game uses it";
 }
 
 TEST_F(GameFixture, WithNoChooserThePlayerIsToldAndTheGameGoesOn) {
@@ -363,22 +364,20 @@ TEST_F(GameFixture, MovableTilesWearAFrameThatPulsesFromRedToWhite) {
         return -1;
     }();
     board->MouseMove(-100, -100); // hover nothing new
-    auto edge = [&](Zorbel::MemoryImage& frame, int cell) {
+    auto edge = [&](const std::unique_ptr<Zorbel::MemoryImage>& frame, int cell) {
         return PixelAt(frame, (cell % 4) * 200 + 2, (cell / 4) * 150 + 75);
     };
-    // The pulse climbs 6 a step from 0 up to 250 and back.
-    while (board->GetPulse() != 0)
-        Steps(1);
+    // The pulse climbs 6 a step from 0 up to 250 and back, some 84 steps a round.
+    ASSERT_TRUE(StepsUntil([&] { return board->GetPulse() == 0; }, 200)) << "the pulse never reaches 0";
     auto red = Frame();
-    while (board->GetPulse() != 246)
-        Steps(1);
+    ASSERT_TRUE(StepsUntil([&] { return board->GetPulse() == 246; }, 200)) << "the pulse never reaches 246";
     auto light = Frame();
-    uint32_t atRed = edge(*red, movable), atLight = edge(*light, movable);
+    uint32_t atRed = edge(red, movable), atLight = edge(light, movable);
     EXPECT_GT((atRed >> 16) & 0xFF, 180u) << std::hex << atRed;
     EXPECT_LT((atRed >> 8) & 0xFF, 90u) << std::hex << atRed;
     EXPECT_GT((atLight >> 8) & 0xFF, 180u) << std::hex << atLight;
-    EXPECT_EQ(edge(*red, plain), edge(*light, plain)) << "plain frames do not pulse";
-    EXPECT_NE(edge(*red, plain), PixelAt(*board->GetPicture(), 2, 75)) << "but they do have a frame";
+    EXPECT_EQ(edge(red, plain), edge(light, plain)) << "plain frames do not pulse";
+    EXPECT_NE(edge(red, plain), PixelAt(board->GetPicture(), 2, 75)) << "but they do have a frame";
 }
 
 TEST_F(GameFixture, TheWindowShowsTheGameIcon) {
@@ -475,4 +474,14 @@ TEST(BoardOnAStandInHostTest, MissingPicturesAreReportedAndTheBoardStaysSafeUnti
     board.KeyDown(Zorbel::VirtualKey::Escape);
     board.MouseDown(10, 10, 1);
     EXPECT_EQ(board.GetPicture(), nullptr);
+}
+
+TEST(GameHarnessTest, PixelAtFailsWithAMessageWhereThereIsNoPixel) {
+    EXPECT_NONFATAL_FAILURE(PixelAt(static_cast<Zorbel::MemoryImage*>(nullptr), 1, 2),
+                            "no picture to read pixel (1, 2) from");
+    Zorbel::ImageContext context;
+    Zorbel::MemoryImage image(context);
+    image.SetSize(2, 2);
+    EXPECT_NONFATAL_FAILURE(PixelAt(&image, 2, 0), "outside the 2 x 2 picture");
+    EXPECT_EQ(PixelAt(&image, 1, 1), 0u);
 }

@@ -58,6 +58,14 @@ protected:
         std::filesystem::remove_all(root, ignored);
     }
 
+    // Every test here needs the artwork the build draws; without it the test stops with a message
+    // rather than crashing on the first missing picture.
+    void SetUp() override {
+        const auto picture = std::filesystem::path(ZORBEL_BINARY_DIR) / "images" / "quibBG.jpg";
+        ASSERT_TRUE(std::filesystem::exists(picture))
+            << "the artwork is missing (" << picture.string() << "): build the artwork target";
+    }
+
     // Starts the game from a program in the given folder (the build's by default) and hands it the
     // end of loading, which puts the board on screen.
     void StartGame(const std::string& programFolder = ZORBEL_BINARY_DIR) {
@@ -85,13 +93,23 @@ protected:
             board->Update();
     }
 
+    // Update steps until the condition holds, at most limit of them; false when it never did.
+    template <typename Condition>
+    [[nodiscard]] bool StepsUntil(Condition condition, int limit) {
+        for (int i = 0; i < limit && !condition(); ++i)
+            board->Update();
+        return condition();
+    }
+
     // The menu slides in at start; bring it to rest and start a game of difficulty n.
     void StartPuzzle(int n = 4) {
         Steps(92);
-        while (Menu().GetDifficulty() < n)
+        // Difficulties run from 3 to 7, so four presses reach any of them.
+        for (int press = 0; press < 4 && Menu().GetDifficulty() < n; ++press)
             board->ButtonReleased(Tesserine::Board::BUTTON_DIFFICULTY_MORE);
-        while (Menu().GetDifficulty() > n)
+        for (int press = 0; press < 4 && Menu().GetDifficulty() > n; ++press)
             board->ButtonReleased(Tesserine::Board::BUTTON_DIFFICULTY_LESS);
+        ASSERT_EQ(Menu().GetDifficulty(), n);
         board->ButtonReleased(Tesserine::Board::BUTTON_NEW_GAME);
         Steps(92);
     }
@@ -116,9 +134,24 @@ protected:
     std::optional<int> exitCode;
 };
 
-inline uint32_t PixelAt(Zorbel::MemoryImage& image, int x, int y) {
-    return image
-        .GetPixels()[static_cast<size_t>(y) * static_cast<size_t>(image.GetWidth()) + static_cast<size_t>(x)];
+// The pixel at (x, y). A missing picture, or a place outside it, fails the test with a message and
+// gives 0 instead of crashing the test program.
+inline uint32_t PixelAt(Zorbel::MemoryImage* image, int x, int y) {
+    const uint32_t* pixels = image ? image->GetPixels() : nullptr;
+    if (!pixels) {
+        ADD_FAILURE() << "no picture to read pixel (" << x << ", " << y << ") from";
+        return 0;
+    }
+    if (x < 0 || y < 0 || x >= image->GetWidth() || y >= image->GetHeight()) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") lies outside the " << image->GetWidth() << " x "
+                      << image->GetHeight() << " picture";
+        return 0;
+    }
+    return pixels[static_cast<size_t>(y) * static_cast<size_t>(image->GetWidth()) + static_cast<size_t>(x)];
+}
+
+inline uint32_t PixelAt(const std::unique_ptr<Zorbel::MemoryImage>& image, int x, int y) {
+    return PixelAt(image.get(), x, y);
 }
 
 } // namespace TesserineTest

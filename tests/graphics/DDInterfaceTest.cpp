@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace Zorbel;
@@ -141,6 +142,31 @@ TEST(DDInterfaceTest, RefreshRatesOutsideSixtyToOneHundredAreReplaced) {
         EXPECT_EQ(display.device->MillisecondsPerFrame(), c.ms) << c.reported;
         EXPECT_EQ(display.host.unreliableRates, c.unreliable) << c.reported;
     }
+}
+
+TEST(DDInterfaceTest, TheCursorThreadReadsTheFrameTimeWhileSetUpWritesIt) {
+    // Each set-up (a screen-mode switch) writes the frame time that the cursor thread reads unlocked.
+    HeadlessDisplay display(WithRefreshRate(75));
+    std::atomic<bool> running{true};
+    std::atomic<int> reads{0};
+    std::atomic<int> strange{0};
+    std::thread cursor([&] {
+        while (running) {
+            int32_t ms = display.device->MillisecondsPerFrame();
+            if (ms != 16 && ms != 13) ++strange;
+            ++reads;
+        }
+    });
+    for (int setup = 0; setup < 20; ++setup)
+        EXPECT_EQ(display.Init(), DDInterface::RESULT_OK);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (reads == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    running = false;
+    cursor.join();
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(strange, 0);
+    EXPECT_EQ(display.device->MillisecondsPerFrame(), 13);
 }
 
 TEST(DDInterfaceTest, APrimaryThatIsNeither16Nor32BitsDeepIsRefused) {

@@ -257,10 +257,20 @@ TEST_F(GifReaderTest, NoiseBetweenBlocksIsSkipped) {
 TEST_F(GifReaderTest, HeadersAnnouncingHugePicturesAreRefused) {
     // 65535 × 65535 pixels would need 16 GiB.
     EXPECT_FALSE(Read(GifFile(2, 2, FourColors).FrameWithData(65535, 65535, 2, PackCodes({{4, 3}, {1, 3}}))));
-    // 16384 × 16384 is the largest square allowed; a few bytes of data leave it transparent.
-    auto largest =
-        Read(GifFile(2, 2, FourColors).FrameWithData(16384, 16384, 2, PackCodes({{4, 3}, {1, 3}})));
+    // 16384 × 16384 is the largest square allowed, but 35 bytes cannot fill its gigabyte of pixels.
+    EXPECT_FALSE(ReadBytes(GifBomb()));
+
+    // Data that could fill it at LZW's best ratio (4096 pixels from each 3-bit code) is enough; what it
+    // does not reach stays transparent.
+    Bytes codes = PackCodes({{4, 3}, {1, 3}});
+    codes.resize(16384 * 16384 / 4096 * 3 / 8, 0); // then index 0 again and again
+    auto largest = Read(GifFile(2, 2, FourColors).FrameWithData(16384, 16384, 2, codes));
     ASSERT_TRUE(largest);
     EXPECT_EQ(largest->GetBits()[0], 0xFFFF0000u);
-    EXPECT_EQ(largest->GetBits()[1], 0u);
+    EXPECT_EQ(largest->GetBits()[1], 0xFF000000u);
+    EXPECT_EQ(largest->GetBits()[largest->GetPixelCount() - 1], 0u);
+    // A picture of at most 16 M pixels is taken from any data, however little.
+    auto small = Read(GifFile(2, 2, FourColors).FrameWithData(4096, 4096, 2, PackCodes({{4, 3}, {1, 3}})));
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->GetBits()[0], 0xFFFF0000u);
 }

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/InChildProcess.h"
+
 #include <filesystem>
+#include <sys/stat.h>
 #include <type_traits>
 
 using namespace Zorbel::ImageLib;
 using namespace PictureFiles;
+using ZorbelTest::ChildOutcome;
+using ZorbelTest::RunInChildProcess;
 
 static_assert(!std::is_copy_constructible_v<Image> && !std::is_copy_assignable_v<Image>,
               "an image owns its pixels");
@@ -176,4 +181,96 @@ TEST_F(LoadImageFileTest, NothingThereGivesNone) {
     EXPECT_FALSE(LoadImageFile(Path("nothing.png"), false));
     EXPECT_FALSE(LoadImageFile("", true));
     EXPECT_FALSE(LoadImageFile(Path("pic."), true));
+}
+
+TEST_F(LoadImageFileTest, AnUpperCaseExtensionIsOpenedAsGivenFirst) {
+    // A camera's file, with its companion; no lower-case names exist.
+    PutJpeg("IMG_0001.JPG");
+    PutPng("Photo.PNG", 0xFF123456);
+    PutPng("_Photo.PNG", 0xFF000020);
+    EXPECT_EQ(FirstPixel("IMG_0001.JPG"), 0xFF808080u);
+    EXPECT_EQ(FirstPixel("Photo.PNG", true), 0x20123456u) << "the companion keeps the name's case too";
+
+    // Where both forms exist, the name as given wins.
+    PutPng("pic.png", PngMark);
+    PutPng("pic.PNG", 0xFF654321);
+    EXPECT_EQ(FirstPixel("pic.PNG"), 0xFF654321u);
+    EXPECT_EQ(FirstPixel("pic.png"), PngMark);
+}
+
+TEST_F(LoadImageFileTest, FoldersPipesAndDevicesGiveNoneAtOnce) {
+    std::filesystem::create_directory(Path("folder.png"));
+    std::filesystem::create_symlink("/dev/zero", Path("zeros.gif"));
+    ASSERT_EQ(mkfifo(Path("pipe.jpg").c_str(), 0600), 0);
+    // Opening a pipe without a writer would block for good, so the loads run in a child.
+    EXPECT_EQ(RunInChildProcess([&] {
+                  return !LoadImageFile(Path("folder.png"), true) &&
+                         !LoadImageFile(Path("zeros.gif"), true) && !LoadImageFile(Path("pipe.jpg"), true) &&
+                         !LoadImageFile(Path("pipe"), true) &&
+                         !LoadImageFileForDisplay(Path("pipe.jpg"), true, 800, 600);
+              }),
+              ChildOutcome::Passed);
+}
+
+TEST_F(LoadImageFileTest, TinyFilesClaimingEnormousPicturesAreRefused) {
+    struct Bomb {
+        const char* name;
+        Bytes bytes;
+        size_t mostBytes;
+    };
+    for (const Bomb& bomb : {Bomb{"bomb.gif", GifBomb(), 35}, Bomb{"bomb.jpg", JpegBomb(), 1000},
+                             Bomb{"bomb.png", PngBomb(), 300000}}) {
+        EXPECT_LE(bomb.bytes.size(), bomb.mostBytes) << bomb.name;
+        WriteFile(Path(bomb.name), bomb.bytes);
+        EXPECT_FALSE(LoadImageFile(Path(bomb.name), true)) << bomb.name;
+        EXPECT_FALSE(LoadImageFileForDisplay(Path(bomb.name), true, 800, 600)) << bomb.name;
+    }
+}
+
+TEST_F(LoadImageFileTest, ForDisplayLargePicturesComeBackHalvedWhileTheyCover) {
+    // A JPEG is decoded at the reduced scale, other kinds are reduced after decoding to the same size,
+    // so a companion still fits.
+    PutJpeg("a.jpg", 64, 48);
+    PutPng("_a.png", 64, 48, [](int x, int) { return 0xFF000000u | uint32_t(x < 32 ? 0x10 : 0x30); });
+    auto merged = LoadImageFileForDisplay(Path("a"), true, 16, 12);
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(merged->GetWidth(), 16);
+    EXPECT_EQ(merged->GetHeight(), 12);
+    EXPECT_EQ(PixelAt(*merged, 0, 0), 0x10808080u);
+    EXPECT_EQ(PixelAt(*merged, 15, 11), 0x30808080u);
+    auto full = LoadImageFile(Path("a"), true);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->GetWidth(), 64) << "the plain load keeps the full size";
+
+    // Small pictures come back as they are.
+    PutPng("small.png", 3, 2, [](int x, int y) { return 0xFF000000u | uint32_t(x + 3 * y); });
+    auto small = LoadImageFileForDisplay(Path("small.png"), false, 800, 600);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->GetWidth(), 3);
+    EXPECT_EQ(PixelAt(*small, 2, 1), 0xFF000005u);
+}
+
+TEST(ReduceTest, BoxesAverageWithColoursWeightedByAlpha) {
+    EXPECT_EQ(HalvingsToCover(6000, 4000, 800, 600), 2) << "a 24-megapixel photo at a quarter";
+    EXPECT_EQ(HalvingsToCover(1601, 1199, 800, 600), 1) << "halving rounds up";
+    EXPECT_EQ(HalvingsToCover(1598, 1200, 800, 600), 0);
+    EXPECT_EQ(HalvingsToCover(100000, 100000, 1, 1), 3) << "never more than an eighth";
+
+    // 3 x 3 into 2 x 2: a full box, two edge boxes of two pixels and a corner of one.
+    auto image = MakeImage(3, 3, [](int x, int y) {
+        const uint32_t pixels[3][3] = {{0xFFFF0000, 0x0000FF00, 0xFF00FF00},
+                                       {0xFF0000FF, 0xFF0000FF, 0x00000000},
+                                       {0x80FFFFFF, 0x80000000, 0x40102030}};
+        return pixels[y][x];
+    });
+    auto reduced = Reduce(*image, 1);
+    ASSERT_TRUE(reduced);
+    ASSERT_EQ(reduced->GetWidth(), 2);
+    ASSERT_EQ(reduced->GetHeight(), 2);
+    // Alpha 3 x 255 / 4 = 191; red 255 of 765 weight = 85, blue 170; the transparent green lends nothing.
+    EXPECT_EQ(PixelAt(*reduced, 0, 0), 0xBF5500AAu);
+    EXPECT_EQ(PixelAt(*reduced, 1, 0), 0x8000FF00u) << "half the box transparent: full green, half alpha";
+    EXPECT_EQ(PixelAt(*reduced, 0, 1), 0x80808080u);
+    EXPECT_EQ(PixelAt(*reduced, 1, 1), 0x40102030u);
+    EXPECT_EQ(PixelAt(*Reduce(*MakeImage(2, 1, [](int, int) { return 0u; }), 1), 0, 0), 0u);
 }

@@ -218,6 +218,21 @@ TEST_F(JpegCodecTest, DataCutShortStillGivesThePictureItsSize) {
     ExpectNear(image->GetBits()[0], 0xFF0AC81E, 4);
 }
 
+TEST_F(JpegCodecTest, ForDisplayDecodesAtTheSmallestScaleThatCovers) {
+    WriteFile(mFolder.Path("pic.jpg"), EncodeJpeg(Uniform({10, 200, 30}, JCS_RGB, 200)));
+    struct Case {
+        int displayWidth, displayHeight, side;
+    };
+    for (Case c : {Case{200, 200, 200}, Case{101, 10, 200}, Case{100, 100, 100}, Case{50, 40, 50},
+                   Case{20, 20, 25}, Case{1, 1, 25}}) {
+        auto image = ReadJpegForDisplay(mFolder.Path("pic.jpg"), c.displayWidth, c.displayHeight);
+        ASSERT_TRUE(image) << c.displayWidth;
+        EXPECT_EQ(image->GetWidth(), c.side) << c.displayWidth;
+        EXPECT_EQ(image->GetHeight(), c.side) << c.displayWidth;
+        ExpectNear(image->GetBits()[image->GetPixelCount() / 2], 0xFF0AC81E, 4);
+    }
+}
+
 TEST_F(JpegCodecTest, FailedWritesReportFalseAndKeepTheOldFile) {
     auto small = MakeImage(2, 2, [](int, int) { return 0xFF00FF00u; });
     EXPECT_FALSE(WriteJpeg(mFolder.Path("no/such/folder/pic.jpg"), *small));

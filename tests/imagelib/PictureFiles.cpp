@@ -1,10 +1,14 @@
 #include "imagelib/PictureFiles.h"
 
+#include <array>
 #include <atomic>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <unistd.h>
+
+#include <zlib.h>
 
 namespace PictureFiles {
 
@@ -240,6 +244,88 @@ int GifFile::TableBits(size_t colors) {
     while ((size_t(2) << bits) < colors)
         ++bits;
     return bits;
+}
+
+constexpr int BombSide = 16384;
+
+Bytes GifBomb() {
+    return GifFile(1, 1, {0xFF0000, 0x00FF00})
+        .FrameWithData(BombSide, BombSide, 2, PackCodes({{4, 3}, {1, 3}, {5, 3}}))
+        .Trailer()
+        .GetBytes();
+}
+
+Bytes JpegBomb() {
+    ScratchFolder folder;
+    const std::string path = folder.Path("small.jpg");
+    auto picture =
+        MakeImage(16, 16, [](int x, int y) { return 0xFF000000u | uint32_t(x * 16) << 8 | uint32_t(y); });
+    if (!Zorbel::ImageLib::WriteJpeg(path, *picture)) return {};
+    Bytes bytes = ReadFile(path);
+    // Segments follow the start marker: marker (2), length (2) and the rest; the frame header holds
+    // precision (1), height (2) and width (2).
+    for (size_t at = 2; at + 9 < bytes.size(); at += 2 + size_t(bytes[at + 2] << 8 | bytes[at + 3])) {
+        if (bytes[at] != 0xFF) break;
+        if (bytes[at + 1] != 0xC0) continue;
+        for (size_t field : {at + 5, at + 7}) {
+            bytes[field] = static_cast<uint8_t>(BombSide >> 8);
+            bytes[field + 1] = static_cast<uint8_t>(BombSide);
+        }
+        return bytes;
+    }
+    return {};
+}
+
+void PutPngChunk(Bytes& file, const char* type, const Bytes& data) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        file.push_back(static_cast<uint8_t>(data.size() >> shift));
+    Bytes body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    file.insert(file.end(), body.begin(), body.end());
+    uLong crc = crc32(0, body.data(), static_cast<uInt>(body.size()));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        file.push_back(static_cast<uint8_t>(crc >> shift));
+}
+
+namespace {
+
+// Every row is a filter byte and the samples, all zero; deflated a slice at a time.
+Bytes DeflatedZeros(size_t count) {
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_COMPRESSION);
+    std::array<uint8_t, 1 << 16> zeros{};
+    Bytes out;
+    std::array<uint8_t, 1 << 16> chunk{};
+    int flush = Z_NO_FLUSH;
+    do {
+        size_t slice = std::min(count, zeros.size());
+        count -= slice;
+        flush = count == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = zeros.data();
+        stream.avail_in = static_cast<uInt>(slice);
+        do {
+            stream.next_out = chunk.data();
+            stream.avail_out = static_cast<uInt>(chunk.size());
+            deflate(&stream, flush);
+            out.insert(out.end(), chunk.data(), chunk.data() + (chunk.size() - stream.avail_out));
+        } while (stream.avail_out == 0);
+    } while (flush != Z_FINISH);
+    deflateEnd(&stream);
+    return out;
+}
+
+} // namespace
+
+Bytes PngBomb() {
+    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const uint8_t side[4] = {0, 0, BombSide >> 8, 0};
+    Bytes header(side, side + 4);
+    header.insert(header.end(), side, side + 4);
+    header.insert(header.end(), {8, 0, 0, 0, 0}); // 8-bit grey, not interlaced
+    PutPngChunk(file, "IHDR", header);
+    PutPngChunk(file, "IDAT", DeflatedZeros(size_t(BombSide) * (BombSide + 1)));
+    PutPngChunk(file, "IEND", {});
+    return file;
 }
 
 } // namespace PictureFiles

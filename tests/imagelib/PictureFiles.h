@@ -83,4 +83,15 @@ private:
     Bytes mBytes;
 };
 
+// Appends a PNG chunk: length, type, data and checksum.
+void PutPngChunk(Bytes& file, const char* type, const Bytes& data);
+
+// Tiny files that claim enormous pictures, each 16384 × 16384 (a gigabyte of pixels):
+// a 35-byte GIF with one pixel of data;
+Bytes GifBomb();
+// a baseline JPEG of a few hundred bytes, a 16 × 16 picture whose header was made to claim the size;
+Bytes JpegBomb();
+// a valid 8-bit grey PNG of zeros, deflated to some 260 KB.
+Bytes PngBomb();
+
 } // namespace PictureFiles

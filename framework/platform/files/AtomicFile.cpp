@@ -2,7 +2,10 @@
 
 #include "framework/platform/files/Path.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +23,37 @@ void SyncFolderOf(const std::string& path) {
     ::close(dir);
 }
 
+// The writer of a temporary "<name><Marker><pid>.XXXXXX", or 0 when the name is not one.
+pid_t WriterOf(std::string_view entry, std::string_view prefix) {
+    if (entry.substr(0, prefix.size()) != prefix) return 0;
+    std::string_view rest = entry.substr(prefix.size());
+    size_t dot = rest.find('.');
+    if (dot == 0 || dot == std::string_view::npos || rest.size() - dot != 7) return 0;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dot)) {
+        if (c < '0' || c > '9' || pid > 99999999) return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+bool IsDead(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
 } // namespace
+
+void AtomicFile::RemoveStaleTemporaries(const std::string& path) {
+    std::string folder = GetFileDir(path);
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    const std::string prefix = GetFileName(path) + std::string(Marker);
+    while (const dirent* entry = ::readdir(dir)) {
+        pid_t writer = WriterOf(entry->d_name, prefix);
+        if (writer > 0 && writer != ::getpid() && IsDead(writer)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
 
 AtomicFile::AtomicFile(std::string path) : mPath(std::move(path)) {
     // The pid makes stale temporaries of dead processes recognisable; mkstemp makes the name unique.

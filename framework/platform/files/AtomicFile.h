@@ -24,8 +24,11 @@ public:
     // Flushes, syncs and moves the file into place. False when anything written was lost.
     [[nodiscard]] bool Commit();
 
-    // The suffix that marks temporaries: path + Marker + a unique part.
+    // The suffix that marks temporaries: path + Marker + the writer's process id + "." + a unique part.
     static constexpr std::string_view Marker = ".tmp.";
+
+    // Removes the temporaries of path that processes which have since died left behind.
+    static void RemoveStaleTemporaries(const std::string& path);
 
 private:
     std::string mPath;

@@ -1,11 +1,10 @@
 #include "framework/platform/files/ProductVersion.h"
 
+#include "framework/platform/files/InputFile.h"
+
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Zorbel {
 
@@ -87,20 +86,14 @@ std::string ReadProductVersionFromBytes(const unsigned char* bytes, size_t size)
 }
 
 std::string ReadProductVersion(const std::string& path) {
+    InputFile file(path);
+    if (!file || file.Size() == 0) return std::string();
     // Programs are large and only a few headers are read, so the file is mapped rather than copied.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::string();
-    struct stat info {};
-    std::string version;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        auto size = static_cast<size_t>(info.st_size);
-        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (mapped != MAP_FAILED) {
-            version = ReadProductVersionFromBytes(static_cast<const unsigned char*>(mapped), size);
-            ::munmap(mapped, size);
-        }
-    }
-    ::close(fd);
+    auto size = static_cast<size_t>(file.Size());
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, ::fileno(file.Get()), 0);
+    if (mapped == MAP_FAILED) return std::string();
+    std::string version = ReadProductVersionFromBytes(static_cast<const unsigned char*>(mapped), size);
+    ::munmap(mapped, size);
     return version;
 }
 

@@ -1,15 +1,20 @@
 #include "framework/platform/files/FileSettingsStore.h"
 
+#include "support/InChildProcess.h"
+#include "support/IoCount.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Zorbel;
+using namespace ZorbelTest;
 
 namespace {
 
@@ -23,9 +28,15 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(mRoot); }
 
+    std::filesystem::path File() const { return mRoot / "Bramblewick" / "Tesserine" / "settings.ini"; }
+
     std::filesystem::path mRoot;
     const std::string mKey = "SOFTWARE\\Bramblewick\\Tesserine";
 };
+
+bool WriteDword(SettingsStore& store, const std::string& key, const std::string& name, uint32_t value) {
+    return store.Write(key, name, SettingsStore::TYPE_DWORD, &value, 4);
+}
 
 uint32_t ReadDword(SettingsStore& store, const std::string& key, const std::string& name) {
     uint32_t type = 0;
@@ -72,6 +83,8 @@ TEST_F(SettingsStoreTest, EraseRemovesOneValue) {
     ASSERT_TRUE(store.Write(mKey, "Muted", SettingsStore::TYPE_DWORD, &two, 4));
     store.Erase(mKey, "Is3D");
     store.Erase(mKey, "NeverThere");
+    store.Erase(mKey + "\\NoSuchKey", "Is3D");
+    EXPECT_TRUE(store.TakeReports().empty()) << "nothing to erase is no failure";
     EXPECT_EQ(ReadDword(store, mKey, "Is3D"), 0xDEADu);
     EXPECT_EQ(ReadDword(store, mKey, "Muted"), 2u);
 }
@@ -141,4 +154,111 @@ TEST_F(SettingsStoreTest, KillingAWriterNeverLeavesAHalfWrittenFile) {
         ASSERT_EQ(data.size(), big.size()) << "round " << round;
         EXPECT_TRUE(std::all_of(data.begin(), data.end(), [&](uint8_t b) { return b == data[0]; }));
     }
+}
+
+TEST_F(SettingsStoreTest, AFileIsReadOnceAndAgainOnlyWhenItChanges) {
+    const std::string padding(200000, 'p');
+    {
+        FileSettingsStore writer(mRoot.string());
+        ASSERT_TRUE(
+            writer.Write(mKey, "Padding", SettingsStore::TYPE_STRING, padding.data(), padding.size()));
+        for (uint32_t i = 0; i < 9; ++i)
+            ASSERT_TRUE(WriteDword(writer, mKey, "Value" + std::to_string(i), i));
+    }
+    const auto size = std::filesystem::file_size(File());
+    FileSettingsStore store(mRoot.string());
+    uint64_t before = IoCount("rchar");
+    for (uint32_t i = 0; i < 9; ++i)
+        EXPECT_EQ(ReadDword(store, mKey, "Value" + std::to_string(i)), i);
+    EXPECT_LT(IoCount("rchar") - before, 2 * size) << "nine values, one read of the file";
+
+    // Another writer changes the file: the next read sees it.
+    FileSettingsStore other(mRoot.string());
+    ASSERT_TRUE(WriteDword(other, mKey, "Value3", 33));
+    EXPECT_EQ(ReadDword(store, mKey, "Value3"), 33u);
+}
+
+TEST_F(SettingsStoreTest, ABatchWritesEachFileOnceWhenItEnds) {
+    FileSettingsStore store(mRoot.string());
+    const std::string padding(200000, 'p');
+    ASSERT_TRUE(store.Write(mKey, "Padding", SettingsStore::TYPE_STRING, padding.data(), padding.size()));
+    ASSERT_TRUE(WriteDword(store, mKey, "Single", 1));
+    FileSettingsStore outsider(mRoot.string());
+    EXPECT_EQ(ReadDword(outsider, mKey, "Single"), 1u) << "a write outside a batch is on disk at once";
+    const auto size = std::filesystem::file_size(File());
+
+    uint64_t before = IoCount("wchar");
+    store.BeginBatch();
+    for (uint32_t i = 0; i < 9; ++i)
+        EXPECT_TRUE(WriteDword(store, mKey, "Value" + std::to_string(i), i)) << "each write answers";
+    EXPECT_TRUE(WriteDword(store, mKey + "\\Sub", "Deep", 7));
+    EXPECT_EQ(ReadDword(store, mKey, "Value4"), 4u) << "the batch's values read back at once";
+    EXPECT_EQ(ReadDword(outsider, mKey, "Value4"), 0xDEADu) << "but reach the disk only at the end";
+    EXPECT_TRUE(store.EndBatch());
+    EXPECT_LT(IoCount("wchar") - before, 2 * size) << "ten values, one write of each file";
+    for (uint32_t i = 0; i < 9; ++i)
+        EXPECT_EQ(ReadDword(outsider, mKey, "Value" + std::to_string(i)), i);
+    EXPECT_EQ(ReadDword(outsider, mKey + "\\Sub", "Deep"), 7u);
+
+    // Values the file already holds need no write at all.
+    before = IoCount("wchar");
+    ASSERT_TRUE(WriteDword(store, mKey, "Value4", 4));
+    EXPECT_LT(IoCount("wchar") - before, size / 2);
+}
+
+TEST_F(SettingsStoreTest, StaleTemporariesOfDeadProcessesGoWithTheNextWrite) {
+    FileSettingsStore store(mRoot.string());
+    ASSERT_TRUE(WriteDword(store, mKey, "Muted", 0));
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    ASSERT_GT(dead, 0);
+    waitpid(dead, nullptr, 0);
+    const std::string base = File().string() + ".tmp.";
+    const std::string stale = base + std::to_string(dead) + ".Ab3xYz";
+    const std::string live = base + std::to_string(getppid()) + ".Ab3xYz";
+    const std::string other = File().string() + ".bak";
+    for (const std::string& path : {stale, live, other})
+        std::ofstream(path) << "half a file";
+
+    ASSERT_TRUE(WriteDword(store, mKey, "Muted", 1));
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live)) << "its writer may still be at work";
+    EXPECT_TRUE(std::filesystem::exists(other));
+}
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsLeftAloneAndReportedOnce) {
+    FileSettingsStore store(mRoot.string());
+    std::filesystem::create_directories(File());
+    EXPECT_FALSE(WriteDword(store, mKey, "Muted", 1));
+    std::vector<std::string> reports = store.TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0],
+              "The settings cannot be saved in " + File().string() + ": it is not a regular file.");
+    store.BeginBatch();
+    EXPECT_FALSE(WriteDword(store, mKey, "Muted", 1));
+    (void)store.EndBatch();
+    EXPECT_TRUE(store.TakeReports().empty()) << "told once";
+    EXPECT_TRUE(std::filesystem::is_directory(File()));
+
+    // A named pipe reads as missing values at once and is not replaced.
+    std::filesystem::remove(File());
+    ASSERT_EQ(mkfifo(File().c_str(), 0600), 0);
+    EXPECT_EQ(RunInChildProcess([&] {
+                  FileSettingsStore fresh(mRoot.string());
+                  return ReadDword(fresh, mKey, "Muted") == 0xDEAD && !WriteDword(fresh, mKey, "Muted", 1);
+              }),
+              ChildOutcome::Passed);
+    EXPECT_TRUE(std::filesystem::is_fifo(File()));
+
+    // So is a file larger than any this store writes: what it holds is not ours to lose.
+    std::filesystem::remove(File());
+    std::ofstream(File()) << "Muted = 4:%01%00%00%00\n";
+    std::filesystem::resize_file(File(), FileSettingsStore::MaxFileBytes + 1);
+    FileSettingsStore fresh(mRoot.string());
+    EXPECT_EQ(ReadDword(fresh, mKey, "Muted"), 0xDEADu);
+    EXPECT_FALSE(WriteDword(fresh, mKey, "Muted", 0));
+    EXPECT_EQ(std::filesystem::file_size(File()), FileSettingsStore::MaxFileBytes + 1);
+    reports = fresh.TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("larger than 64 MB"), std::string::npos) << reports[0];
 }
