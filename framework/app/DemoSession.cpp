@@ -68,7 +68,13 @@ void DemoSession::WindowClosed() {
 
 void DemoSession::LoadingHandled() {}
 
+void DemoSession::PlaybackStep(const Replay&) {}
+
 void DemoSession::DisplayModeSet(bool, int32_t) {}
+
+bool DemoSession::ReplayDisplayMode(bool&, int32_t&) {
+    return false;
+}
 
 bool DemoSession::ReplaySettingsRead(uint32_t&, uint8_t*, uint32_t&) {
     return false;

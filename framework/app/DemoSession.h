@@ -3,6 +3,7 @@
 #include "framework/platform/WindowMessage.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Zorbel {
@@ -34,8 +35,10 @@ public:
 
     // --- Inputs on their way in ---
 
-    // One step of playback in the main loop: carries out the recorded events that are due now.
-    void PlaybackStep() {}
+    // One step of playback in the main loop: the recorded messages that are due now go to replay,
+    // which hands them on as if they had just been taken from the queue.
+    using Replay = std::function<void(const WindowMessage& message)>;
+    void PlaybackStep(const Replay& replay);
     // A window message taken from the queue: written while recording. False while playing, when the
     // recorded input takes the place of the live one.
     bool PassMessage(const WindowMessage& message);
@@ -43,8 +46,10 @@ public:
     void WindowClosed();
     // The loading thread's completion was handled at this update step.
     void LoadingHandled();
-    // The display was set up in this mode.
+    // The display was set up in this mode; during playback the recorded mode takes the place of the
+    // one the settings chose (false when there is none).
     void DisplayModeSet(bool windowed, int32_t refreshRate);
+    bool ReplayDisplayMode(bool& windowed, int32_t& refreshRate);
     // Settings reads and writes. While playing, Replay* stands in for the store with the recorded
     // result; otherwise the store's result is handed to Record*.
     bool ReplaySettingsRead(uint32_t& type, uint8_t* buffer, uint32_t& length);

@@ -8,6 +8,8 @@
 #include "framework/platform/Clock.h"
 #include "framework/platform/WindowSystem.h"
 
+#include <cstdio>
+
 namespace Zorbel {
 
 namespace {

@@ -92,6 +92,8 @@ public:
     void DispatchWindowMessages();
     // Hands queued messages on: the first one, or all. True while messages remain.
     bool ProcessQueuedMessages(bool all);
+    // A message of a demo being played, handed on as if it had been taken from the queue.
+    void DispatchReplayed(const WindowMessage& message) { Dispatch(message); }
 
     // Focus: the window is active and not minimised. Widgets do nothing in their update without it.
     bool HasFocus() const { return mHasFocus; }

@@ -222,6 +222,12 @@ void ZorbelAppBase::Init() {
 
     MakeWindow();
     if (Exited()) return;
+    bool recordedWindowed = true;
+    int32_t recordedRefreshRate = 0;
+    if (mDemo->IsPlaying() && mDemo->ReplayDisplayMode(recordedWindowed, recordedRefreshRate)) {
+        mScreenModes->SetWindowed(recordedWindowed);
+        mStepClock->SetRefreshRate(recordedRefreshRate);
+    }
 
     if (!GetSoundManager())
         mAudio->SetSoundManager(AudioControl::MakeSoundManager(GetMainWindow(), mNoSound, mUseFmodMusic));
@@ -682,7 +688,7 @@ bool ZorbelAppBase::TakeMessages() {
         WindowProc(notify);
     }
     mPump->DispatchWindowMessages();
-    mDemo->PlaybackStep();
+    mDemo->PlaybackStep([this](const WindowMessage& message) { mPump->DispatchReplayed(message); });
     return ProcessQueuedMessages(false);
 }
 
