@@ -49,6 +49,7 @@ public:
     std::string ClipboardText() override { return mClipboard; }
 
     bool OpenUrl(const std::string& url) override;
+    void AllowScreenBlanking(bool allowed) override { mScreenBlankingAllowed = allowed; }
 
     uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) override;
 
@@ -69,7 +70,6 @@ public:
     const std::vector<std::string>& OpenedUrls() const { return mOpenedUrls; }
     bool IsMouseCaptured() const { return mCaptured; }
     bool IsSystemCursorShown() const { return mSystemCursorShown; }
-    void AllowScreenBlanking(bool allowed) override { mScreenBlankingAllowed = allowed; }
     bool IsScreenBlankingAllowed() const { return mScreenBlankingAllowed; }
     // The shape behind a handle from CreateSystemCursor, or none for mask cursors and unknown handles.
     std::optional<SystemCursor> CursorShape(CursorHandle cursor) const;
