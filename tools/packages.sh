@@ -21,10 +21,11 @@ ensure_packages() {
 
 # What building and running the game needs.
 BUILD_PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
-    libpng-dev libjpeg62-turbo-dev zlib1g-dev libdbus-1-dev fonts-dejavu-core"
+    libpng-dev libjpeg62-turbo-dev zlib1g-dev libdbus-1-dev libssl-dev fonts-dejavu-core"
 # What the test suite needs on top: GoogleTest, the format check, clang for the fuzz targets, Google
 # Benchmark, pixman and giflib as references for the benchmarks, and an X server with input and
 # screenshot tools and Mesa's OpenGL for the end-to-end window tests, and a message bus daemon for the
-# file chooser's tests.
+# file chooser's tests, curl as the reference of the HTTP benchmark, and the openssl program that makes
+# the certificates of the TLS tests.
 TEST_PACKAGES="libgtest-dev libgmock-dev clang clang-format libclang-rt-14-dev libbenchmark-dev
-    libpixman-1-dev libgif-dev xvfb xauth xdotool x11-apps libgl1-mesa-dri dbus-daemon"
+    libpixman-1-dev libgif-dev xvfb xauth xdotool x11-apps libgl1-mesa-dri dbus-daemon curl openssl"
