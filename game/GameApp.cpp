@@ -3,7 +3,9 @@
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/chooser/ChainFileChooser.h"
 #include "framework/widget/WidgetManager.h"
+#include "game/AppBoardHost.h"
 #include "game/Board.h"
+#include "game/PuzzleModel.h"
 
 namespace Tesserine {
 
@@ -14,9 +16,10 @@ GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChoos
     mProductVersion = " 0.9b";
     mSettingsKey = "Bramblewick\\Tesserine";
     mNoSound = true;
-    mWidth = 800;
-    mHeight = 600;
+    mWidth = PuzzleModel::FieldWidth;
+    mHeight = PuzzleModel::FieldHeight;
     if (!mChooser) mChooser = Zorbel::CreateDesktopFileChooser();
+    mBoardHost = std::make_unique<AppBoardHost>(*this, mChooser.get());
 }
 
 GameApp::~GameApp() {
@@ -38,7 +41,7 @@ void GameApp::MakeWindow() {
 void GameApp::LoadingFinished() {
     ZorbelAppBase::LoadingFinished();
     if (IsShutdownPending()) return;
-    mBoard = std::make_unique<Board>(this, mChooser.get());
+    mBoard = std::make_unique<Board>(*mBoardHost);
     mBoard->Resize(0, 0, GetWidth(), GetHeight());
     GetWidgetManager()->AddChild(mBoard.get());
 }

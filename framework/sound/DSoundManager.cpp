@@ -42,7 +42,7 @@ DSoundManager::DSoundManager(SoundServices services, bool useFmod)
         mServices.duplicationFailed = [](const std::string& text) {
             std::fprintf(stderr, "Hey: %s\n", text.c_str());
             std::fflush(nullptr);
-            std::_Exit(DuplicationFailedExitCode);
+            std::_Exit(EXIT_CODE_SOUND_DUPLICATE);
         };
     }
     mBaseLevels.fill(1.0);

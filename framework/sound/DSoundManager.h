@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/app/ExitCodes.h"
 #include "framework/platform/Clock.h"
 #include "framework/platform/SystemMixer.h"
 #include "framework/sound/AudioOutput.h"
@@ -15,9 +16,6 @@
 namespace Zorbel {
 
 class DSoundInstance;
-
-// The program's exit code after a sound could not be duplicated.
-constexpr int DuplicationFailedExitCode = 5;
 
 // What a sound manager plays on and answers to. Whatever is left empty is treated as absent.
 struct SoundServices {

@@ -53,9 +53,9 @@ TEST_F(LifecycleTest, ConstructionSetsEveryDefault) {
     EXPECT_EQ(a.GetHeight(), 480);
     EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 0.85);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.85);
-    EXPECT_EQ(a.mPreferredX, -1);
+    EXPECT_EQ(a.GetScreenModes().GetPreferredX(), -1);
     EXPECT_TRUE(a.IsWindowed());
-    EXPECT_EQ(a.mDemoFileName, "zorbelapp.dmo");
+    EXPECT_EQ(a.GetDemo().GetFileName(), "zorbelapp.dmo");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_OK"), "OK");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_CANCEL"), "CANCEL");
     EXPECT_EQ(a.GetString("NEW_VERSION_BODY"),
@@ -124,24 +124,24 @@ TEST_F(LifecycleTest, CommandLineParameters) {
     ZorbelAppBase::SetProgramCommandLine("\"/opt/zorbel/app -play -nonsense");
     MakeApp().Init();
     EXPECT_FALSE(exitCode.has_value());
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
 
     StartApp("-recnum");
-    EXPECT_TRUE(app->mRecording);
-    EXPECT_EQ(app->mRecordKeep, 5);
+    EXPECT_TRUE(app->GetDemo().IsRecording());
+    EXPECT_EQ(app->GetDemo().GetRecordKeep(), 5);
     StartApp("-recnum=3");
-    EXPECT_EQ(app->mRecordKeep, 3);
+    EXPECT_EQ(app->GetDemo().GetRecordKeep(), 3);
     StartApp("-recnum=x");
-    EXPECT_EQ(app->mRecordKeep, 5);
+    EXPECT_EQ(app->GetDemo().GetRecordKeep(), 5);
 
     // "-demofile" alone only names the file.
     StartApp("-demofile=\"my run.dmo\"");
-    EXPECT_EQ(app->mDemoFileName, "my run.dmo");
-    EXPECT_FALSE(app->mPlaying);
-    EXPECT_FALSE(app->mRecording);
+    EXPECT_EQ(app->GetDemo().GetFileName(), "my run.dmo");
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
+    EXPECT_FALSE(app->GetDemo().IsRecording());
 
     StartApp("-record -screensaver");
-    EXPECT_TRUE(app->mRecording);
+    EXPECT_TRUE(app->GetDemo().IsRecording());
     EXPECT_TRUE(app->IsScreenSaverMode());
     EXPECT_FALSE(app->mSingleInstance);
     EXPECT_EQ(app->GetCursor(), ZorbelAppBase::CURSOR_NONE);
@@ -151,18 +151,18 @@ TEST_F(LifecycleTest, CommandLineParameters) {
 TEST_F(LifecycleTest, PlayNumberCountsFromTheNewest) {
     auto parse = [&](const std::string& parameter) {
         MakeApp().SplitCommandLine(parameter);
-        return app->mPlayNumber;
+        return app->GetDemo().GetPlayNumber();
     };
     EXPECT_EQ(parse("-playnum=1"), 1);
-    EXPECT_TRUE(app->mPlaying);
+    EXPECT_TRUE(app->GetDemo().IsPlaying());
     EXPECT_EQ(parse("-playnum=3"), 3);
     EXPECT_EQ(parse("-playnum=0"), 1);
     EXPECT_EQ(parse("-playnum=-4"), 1);
     EXPECT_EQ(parse("-playnum"), 1);
     // The later of "-play" and "-record" wins.
     MakeApp().SplitCommandLine("-play -record");
-    EXPECT_TRUE(app->mRecording);
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_TRUE(app->GetDemo().IsRecording());
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
 }
 
 TEST_F(LifecycleTest, AnUnknownParameterIsShownAndEndsTheProgramWithCodeZero) {
@@ -185,14 +185,14 @@ TEST_F(LifecycleTest, PlayingAMissingDemoIsReportedAndEndsTheProgram) {
     StartApp("-play -demofile=/nonexistent/run.dmo");
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Demo file not found: /nonexistent/run.dmo"});
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
 
     // An existing file is accepted, and the run goes on with the player's own input.
     std::string demo = folder.path + "/run.dmo";
     std::ofstream(demo) << "demo";
     StartApp("-play -demofile=" + demo);
     EXPECT_FALSE(exitCode.has_value());
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
     EXPECT_NE(app->GetMainWindow(), 0u);
 }
 
@@ -284,7 +284,7 @@ TEST_F(LifecycleTest, InScreenSaverModeMessagesOnlyGoToTheErrorLog) {
 
 TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     TestApp& a = StartApp("-screensaver");
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     for (int i = 0; i < 4; ++i) {
         Post(MessageKind::MouseMove, 0, 100 + i, 100);
         RunUntil(clock.Milliseconds() + 20);
@@ -299,7 +299,7 @@ TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     EXPECT_TRUE(a.IsShuttingDown());
     EXPECT_TRUE(widgets->Inputs().empty());
 
-    StartApp("-screensaver").mLoadingDone = true;
+    StartApp("-screensaver").GetLoading().MarkDone();
     Post(MessageKind::KeyDown, 'A');
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_TRUE(app->IsShuttingDown());
@@ -342,8 +342,8 @@ TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     // Unmuting more often than muting changes nothing.
     a.Unmute();
     a.Unmute(true);
-    EXPECT_EQ(a.mMuteCount, 0);
-    EXPECT_EQ(a.mAutoMuteCount, 0);
+    EXPECT_EQ(a.GetAudio().GetMuteCount(), 0);
+    EXPECT_EQ(a.GetAudio().GetAutoMuteCount(), 0);
     a.Mute();
     EXPECT_TRUE(a.IsMuted());
     a.SetMasterVolume(0.3);
@@ -382,36 +382,36 @@ TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferen
 
 TEST_F(LifecycleTest, OpeningAWebPageSucceedsWhenTheWindowLosesTheActivation) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     int opened = 0;
     windows.SetUrlHandler([&](const std::string&) { return ++opened, true; });
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
     EXPECT_EQ(opened, 1);
-    EXPECT_TRUE(a.mUrlOpenPending);
+    EXPECT_TRUE(a.GetWebPage().IsPending());
     Post(MessageKind::Activate, 0);
     RunUntil(clock.Milliseconds() + 20);
-    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.GetWebPage().IsPending());
     // Asked to quit once the page is open.
     EXPECT_TRUE(a.IsShuttingDown());
 }
 
 TEST_F(LifecycleTest, OpeningAWebPageFailsAfterTwelveActiveSeconds) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     a.mInsideMainLoop = true;
     windows.SetUrlHandler([](const std::string&) { return true; });
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
     RunUntil(clock.Milliseconds() + 11900);
-    EXPECT_TRUE(a.mUrlOpenPending);
+    EXPECT_TRUE(a.GetWebPage().IsPending());
     RunUntil(clock.Milliseconds() + 200);
-    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.GetWebPage().IsPending());
     EXPECT_FALSE(a.IsShuttingDown());
 
     // A browser that cannot be started fails at once.
     windows.SetUrlHandler([](const std::string&) { return false; });
     EXPECT_FALSE(a.OpenURL("https://example.invalid/other", false));
-    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.GetWebPage().IsPending());
 }
 
 TEST_F(LifecycleTest, InformationTextAndClipboard) {
