@@ -64,8 +64,8 @@ void TurnedBlit(benchmark::State& state, bool withAlpha) {
     const float centre = SourceSize / 2.0f;
     for (auto _ : state) {
         scene.dest.BlitImageTurned(&scene.source, corner, corner, FRect(0, 0, SourceSize, SourceSize),
-                                   scene.dest.GetBounds(), Color::White, DRAWMODE_NORMAL, Angle, centre,
-                                   centre);
+                                   BlitState{scene.dest.GetBounds(), Color::White, DRAWMODE_NORMAL}, Angle,
+                                   centre, centre);
         benchmark::DoNotOptimize(scene.dest.Bits());
     }
     Finish(state);
@@ -78,8 +78,9 @@ void MatrixQuad(benchmark::State& state, bool filtered, bool withAlpha) {
     // The quad is centred on (x, y) and shifted by half a pixel; this puts its centre on the pivot.
     const float at = float(Pivot + 0.5);
     for (auto _ : state) {
-        scene.dest.BlitImageTransformed(&scene.source, at, at, turn, scene.dest.GetBounds(), Color::White,
-                                        DRAWMODE_NORMAL, scene.source.GetBounds(), filtered);
+        scene.dest.BlitImageTransformed(&scene.source, at, at, turn,
+                                        BlitState{scene.dest.GetBounds(), Color::White, DRAWMODE_NORMAL},
+                                        scene.source.GetBounds(), filtered);
         benchmark::DoNotOptimize(scene.dest.Bits());
     }
     Finish(state);

@@ -1,54 +1,23 @@
 #include "game/Board.h"
 
-#include "framework/app/DisplayDevice.h"
+#include "framework/app/CursorController.h"
 #include "framework/app/MTRand.h"
-#include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/platform/files/ProgramFolders.h"
+#include "framework/platform/VirtualKey.h"
 #include "framework/widget/ButtonWidget.h"
 #include "framework/widget/WidgetManager.h"
+#include "game/BoardHost.h"
 #include "game/GameMenu.h"
 
 namespace Tesserine {
 
-using Zorbel::ButtonWidget;
 using Zorbel::Color;
+using Zorbel::CursorController;
 using Zorbel::Graphics;
 using Zorbel::MemoryImage;
 
 namespace {
-
-struct ButtonPlace {
-    int32_t id;
-    const char* name;
-    int32_t x;
-    int32_t y;
-    bool disabled;
-    bool hidden;
-};
-
-// In the order they are created and added: the six panel buttons at their places for the hidden
-// panel, then the two screen-mode buttons that share the top-right corner.
-constexpr ButtonPlace Buttons[] = {
-    {Board::BUTTON_QUIT, "Quit", 516, -183, true, false},
-    {Board::BUTTON_CANCEL, "Cancel", 304, -183, true, true},
-    {Board::BUTTON_NEW_GAME, "NewGame", 92, -183, true, false},
-    {Board::BUTTON_DIFFICULTY_MORE, "DifficultyMore", 448, -396, true, false},
-    {Board::BUTTON_DIFFICULTY_LESS, "DifficultyLess", 262, -396, true, false},
-    {Board::BUTTON_CHANGE_IMAGE, "ChangeImage", 303, -228, true, false},
-    {Board::BUTTON_FULL_SCREEN, "FullScreen", 713, 0, false, true},
-    {Board::BUTTON_WINDOW, "Window", 713, 0, false, true},
-};
-
-constexpr int32_t RemovalOrder[] = {Board::BUTTON_QUIT,
-                                    Board::BUTTON_CANCEL,
-                                    Board::BUTTON_NEW_GAME,
-                                    Board::BUTTON_DIFFICULTY_LESS,
-                                    Board::BUTTON_DIFFICULTY_MORE,
-                                    Board::BUTTON_CHANGE_IMAGE,
-                                    Board::BUTTON_WINDOW,
-                                    Board::BUTTON_FULL_SCREEN};
 
 constexpr const char* BorderFiles[] = {"images/border2", "images/border_valid", "images/border_select"};
 
@@ -60,10 +29,9 @@ int32_t FloorDiv(int32_t a, int32_t b) {
 
 } // namespace
 
-Board::Board(Zorbel::ZorbelAppBase* app, Zorbel::FileChooser* chooser)
-    : mApp(app), mChooser(chooser), mModel(Zorbel::SharedRandom()) {
+Board::Board(BoardHost& host) : mHost(host), mModel(Zorbel::SharedRandom()) {
     mPicture = LoadScaledImage("images/quibBG", PuzzleModel::FieldWidth, PuzzleModel::FieldHeight);
-    mMenu = std::make_unique<GameMenu>(app, this, mPicture.get());
+    mMenu = std::make_unique<GameMenu>(host, this, mPicture.get());
     mCompleteBottom = LoadBoardImage("images/PuzzleCompleteBottom");
     mCompleteTop = LoadBoardImage("images/PuzzleCompleteTop");
 }
@@ -71,10 +39,10 @@ Board::Board(Zorbel::ZorbelAppBase* app, Zorbel::FileChooser* chooser)
 Board::~Board() = default;
 
 std::unique_ptr<MemoryImage> Board::LoadBoardImage(const std::string& path) {
-    std::unique_ptr<MemoryImage> image = mApp->GetImage(Zorbel::DataPath(path), true);
+    std::unique_ptr<MemoryImage> image = mHost.LoadImage(path);
     if (!image) {
-        mApp->Popup("There was an error loading the file: " + path);
-        mApp->Shutdown();
+        mHost.Popup("There was an error loading the file: " + path);
+        mHost.Quit();
         return nullptr;
     }
     // Pictures with at most 256 colours take a quarter of the memory; richer ones stay as they are.
@@ -84,54 +52,29 @@ std::unique_ptr<MemoryImage> Board::LoadBoardImage(const std::string& path) {
 
 std::unique_ptr<MemoryImage> Board::LoadScaledImage(const std::string& path, int32_t width, int32_t height) {
     std::unique_ptr<MemoryImage> loaded = LoadBoardImage(path);
-    if (!loaded || mApp->GetDisplay() == nullptr) return nullptr;
-    std::unique_ptr<MemoryImage> scaled = mApp->GetDisplay()->CreateImage();
+    if (!loaded) return nullptr;
+    std::unique_ptr<MemoryImage> scaled = mHost.CreateImage();
+    if (!scaled) return nullptr;
     scaled->SetSize(width, height);
     Graphics g(scaled.get());
     g.PaintImageScaled(loaded.get(), 0, 0, width, height);
     return scaled;
 }
 
-ButtonWidget* Board::GetButton(int32_t id) const {
-    if (id < BUTTON_QUIT || id > BUTTON_WINDOW) return nullptr;
-    return mButtons[static_cast<size_t>(id - 1)].get();
+Zorbel::ButtonWidget* Board::GetButton(int32_t id) const {
+    return mMenu->GetButtons().Get(id);
 }
 
 void Board::AttachedToManager(Zorbel::WidgetManager* manager) {
     Widget::AttachedToManager(manager);
-    CreateButtons();
-    for (const ButtonPlace& place : Buttons)
-        manager->AddChild(GetButton(place.id));
+    mMenu->GetButtons().Create(this, [this](const std::string& path) { return LoadBoardImage(path); });
+    mMenu->GetButtons().AddTo(*manager);
     manager->GiveFocus(this);
-}
-
-void Board::CreateButtons() {
-    mButtonImages.clear();
-    for (const ButtonPlace& place : Buttons) {
-        auto button = std::make_unique<ButtonWidget>(place.id, this);
-        const std::string base = std::string("images/Button") + place.name;
-        std::unique_ptr<MemoryImage> hover = LoadBoardImage(base + "Hover");
-        std::unique_ptr<MemoryImage> down = LoadBoardImage(base + "Down");
-        std::unique_ptr<MemoryImage> normal = LoadBoardImage(base + "Normal");
-        button->mOverImage = hover.get();
-        button->mDownImage = down.get();
-        button->mButtonImage = normal.get();
-        const int32_t width = normal ? normal->GetWidth() : 0;
-        const int32_t height = normal ? normal->GetHeight() : 0;
-        button->Resize(place.x, place.y, width, height);
-        button->SetHandCursor(true);
-        if (place.disabled) button->SetDisabled(true);
-        if (place.hidden) button->SetVisible(false);
-        for (auto* image : {&hover, &down, &normal})
-            if (*image) mButtonImages.push_back(std::move(*image));
-        mButtons[static_cast<size_t>(place.id - 1)] = std::move(button);
-    }
 }
 
 void Board::DetachedFromManager(Zorbel::WidgetManager* manager) {
     Widget::DetachedFromManager(manager);
-    for (int32_t id : RemovalOrder)
-        if (ButtonWidget* button = GetButton(id)) manager->RemoveChild(button);
+    mMenu->GetButtons().RemoveFrom(*manager);
 }
 
 void Board::NewGame(int32_t n, std::unique_ptr<MemoryImage> picture) {
@@ -159,7 +102,7 @@ void Board::ClearBoard() {
 
 void Board::KeyDown(int32_t keyCode) {
     Widget::KeyDown(keyCode);
-    if (keyCode == 27) MouseDown(0, 0, -1);
+    if (keyCode == Zorbel::VirtualKey::Escape) MouseDown(0, 0, -1);
 }
 
 void Board::MouseMove(int32_t x, int32_t y) {
@@ -172,9 +115,9 @@ void Board::MouseMove(int32_t x, int32_t y) {
     Tile& hovered = mModel.TileAt(mHoverIndex);
     if (hovered.moveDir > 0) {
         hovered.highlight = Tile::HIGHLIGHT_HOVERED;
-        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_DRAGGING);
+        mHost.SetCursor(CursorController::CURSOR_DRAGGING);
     } else {
-        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+        mHost.SetCursor(CursorController::CURSOR_POINTER);
     }
     if (mHoverIndex != previous && mModel.TileAt(previous).moveDir > 0)
         mModel.TileAt(previous).highlight = Tile::HIGHLIGHT_MOVABLE;
@@ -184,14 +127,12 @@ void Board::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
     Widget::MouseDown(x, y, clickCount);
     if (clickCount <= 0) {
         if (mMenu->IsVisible()) {
-            ButtonWidget* cancel = GetButton(BUTTON_CANCEL);
-            // Before the first game there is nothing to go back to: the cancel button is hidden.
-            if (mMenu->IsAtRest() && cancel != nullptr && cancel->IsVisible()) mMenu->StartClosing();
+            if (mMenu->CanBeDismissed()) mMenu->StartClosing();
         } else if (!mSliding) {
             mMenu->ShowMenu(mN);
             mMenu->DrawPreview(mPicture.get());
             mMenu->DiscardPendingPicture();
-            mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+            mHost.SetCursor(CursorController::CURSOR_POINTER);
         }
         return;
     }
@@ -205,7 +146,7 @@ void Board::StartSlide() {
     const int32_t tileW = mModel.TileWidth(), tileH = mModel.TileHeight();
     const int32_t row = mHoverIndex / mN, column = mHoverIndex % mN;
     mSliding = true;
-    mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+    mHost.SetCursor(CursorController::CURSOR_POINTER);
     mSlideValue = tile.value;
     tile.value = 0;
     mSlideDir = tile.moveDir;
@@ -234,7 +175,7 @@ void Board::StartSlide() {
 }
 
 void Board::Update() {
-    if (!mApp->HasFocus()) return;
+    if (!mHost.HasFocus()) return;
     Widget::Update();
     if (mMenu->IsVisible()) {
         if (!mMenu->IsAtRest()) mMenu->StepAnimation();
@@ -284,9 +225,9 @@ void Board::FinishSlide() {
     Tile& hovered = mModel.TileAt(mHoverIndex);
     if (hovered.moveDir >= 1) {
         hovered.highlight = Tile::HIGHLIGHT_HOVERED;
-        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_DRAGGING);
+        mHost.SetCursor(CursorController::CURSOR_DRAGGING);
     } else {
-        mApp->SetCursor(Zorbel::ZorbelAppBase::CURSOR_POINTER);
+        mHost.SetCursor(CursorController::CURSOR_POINTER);
     }
 }
 
@@ -357,7 +298,7 @@ void Board::DrawPuzzle(Graphics* g) {
 void Board::ButtonReleased(int32_t id) {
     switch (id) {
         case BUTTON_QUIT:
-            mApp->Shutdown();
+            mHost.Quit();
             break;
         case BUTTON_CANCEL:
             if (mMenu->IsAtRest()) mMenu->StartClosing();
@@ -376,14 +317,10 @@ void Board::ButtonReleased(int32_t id) {
             break;
         case BUTTON_FULL_SCREEN:
             // Switching the screen mode also switches hardware acceleration off.
-            mApp->SwitchScreenMode(false, false, false);
-            GetButton(BUTTON_WINDOW)->SetVisible(true);
-            GetButton(BUTTON_FULL_SCREEN)->SetVisible(false);
+            mMenu->SwitchScreenMode(false);
             break;
         case BUTTON_WINDOW:
-            mApp->SwitchScreenMode(true, false, false);
-            GetButton(BUTTON_FULL_SCREEN)->SetVisible(true);
-            GetButton(BUTTON_WINDOW)->SetVisible(false);
+            mMenu->SwitchScreenMode(true);
             break;
         default:
             break;

@@ -7,17 +7,15 @@
 #include <array>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace Zorbel {
 class ButtonWidget;
-class FileChooser;
 class MemoryImage;
-class ZorbelAppBase;
 } // namespace Zorbel
 
 namespace Tesserine {
 
+class BoardHost;
 class GameMenu;
 
 // The one full-screen widget of the game: it owns the puzzle, its picture and the menu, turns
@@ -43,9 +41,8 @@ public:
     static constexpr int32_t CompletionHoldSteps = 130;
     static constexpr int32_t CompletionStep = 7;
 
-    // Loads the built-in picture, the menu and the banners. The application, and the chooser used for
-    // "change picture" (may be null: no chooser), must outlive the board.
-    Board(Zorbel::ZorbelAppBase* app, Zorbel::FileChooser* chooser);
+    // Loads the built-in picture, the menu and the banners. The host must outlive the board.
+    explicit Board(BoardHost& host);
     ~Board() override;
 
     void AttachedToManager(Zorbel::WidgetManager* manager) override;
@@ -57,8 +54,8 @@ public:
     void MouseDown(int32_t x, int32_t y, int32_t clickCount) override;
     void ButtonReleased(int32_t id) override;
 
-    // A picture file through the application, palettised when it has few colours. On failure the
-    // player is told, the application quits and the result is null.
+    // A picture file through the host, palettised when it has few colours. On failure the player is
+    // told, the application quits and the result is null.
     std::unique_ptr<Zorbel::MemoryImage> LoadBoardImage(const std::string& path);
     // The picture drawn at width x height onto a new display image.
     std::unique_ptr<Zorbel::MemoryImage> LoadScaledImage(const std::string& path, int32_t width,
@@ -69,9 +66,9 @@ public:
     void ClearBoard();
     int32_t ShuffleStep(int32_t gap) { return mModel.ShuffleStep(gap); }
 
-    // For the menu and for tests.
-    Zorbel::ZorbelAppBase* GetApp() const { return mApp; }
-    Zorbel::FileChooser* GetChooser() const { return mChooser; }
+    // For tests.
+    BoardHost& GetHost() const { return mHost; }
+    // The menu's button with the id; null before the board joined a widget manager.
     Zorbel::ButtonWidget* GetButton(int32_t id) const;
     Zorbel::MemoryImage* GetPicture() const { return mPicture.get(); }
     GameMenu* GetMenu() const { return mMenu.get(); }
@@ -88,7 +85,6 @@ public:
     Zorbel::MemoryImage* GetCompleteBottom() const { return mCompleteBottom.get(); }
 
 private:
-    void CreateButtons();
     void StartSlide();
     void AdvanceSlide();
     void FinishSlide();
@@ -96,8 +92,7 @@ private:
     void AdvanceCompletion();
     void DrawPuzzle(Zorbel::Graphics* g);
 
-    Zorbel::ZorbelAppBase* mApp;
-    Zorbel::FileChooser* mChooser;
+    BoardHost& mHost;
     std::unique_ptr<Zorbel::MemoryImage> mPicture;
     std::unique_ptr<Zorbel::MemoryImage> mCompleteTop;
     std::unique_ptr<Zorbel::MemoryImage> mCompleteBottom;
@@ -118,9 +113,6 @@ private:
     int32_t mCompletionTimer = 0;
     int32_t mCompletionHold = 0;
     std::array<std::unique_ptr<Zorbel::MemoryImage>, 3> mBorders;
-    std::array<std::unique_ptr<Zorbel::ButtonWidget>, 8> mButtons;
-    // The buttons' pictures, which the buttons only borrow.
-    std::vector<std::unique_ptr<Zorbel::MemoryImage>> mButtonImages;
 };
 
 } // namespace Tesserine

@@ -4,7 +4,9 @@
 #include "framework/platform/chooser/ChainFileChooser.h"
 #include "framework/platform/files/ProgramFolders.h"
 #include "framework/widget/WidgetManager.h"
+#include "game/AppBoardHost.h"
 #include "game/Board.h"
+#include "game/PuzzleModel.h"
 
 namespace Tesserine {
 
@@ -15,9 +17,10 @@ GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChoos
     mProductVersion = " " TESSERINE_VERSION;
     mSettingsKey = "Bramblewick\\Tesserine";
     mNoSound = true;
-    mWidth = 800;
-    mHeight = 600;
+    mWidth = PuzzleModel::FieldWidth;
+    mHeight = PuzzleModel::FieldHeight;
     if (!mChooser) mChooser = Zorbel::CreateDesktopFileChooser();
+    mBoardHost = std::make_unique<AppBoardHost>(*this, mChooser.get());
 }
 
 GameApp::~GameApp() {
@@ -39,7 +42,7 @@ void GameApp::MakeWindow() {
 void GameApp::LoadingFinished() {
     ZorbelAppBase::LoadingFinished();
     if (IsShutdownPending()) return;
-    mBoard = std::make_unique<Board>(this, mChooser.get());
+    mBoard = std::make_unique<Board>(*mBoardHost);
     mBoard->Resize(0, 0, GetWidth(), GetHeight());
     GetWidgetManager()->AddChild(mBoard.get());
 }

@@ -7,6 +7,7 @@
 
 namespace Tesserine {
 
+class AppBoardHost;
 class Board;
 
 // The game's application: the framework's application object with Tesserine's identity, which puts
@@ -27,6 +28,8 @@ public:
 
 private:
     std::unique_ptr<Zorbel::FileChooser> mChooser;
+    // What the board sees of the application.
+    std::unique_ptr<AppBoardHost> mBoardHost;
     std::unique_ptr<Board> mBoard;
 };
 

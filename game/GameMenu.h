@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/widget/ButtonListener.h"
+#include "game/MenuButtons.h"
 
 #include <array>
 #include <cstdint>
@@ -9,15 +10,16 @@
 namespace Zorbel {
 class Graphics;
 class MemoryImage;
-class ZorbelAppBase;
 } // namespace Zorbel
 
 namespace Tesserine {
 
 class Board;
+class BoardHost;
 
 // The menu panel that slides down over a frozen picture of the board. It is no widget: the board
-// updates and draws it, and creates, moves and removes its buttons.
+// updates and draws it. The menu owns the eight buttons it drives; their clicks go to the board,
+// which carries them out.
 class GameMenu : public Zorbel::ButtonListener {
 public:
     static constexpr int32_t PanelX = 50;
@@ -26,9 +28,8 @@ public:
     static constexpr int32_t StartDifficulty = 4;
 
     // Loads the panel, the title backdrop and the difficulty plates, draws the preview of picture
-    // (the board's current one), and starts sliding in. The board and application must outlive the
-    // menu.
-    GameMenu(Zorbel::ZorbelAppBase* app, Board* board, Zorbel::MemoryImage* picture);
+    // (the board's current one), and starts sliding in. The host and the board must outlive the menu.
+    GameMenu(BoardHost& host, Board* board, Zorbel::MemoryImage* picture);
     ~GameMenu() override;
 
     void ShowMenu(int32_t difficulty);
@@ -41,6 +42,15 @@ public:
     void ChangePicture();
     void DifficultyLess();
     void DifficultyMore();
+    // Switches the application to a window or to full screen and offers the way back.
+    void SwitchScreenMode(bool windowed);
+    // Right click or Escape may close the menu once it is open, unless there is no game to go back
+    // to (before the first game the cancel button is hidden).
+    bool CanBeDismissed() const;
+
+    // The buttons, made when the board joins the widget manager.
+    MenuButtons& GetButtons() { return mButtons; }
+    const MenuButtons& GetButtons() const { return mButtons; }
 
     bool IsVisible() const { return mVisible; }
     bool IsAtRest() const { return mAtRest; }
@@ -53,16 +63,13 @@ public:
     void DiscardPendingPicture();
 
 private:
-    // A new opaque 800 x 600 picture of the board as it is now.
+    // A new opaque picture of the board as it is now, the size of the play field.
     std::unique_ptr<Zorbel::MemoryImage> FreezeBoard();
-    void MovePanelButtons(int32_t dy);
-    void ShowPanelButtons(bool visible);
-    void EnablePanelButtons();
 
     std::unique_ptr<Zorbel::MemoryImage> mBackdrop;
     std::array<std::unique_ptr<Zorbel::MemoryImage>, 5> mDifficultyImages;
     Board* mBoard;
-    Zorbel::ZorbelAppBase* mApp;
+    BoardHost& mHost;
     int32_t mPanelX = PanelX;
     int32_t mPanelY = HiddenY;
     bool mAtRest = false;
@@ -71,6 +78,7 @@ private:
     std::unique_ptr<Zorbel::MemoryImage> mPanel;
     std::unique_ptr<Zorbel::MemoryImage> mPendingPicture;
     int32_t mDifficulty = StartDifficulty;
+    MenuButtons mButtons;
 };
 
 } // namespace Tesserine

@@ -18,7 +18,9 @@ struct Tile {
     enum Highlight : int32_t { HIGHLIGHT_PLAIN = 0, HIGHLIGHT_MOVABLE = 1, HIGHLIGHT_HOVERED = 2 };
     enum Direction : int32_t { MOVE_NONE = 0, MOVE_UP = 1, MOVE_RIGHT = 2, MOVE_DOWN = 3, MOVE_LEFT = 4 };
 
-    Board* owner = nullptr; // the board that holds the tile; it reaches the border pictures through it
+    // The board that holds the tile, for a tile that draws itself and needs the board's border
+    // pictures. Here the board draws every tile itself, so nothing reads it.
+    Board* owner = nullptr;
     int32_t value = 0;
     int32_t highlight = HIGHLIGHT_PLAIN;
     int32_t moveDir = MOVE_NONE; // the direction in which the tile would slide into the gap

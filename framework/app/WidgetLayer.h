@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/platform/WindowMessage.h"
+
 #include <cstdint>
 
 namespace Zorbel {
@@ -36,9 +38,9 @@ public:
     virtual bool DrawDirtyWidgets() = 0;
 
     virtual void MouseMove(int32_t x, int32_t y) = 0;
-    // clickCount is the press code: 1 left, 2 left double, -1 right, -2 right double, 3 middle.
-    virtual void MouseDown(int32_t x, int32_t y, int32_t clickCount) = 0;
-    virtual void MouseUp(int32_t x, int32_t y, int32_t clickCount) = 0;
+    // clicks is 2 for the second press of a double click, else 1.
+    virtual void MouseDown(int32_t x, int32_t y, MouseButton button, int32_t clicks) = 0;
+    virtual void MouseUp(int32_t x, int32_t y, MouseButton button) = 0;
     virtual void MouseWheel(int32_t delta) = 0;
     virtual void MouseLeftWindow(int32_t x, int32_t y) = 0;
     virtual void KeyDown(int32_t keyCode) = 0;

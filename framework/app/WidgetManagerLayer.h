@@ -28,10 +28,10 @@ public:
     bool DrawDirtyWidgets() override { return mManager.DrawDirtyWidgets(); }
 
     void MouseMove(int32_t x, int32_t y) override { mManager.MouseMove(x, y); }
-    void MouseDown(int32_t x, int32_t y, int32_t clickCount) override {
-        mManager.MouseDown(x, y, clickCount);
+    void MouseDown(int32_t x, int32_t y, MouseButton button, int32_t clicks) override {
+        mManager.MouseDown(x, y, button, clicks);
     }
-    void MouseUp(int32_t x, int32_t y, int32_t clickCount) override { mManager.MouseUp(x, y, clickCount); }
+    void MouseUp(int32_t x, int32_t y, MouseButton button) override { mManager.MouseUp(x, y, button); }
     void MouseWheel(int32_t delta) override { mManager.MouseWheel(delta); }
     void MouseLeftWindow(int32_t x, int32_t y) override { mManager.MouseLeftWindow(x, y); }
     void KeyDown(int32_t keyCode) override { mManager.KeyDown(keyCode); }

@@ -1,31 +1,40 @@
 #include "framework/app/ZorbelAppBase.h"
 
-#include "framework/app/BuiltinCursors.h"
+#include "framework/app/AppSettings.h"
+#include "framework/app/AudioControl.h"
 #include "framework/app/CommandLine.h"
+#include "framework/app/CrashHooks.h"
+#include "framework/app/CursorController.h"
 #include "framework/app/DDDisplayDevice.h"
+#include "framework/app/DebugKeys.h"
+#include "framework/app/DemoSession.h"
+#include "framework/app/DesktopScreenSaver.h"
+#include "framework/app/DeveloperReports.h"
 #include "framework/app/DisplayDevice.h"
+#include "framework/app/ExitCodes.h"
 #include "framework/app/MTRand.h"
+#include "framework/app/PlatformServices.h"
+#include "framework/app/ProgramInstance.h"
+#include "framework/app/WebPageOpener.h"
 #include "framework/app/WidgetManagerLayer.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/FontEngine.h"
-#include "framework/platform/files/FileSettingsStore.h"
+#include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
 #include "framework/platform/files/ProgramFolders.h"
+#include "framework/platform/font/TtfFontEngine.h"
 #include "framework/platform/process/SingleInstance.h"
-#include "framework/platform/time/RealClock.h"
-#include "framework/platform/window/HeadlessWindowSystem.h"
-#include "framework/platform/window/SdlWindowSystem.h"
 #include "framework/resource/ResourceManager.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
 #include "framework/widget/Dialog.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -35,98 +44,30 @@ ZorbelAppBase* gAppBase = nullptr;
 
 namespace {
 
-// What the program entry handed over: the command line as one string and the program's own path.
-std::string gCommandLine;
-std::string gProgramPath;
-bool gProgramInstanceSet = false;
-
-// The window system could not be started: the application cannot run.
-bool gWindowSystemMissing = false;
-std::string gWindowSystemError;
-
 constexpr const char* RuntimeDownloadAddress = "https://www.libsdl.org/";
-
-std::string ReadOwnCommandLine() {
-    std::vector<std::string> arguments;
-    if (FILE* file = std::fopen("/proc/self/cmdline", "rb")) {
-        std::string current;
-        int c;
-        while ((c = std::fgetc(file)) != EOF) {
-            if (c == 0) {
-                arguments.push_back(current);
-                current.clear();
-            } else {
-                current += static_cast<char>(c);
-            }
-        }
-        std::fclose(file);
-    }
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(argument.c_str());
-    return JoinCommandLine(static_cast<int>(argv.size()), argv.data());
-}
-
-std::string ReadOwnPath() {
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return std::string();
-    return std::string(path, static_cast<size_t>(length));
-}
 
 } // namespace
 
 void ZorbelAppBase::SetProgramInstance(int argc, const char* const* argv) {
-    gCommandLine = JoinCommandLine(argc, argv);
-    gProgramPath = ReadOwnPath();
-    if (gProgramPath.empty() && argc > 0 && argv[0]) gProgramPath = argv[0];
-    gProgramInstanceSet = true;
+    ProgramInstance::Set(argc, argv);
 }
 
 void ZorbelAppBase::SetProgramCommandLine(const std::string& commandLine) {
-    if (!gProgramInstanceSet) gProgramPath = ReadOwnPath();
-    gCommandLine = commandLine;
-    gProgramInstanceSet = true;
+    ProgramInstance::SetCommandLine(commandLine);
 }
+
+// --- Construction and destruction ---
 
 ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platform)) {
     gAppBase = this;
 
-    if (mPlatform.clock) {
-        mClock = mPlatform.clock;
-    } else {
-        mOwnedClock = std::make_unique<RealClock>();
-        mClock = mOwnedClock.get();
-    }
-    if (mPlatform.settingsStore) {
-        mSettingsStore = mPlatform.settingsStore;
-    } else {
-        mOwnedSettingsStore = std::make_unique<FileSettingsStore>();
-        mSettingsStore = mOwnedSettingsStore.get();
-    }
-    if (mPlatform.windowSystem) {
-        mWindowSystem = mPlatform.windowSystem;
-    } else {
-        std::string error;
-        std::unique_ptr<SdlWindowSystem> system = SdlWindowSystem::Create(*mClock, {}, &error);
-        if (system) {
-            mOwnedWindowSystem = std::move(system);
-        } else {
-            // Remembered for Init, which tells the user; a desktop in memory keeps everything else safe.
-            gWindowSystemMissing = true;
-            gWindowSystemError = error;
-            mOwnedWindowSystem = std::make_unique<HeadlessWindowSystem>(*mClock);
-        }
-        mWindowSystem = mOwnedWindowSystem.get();
-    }
+    mServices = std::make_unique<PlatformServices>(mPlatform);
+    mClock = &mServices->GetClock();
+    mWindowSystem = &mServices->GetWindowSystem();
+    mSettingsStore = &mServices->GetSettingsStore();
+    mStartTick = mClock->Milliseconds();
 
-    uint32_t now = mClock->Milliseconds();
-    mStartTick = now;
-    mLastPresentMs = now;
-    mNextDrawMs = now;
-    mLastInputMs = now;
-
-    mProductVersion = GetProductVersion(gProgramInstanceSet ? gProgramPath : ReadOwnPath());
+    mProductVersion = GetProductVersion(ProgramInstance::ProgramPath());
 
     static const std::pair<const char*, const char*> strings[] = {
         {"DIALOG_BUTTON_OK", "OK"},
@@ -141,68 +82,63 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     };
     for (const auto& [id, text] : strings)
         mStringTable.emplace(id, text);
-    mDemoFileName = mDemoPrefix + ".dmo";
+
+    mDemo = std::make_unique<DemoSession>();
+    mDebugKeys = std::make_unique<DebugKeys>();
+    mReports = std::make_unique<DeveloperReports>();
+    mCrashHooks = std::make_unique<CrashHooks>();
+    mAudio = std::make_unique<AudioControl>();
+    // A settings file that cannot be written is told once, in the error log and on standard error.
+    mSettings = std::make_unique<AppSettings>(*mSettingsStore, *mDemo, [this](const std::string& problem) {
+        LogError(problem);
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    });
+    mWebPage = std::make_unique<WebPageOpener>();
+    mDesktopSaver = std::make_unique<DesktopScreenSaver>();
+    mCursor = std::make_unique<CursorController>(*mWindowSystem);
+    mSharedImages = std::make_unique<SharedImageCache>();
+    mLoading = std::make_unique<LoadingThread>();
 
     mWidgetManager = mPlatform.createWidgetLayer ? mPlatform.createWidgetLayer()
                                                  : std::make_unique<WidgetManagerLayer>(this);
     mResourceManager = std::make_unique<ResourceManager>();
+
+    // The collaborators call back through the application's own operations.
+    DialogRegistry::Hooks& dialogHooks = *this;
+    ScreenModes::Host& screenHost = *this;
+    StepClock::Host& clockHost = *this;
+    MessagePump::Host& pumpHost = *this;
+    mDialogs = std::make_unique<DialogRegistry>(*mWidgetManager, dialogHooks);
+    mScreenModes = std::make_unique<ScreenModes>(screenHost, *mWindowSystem, *mWidgetManager);
+    mStepClock = std::make_unique<StepClock>(clockHost, *mClock, *mWidgetManager);
+    mPump = std::make_unique<MessagePump>(MessagePump::Parts{
+        pumpHost, *mWindowSystem, *mWidgetManager, *mClock, *mDemo, *mDebugKeys, *mCursor, *mWebPage});
 }
 
 ZorbelAppBase::~ZorbelAppBase() {
     Shutdown();
-
     // Hardware acceleration switched on during the run is confirmed before it is kept.
-    if (m3DChanged && mDisplay && !mHardExited) {
-        int32_t stored = 0;
-        bool wasStored = RegistryReadInteger("Is3D", stored);
-        bool answeredNo = false;
-        if (!wasStored && mDisplay->Is3D()) {
-            MessageBoxRequest request;
-            request.caption = mTitlePrefix + " Hardware Acceleration Confirmation";
-            request.text =
-                "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
-                "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
-                "Acceleration switched on?";
-            request.style = MessageBoxStyle::YesNo | MessageBoxStyle::IconQuestion;
-            bool yes = mWindowSystem->ShowMessageBox(0, request) == MessageBoxAnswer::Yes;
-            mDisplay->Set3D(yes);
-            answeredNo = !yes;
-        }
-        if (!answeredNo) RegistryWriteInteger("Is3D", mDisplay->Is3D() ? 1 : 0);
-    }
+    if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix);
 
-    for (Dialog* dialog : mDialogList) {
-        mWidgetManager->RemoveChild(dialog);
-        delete dialog;
-    }
-    mDialogList.clear();
-    mDialogMap.clear();
-
+    mDialogs.reset();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
     mInvisibleWindow = 0;
-    if (mWidgetManager) mWidgetManager->SetImage(nullptr);
+    mWidgetManager->SetImage(nullptr);
     ProcessSafeDeleteList();
+    mPump.reset();
+    mStepClock.reset();
     mWidgetManager.reset();
     mFontEngine.reset();
     mResourceManager.reset();
-    {
-        std::recursive_mutex* lock = mDisplay ? &mDisplay->GetLock() : nullptr;
-        if (lock) lock->lock();
-        mSharedImages.clear();
-        if (lock) lock->unlock();
-    }
-    mDisplay.reset();
-    mMusicPlayer.reset();
-    mSoundManager.reset();
-    if (mMainWindow) mWindowSystem->DestroyWindow(mMainWindow);
-    mMainWindow = 0;
+    mSharedImages->Clear(DisplayLock());
+    mScreenModes->ReleaseDisplay();
+    mAudio->ReleasePlayers();
+    mScreenModes->DestroyMainWindow();
 
     // The loading thread may still be inside the game's loading hook; it must finish before the object
     // it works on goes away.
-    if (mLoadingThread.joinable()) mLoadingThread.join();
-    if (mCursorThread.joinable()) mCursorThread.join();
-
-    DestroyCursors();
+    mLoading->Join();
+    mCursor.reset();
     if (gAppBase == this) gAppBase = nullptr;
     mInstance.reset();
 }
@@ -214,13 +150,13 @@ void ZorbelAppBase::Init() {
     mMainThreadTid = static_cast<uint32_t>(syscall(SYS_gettid));
     if (mShuttingDown) return;
 
-    if (gWindowSystemMissing) {
+    if (mServices->IsWindowSystemMissing()) {
         MessageBoxRequest request;
         request.text = std::string("This application requires DirectX to run.  You can get DirectX at ") +
                        RuntimeDownloadAddress;
         request.caption = "You need DirectX";
         request.style = MessageBoxStyle::IconError;
-        DebugOutput(request.text + " (" + gWindowSystemError + ")\r\n");
+        DebugOutput(request.text + " (" + mServices->GetWindowSystemError() + ")\r\n");
         mWindowSystem->ShowMessageBox(0, request);
         HardExit(0);
         return;
@@ -235,16 +171,15 @@ void ZorbelAppBase::Init() {
         mInstance = std::make_unique<SingleInstance>(mProductName, mPlatform.instanceFolder.empty()
                                                                        ? SingleInstance::DefaultFolder()
                                                                        : mPlatform.instanceFolder);
-        mNotifyMessage = 1;
         if (!mInstance->Acquire()) {
             mInstance.reset();
             HardExit(0);
             return;
         }
+        mNotifyMessage = 1;
     }
 
-    ProgramFolders folders =
-        ProgramFolders::Locate(gProgramInstanceSet ? gProgramPath : ReadOwnPath(), mSettingsKey);
+    ProgramFolders folders = ProgramFolders::Locate(ProgramInstance::ProgramPath(), mSettingsKey);
     if (!folders.Working().empty() && !ChangeDirectoryHook(folders.Working())) {
         if (!folders.EnterWorkingFolder()) DebugOutput("Cannot change to " + folders.Working() + "\r\n");
     }
@@ -253,10 +188,9 @@ void ZorbelAppBase::Init() {
     mRunSeed = mClock->Milliseconds();
     SharedRandom().SRand(mRunSeed);
 
-    if (mPlaying) {
+    if (mDemo->IsPlaying()) {
         std::string message;
-        if (!OpenDemo(message)) {
-            mPlaying = false;
+        if (!mDemo->Open(message)) {
             Popup(message);
             HardExit(0);
             return;
@@ -274,86 +208,56 @@ void ZorbelAppBase::Init() {
     invisible.clientHeight = 0;
     mInvisibleWindow = mWindowSystem->CreateWindow(invisible);
 
-    CreateBuiltinCursors();
+    mCursor->CreateBuiltinCursors();
 
     BeforeScreenSizeHook();
     mWidgetManager->SetScreenSize(mWidth, mHeight);
 
-    if (mWindowed && !mChangeDesktopMode) {
+    if (mScreenModes->IsWindowed() && !mScreenModes->GetChangeDesktopMode()) {
         PixelRect area = mWindowSystem->WorkArea();
-        if (mWidth >= area.width || mHeight >= area.height) mWindowed = false;
+        if (mWidth >= area.width || mHeight >= area.height) mScreenModes->SetWindowed(false);
     }
 
     // The desktop's resolution is never changed here: full screen scales the frame instead.
-    if (mChangeDesktopMode) {
-        mChangeDesktopMode = false;
-        mWindowed = false;
+    if (mScreenModes->GetChangeDesktopMode()) {
+        mScreenModes->SetChangeDesktopMode(false);
+        mScreenModes->SetWindowed(false);
     }
 
     MakeWindow();
     if (Exited()) return;
+    bool recordedWindowed = true;
+    int32_t recordedRefreshRate = 0;
+    if (mDemo->IsPlaying() && mDemo->ReplayDisplayMode(recordedWindowed, recordedRefreshRate)) {
+        mScreenModes->SetWindowed(recordedWindowed);
+        mStepClock->SetRefreshRate(recordedRefreshRate);
+    }
 
-    if (!mSoundManager) mSoundManager = std::make_unique<SoundManager>();
-    SetSfxVolume(mSfxVolume);
-    mMusicPlayer = CreateMusicInterface();
-    SetMusicVolume(mMusicVolume);
+    if (!GetSoundManager())
+        mAudio->SetSoundManager(AudioControl::MakeSoundManager(MakeSoundServices(), mUseFmodMusic));
+    SetSfxVolume(mAudio->GetSfxVolume());
+    mAudio->SetMusicPlayer(CreateMusicInterface());
+    SetMusicVolume(mAudio->GetMusicVolume());
 
     if (mScreenSaverMode) {
-        mCursorId = CURSOR_NONE;
+        mCursor->SetCursorId(CURSOR_NONE);
         EnforceCursor();
     }
 
+    mCrashHooks->Install();
     AfterInitHook();
     mInitialised = true;
 }
 
-bool ZorbelAppBase::OpenDemo(std::string& message) {
-    struct stat info;
-    if (stat(mDemoFileName.c_str(), &info) != 0) {
-        message = "Demo file not found: " + mDemoFileName;
-        return false;
-    }
-    // FIXME: replaying arrives with the demo reader; until then the run goes on as a normal one rather
-    // than ignoring all input.
-    DebugOutput("Demo playback is not available yet: " + mDemoFileName + "\r\n");
-    mPlaying = false;
-    return true;
-}
-
 std::unique_ptr<MusicInterface> ZorbelAppBase::CreateMusicInterface() {
-    // FIXME: real players arrive with the music back end; until then every setting gets the silent one.
-    return std::make_unique<MusicInterface>();
-}
-
-void ZorbelAppBase::CreateBuiltinCursors() {
-    auto make = [&](const CursorMasks& masks) {
-        MaskCursor cursor;
-        cursor.hotX = masks.hotX;
-        cursor.hotY = masks.hotY;
-        cursor.andMask.assign(masks.andMask.begin(), masks.andMask.end());
-        cursor.xorMask.assign(masks.xorMask.begin(), masks.xorMask.end());
-        return mWindowSystem->CreateMaskCursor(cursor);
-    };
-    if (!mCustomCursorA) mCustomCursorA = make(HandCursorMasks());
-    if (!mCustomCursorB) mCustomCursorB = make(DraggingHandCursorMasks());
-}
-
-void ZorbelAppBase::DestroyCursors() {
-    for (CursorHandle& handle : mSystemCursors) {
-        if (handle) mWindowSystem->DestroyCursor(handle);
-        handle = 0;
-    }
-    if (mCustomCursorA) mWindowSystem->DestroyCursor(mCustomCursorA);
-    if (mCustomCursorB) mWindowSystem->DestroyCursor(mCustomCursorB);
-    mCustomCursorA = mCustomCursorB = 0;
+    return AudioControl::MakeMusicPlayer(mInvisibleWindow, mNoSound, mUseFmodMusic);
 }
 
 // --- Command line ---
 
 void ZorbelAppBase::ParseCommandLine() {
-    std::string line = gProgramInstanceSet ? gCommandLine : ReadOwnCommandLine();
     bool hasArguments = false;
-    std::string arguments = CommandLineArguments(line, hasArguments);
+    std::string arguments = CommandLineArguments(ProgramInstance::CommandLine(), hasArguments);
     mCommandLineDone = true;
     if (hasArguments) SplitCommandLine(arguments);
 }
@@ -365,34 +269,9 @@ void ZorbelAppBase::SplitCommandLine(const std::string& arguments) {
 }
 
 void ZorbelAppBase::HandleCommandLineParam(const std::string& name, const std::string& value) {
-    auto number = [&](int32_t fallback) {
-        char* end = nullptr;
-        long n = std::strtol(value.c_str(), &end, 10);
-        return value.empty() || *end != 0 ? fallback : static_cast<int32_t>(n);
-    };
-    if (name == "-play") {
-        mPlaying = true;
-        mRecording = false;
-    } else if (name == "-record") {
-        mRecording = true;
-        mPlaying = false;
-    } else if (name == "-recnum") {
-        mRecording = true;
-        mPlaying = false;
-        mNumberedRecording = true;
-        int32_t keep = number(0);
-        mRecordKeep = keep > 0 ? keep : 5;
-    } else if (name == "-playnum") {
-        mPlaying = true;
-        mRecording = false;
-        mNumberedPlayback = true;
-        int32_t n = number(1);
-        mPlayNumber = n > 0 ? n : 1;
-    } else if (name == "-demofile") {
-        mDemoFileName = value;
-    } else if (name == "-crash") {
-        // FIXME: hands over to the crash reporter once it exists.
-        mCrashRequested = true;
+    if (mDemo->HandleCommandLineParam(name, value)) return;
+    if (name == "-crash") {
+        mCrashHooks->RequestCrash();
     } else if (name == "-screensaver") {
         mScreenSaverMode = true;
     } else {
@@ -401,167 +280,161 @@ void ZorbelAppBase::HandleCommandLineParam(const std::string& name, const std::s
     }
 }
 
-// --- Window and display ---
+// --- The main loop ---
 
-void ZorbelAppBase::MakeWindow() {
-    if (mMainWindow) {
-        mWindowSystem->DestroyWindow(mMainWindow);
-        mMainWindow = 0;
-        mWidgetManager->SetImage(nullptr);
-    }
+void ZorbelAppBase::Start() {
+    if (mShuttingDown) return;
+    if (!mCursor->IsThreadRunning())
+        mCursor->StartThread(mShuttingDown, mInitialised ? GetDisplay() : nullptr, *mClock,
+                             mStepClock->NextDrawMs());
+    if (mAutoLoading && !mLoading->IsStarted()) StartLoadingThread();
 
-    WindowDesc desc;
-    desc.title = mWindowTitle;
-    desc.clientWidth = mWidth;
-    desc.clientHeight = mHeight;
-    if (mPlaying || (mWindowed && !mChangeDesktopMode)) {
-        desc.centred = false;
-        desc.x = 64;
-        desc.y = 64;
-        mMainWindow = mWindowSystem->CreateWindow(desc);
-        PlaceWindow();
-        mPhysicallyWindowed = true;
-    } else {
-        desc.fullScreen = true;
-        desc.topMost = true;
-        desc.visible = true;
-        mMainWindow = mWindowSystem->CreateWindow(desc);
-        mPhysicallyWindowed = false;
+    if (WindowId main = GetMainWindow()) {
+        mWindowSystem->ShowWindow(main, ShowCommand::Show);
+        mWindowSystem->RaiseWindow(main);
     }
+    uint32_t now = Now();
+    mStepClock->StartRun(now);
+    mPump->SetLastInputMs(now);
+    mDesktopSaver->Restart(now);
+    mInsideMainLoop = true;
+    uint32_t loopStart = now;
 
-    if (!mDisplay) {
-        if (mPlatform.createDisplay)
-            mDisplay = mPlatform.createDisplay(*this);
-        else
-            mDisplay = std::make_unique<DDDisplayDevice>(*this);
-        if (mDisplay) {
-            int32_t is3D = 0;
-            if (RegistryReadInteger("Is3D", is3D)) mDisplay->Set3D(is3D != 0);
-        }
-    }
-    InitDisplay();
+    RunMainLoop();
+
+    ProcessSafeDeleteList();
+    mInsideMainLoop = false;
+    mLoading->Join();
+
+    if (mHardExited) return;
+    DebugOutput(mStepClock->Statistics((Now() - loopStart) / 1000.0));
+    AfterMainLoopHook();
+    WriteSettings();
 }
 
-void ZorbelAppBase::PlaceWindow() {
-    PixelRect area = mWindowSystem->WorkArea();
-    PixelRect frame = mWindowSystem->FrameRect(mMainWindow);
-    int32_t x, y;
-    if (mPreferredX == -1) {
-        x = area.x + (area.width - frame.width) / 2;
-        y = area.y + static_cast<int32_t>(0.382 * (area.height - frame.height));
-    } else {
-        // Kept 4 pixels inside the work area; a window too large for it keeps its left and top edge in.
-        x = std::max(std::min(mPreferredX, area.x + area.width - frame.width - 4), area.x + 4);
-        y = std::max(std::min(mPreferredY, area.y + area.height - frame.height - 4), area.y + 4);
-    }
-    mWindowSystem->MoveWindow(mMainWindow, x, y);
+void ZorbelAppBase::StartLoadingThread() {
+    mLoading->Start([this] {
+        LoadingThreadBody();
+        char line[64];
+        std::snprintf(line, sizeof line, "Resource Loading Time: %d\r\n",
+                      static_cast<int>(mClock->Milliseconds() - mStartTick));
+        DebugOutput(line);
+    });
 }
 
-void ZorbelAppBase::InitDisplay() {
-    uint32_t result = DisplayResult::CreateFail;
-    if (mDisplay) {
-        BeforeDisplayInitHook();
-        FreeAllNativeCaches();
-        result = mDisplay->InitDevice(mMainWindow, mPhysicallyWindowed);
-        mRefreshRate = mDisplay->GetRefreshRate();
-        RecordDisplayMode();
+void ZorbelAppBase::RunMainLoop() {
+    while (!mShuttingDown) {
+        mShutdownStarted = false;
+        UpdateApp();
     }
-    HandleDisplayResult(result);
 }
 
-void ZorbelAppBase::HandleDisplayResult(uint32_t result) {
-    bool is3D = mDisplay && mDisplay->Is3D();
-    if (mPhysicallyWindowed && result == DisplayResult::InvalidColorDepth) {
-        if (mForcedWindowed) {
-            Popup("Please set your desktop color depth to 16 bit.");
-            HardExit(1);
-            return;
-        }
-        mForcedFullScreen = true;
-        SwitchScreenMode(false);
-        return;
+bool ZorbelAppBase::UpdateApp() {
+    for (;;) {
+        bool updated = false;
+        if (!UpdateAppStep(updated)) return false;
+        if (updated) return true;
     }
-    if (!mPhysicallyWindowed &&
-        (result == DisplayResult::ExclusiveFail || result == DisplayResult::DisplayChangeFail)) {
-        mForcedWindowed = true;
-        SwitchScreenMode(true);
-        if (Exited()) return;
-    } else if (result == DisplayResult::HardwareFail || (result != DisplayResult::Ok && is3D)) {
-        Apply3D(false, true);
-        return;
-    } else if (result != DisplayResult::Ok) {
-        std::string errorText = mDisplay ? mDisplay->GetErrorText() : "no display device";
-        Popup("Failed to initialize DirectDraw: " + DisplayResultText(result) + " " + errorText);
-        HardExit(1);
-        return;
-    }
-
-    if (mMinimised) {
-        mMinimised = false;
-        if (mMuteOnFocusLoss) Unmute(true);
-    }
-    RestoreAllImages();
-    mWidgetManager->SetImage(mDisplay->GetScreenImage());
-    mWidgetManager->MarkAllDirty();
-    mWindowSystem->SetTimer(mMainWindow, DrawTimerId, static_cast<uint32_t>(mFrameTimeMs));
 }
 
-void ZorbelAppBase::Apply3D(bool want3D, bool reinitialise) {
-    if (!mDisplay || mDisplay->Is3D() == want3D) return;
-    m3DChanged = true;
-    mDisplay->Set3D(want3D);
-    if (!reinitialise) return;
-    BeforeDisplayInitHook();
-    FreeAllTextures();
-    uint32_t result = mDisplay->InitDevice(mMainWindow, mPhysicallyWindowed);
-    if (result != DisplayResult::Ok) {
-        if (want3D) {
-            Apply3D(false, true);
-        } else {
-            Popup("Failed to initialize DirectDraw: " + DisplayResultText(result) + " " +
-                  mDisplay->GetErrorText());
-            HardExit(1);
-        }
-        return;
+bool ZorbelAppBase::RunUpdateStep() {
+    if (mDesktopSaver->IsRunning()) return false;
+    if (mLoading->TakeCompletion()) {
+        LoadingFinished();
+        mDemo->LoadingHandled();
     }
-    RestoreAllImages();
-    mWidgetManager->SetImage(mDisplay->GetScreenImage());
+    UpdateFrames();
+    return true;
 }
+
+void ZorbelAppBase::UpdateFrames() {
+    mStepClock->CountUpdate();
+    if (!mPump->IsMinimised() && mWidgetManager->UpdateStep()) mStepClock->CountDirty();
+    mAudio->UpdateMusic();
+    mSharedImages->FreeUnreferenced(DisplayLock());
+    mStepClock->CheckSmoothPacing();
+}
+
+void ZorbelAppBase::RunUpdateFraction(double fraction) {
+    if (mStepClock->SmoothUpdatesInEffect() && !mPump->IsMinimised())
+        mWidgetManager->UpdateStepFraction(fraction);
+}
+
+bool ZorbelAppBase::DrawDirty() {
+    if (mScreenModes->IsDisplayLost()) {
+        PresentScreen(nullptr);
+        mStepClock->SkipDraw();
+        return false;
+    }
+    if (mReports->IsShowingFps()) mReports->UpdateOverlays();
+    uint32_t now = Now();
+    if (mDesktopSaver->CheckDue(now)) {
+        if (mDesktopSaver->Check(*mWindowSystem, now, mPump->GetLastInputMs(), IsPhysicallyWindowed(),
+                                 mScreenSaverMode))
+            mWidgetManager->MarkAllDirty();
+        AllowScreenBlanking();
+    }
+    if (mDesktopSaver->IsRunning()) {
+        mStepClock->SkipDraw();
+        return false;
+    }
+    return mStepClock->DrawFrame();
+}
+
+// The desktop may start its screen saver once loading is over and only in a window, and power the
+// monitor off once loading is over when the game allows it.
+void ZorbelAppBase::AllowScreenBlanking() {
+    mDesktopSaver->AllowBlanking(*mWindowSystem, mLoading->IsHandled() && IsPhysicallyWindowed(),
+                                 mLoading->IsHandled() && mAllowMonitorPowerOff);
+}
+
+void ZorbelAppBase::PresentScreen(const Rect* clip) {
+    if (mStepClock->IsDrawing() || mShuttingDown || mDesktopSaver->IsRunning()) return;
+    mScreenModes->Present(clip, mPump->IsActive(), mPump->IsMinimised(), Now());
+}
+
+// --- Window messages ---
+
+bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
+    return std::tolower(static_cast<unsigned char>(c)) == 'r';
+}
+
+// --- Window, display and screen modes ---
 
 void ZorbelAppBase::SwitchScreenMode(bool wantWindowed, bool want3D, bool force) {
-    if (mForcedFullScreen) wantWindowed = false;
-    if (wantWindowed == mWindowed && !force) {
-        Apply3D(want3D, true);
-        return;
-    }
-    Apply3D(want3D, false);
-    mWindowed = wantWindowed;
-    MakeWindow();
-    if (Exited()) return;
-    if (mUrlOpenPending) {
-        mWindowSystem->ShowWindow(mMainWindow, ShowCommand::ShowNoActivate);
-    } else {
-        mWindowSystem->ShowWindow(mMainWindow, ShowCommand::Show);
-        mWindowSystem->RaiseWindow(mMainWindow);
-    }
-    if (mSoundManager) mSoundManager->SetWindow(mMainWindow, mWindowed);
-    mWindowSystem->SetTimer(mMainWindow, DrawTimerId, static_cast<uint32_t>(mFrameTimeMs));
+    mScreenModes->SwitchScreenMode(wantWindowed, want3D, force);
 }
 
 void ZorbelAppBase::SwitchScreenMode(bool wantWindowed) {
-    SwitchScreenMode(wantWindowed, mDisplay && mDisplay->Is3D(), false);
+    DisplayDevice* display = GetDisplay();
+    SwitchScreenMode(wantWindowed, display && display->Is3D(), false);
 }
 
 void ZorbelAppBase::SwitchScreenMode() {
-    SwitchScreenMode(mWindowed, mDisplay && mDisplay->Is3D(), true);
+    DisplayDevice* display = GetDisplay();
+    SwitchScreenMode(IsWindowed(), display && display->Is3D(), true);
 }
 
-void ZorbelAppBase::SetAlphaDisabled(bool disabled) {
-    if (disabled == mAlphaDisabled) return;
-    mAlphaDisabled = disabled;
-    if (!mDisplay) return;
-    mDisplay->SetAlphaDisabled(disabled);
-    mWidgetManager->SetImage(mDisplay->GetScreenImage());
+void ZorbelAppBase::BeginSystemDialog() {
+    DisplayDevice* display = GetDisplay();
+    if (!IsPhysicallyWindowed() && display && display->GetScreenImage()) {
+        display->ReleaseScreenForSystem();
+        mSystemDialogActive = true;
+    }
+}
+
+void ZorbelAppBase::EndSystemDialog() {
+    if (!IsPhysicallyWindowed()) mSystemDialogActive = false;
+    ResetStepTiming();
+    mWidgetManager->ClearKeyStates();
+    mPump->ReleaseModifierKeys();
+}
+
+void ZorbelAppBase::HideApplication() {
+    mAudio->SilenceMusic();
+    if (WindowId main = GetMainWindow()) mWindowSystem->ShowWindow(main, ShowCommand::Hide);
+    mHidden = true;
+    EnforceCursor();
 }
 
 // --- Images ---
@@ -577,50 +450,32 @@ void ZorbelAppBase::FreeAllNativeCaches() {
 }
 
 void ZorbelAppBase::FreeAllTextures() {
-    std::recursive_mutex* lock = mDisplay ? &mDisplay->GetLock() : nullptr;
-    if (lock) lock->lock();
+    std::recursive_mutex fallbackLock;
+    std::recursive_mutex* lock = DisplayLock();
+    std::lock_guard<std::recursive_mutex> guard(lock ? *lock : fallbackLock);
     for (MemoryImage* image : mImageContext.LiveImages())
         image->FreeTexture();
-    if (lock) lock->unlock();
 }
 
 std::unique_ptr<MemoryImage> ZorbelAppBase::GetImage(const std::string& path, bool commit) {
     std::unique_ptr<ImageLib::Image> picture = ImageLib::LoadImageFile(path, true);
     if (!picture) return nullptr;
+    DisplayDevice* display = GetDisplay();
     std::unique_ptr<MemoryImage> image =
-        mDisplay ? mDisplay->CreateImage() : std::make_unique<MemoryImage>(mImageContext);
+        display ? display->CreateImage() : std::make_unique<MemoryImage>(mImageContext);
     image->SetPixels(picture->GetBits(), picture->GetWidth(), picture->GetHeight(), commit);
     return image;
 }
 
 SharedImageRef ZorbelAppBase::GetSharedImage(const std::string& path, const std::string& variant,
                                              bool* isNew) {
-    std::pair<std::string, std::string> key(StringToUpper(path), StringToUpper(variant));
-    std::recursive_mutex fallbackLock;
-    std::recursive_mutex& lock = mDisplay ? mDisplay->GetLock() : fallbackLock;
-    SharedImageRef reference;
-    bool created = false;
-    {
-        std::lock_guard<std::recursive_mutex> guard(lock);
-        SharedImageRef& entry = mSharedImages[key];
-        if (!entry) {
-            entry = std::make_shared<SharedImage>();
-            created = true;
-        }
-        reference = entry;
-    }
-    if (isNew) *isNew = created;
-    if (created) {
-        // Loading can take long; the lock is not held meanwhile.
-        std::unique_ptr<MemoryImage> image;
-        if (!path.empty() && path[0] == '!')
-            image = mDisplay ? mDisplay->CreateImage() : std::make_unique<MemoryImage>(mImageContext);
-        else
-            image = GetImage(path, false);
-        std::lock_guard<std::recursive_mutex> guard(lock);
-        reference->image = std::move(image);
-    }
-    return reference;
+    SharedImageCache::Makers makers;
+    makers.empty = [this] {
+        DisplayDevice* display = GetDisplay();
+        return display ? display->CreateImage() : std::make_unique<MemoryImage>(mImageContext);
+    };
+    makers.load = [this](const std::string& file) { return GetImage(file, false); };
+    return mSharedImages->Get(path, variant, isNew, DisplayLock(), makers);
 }
 
 std::shared_ptr<MemoryImage> ZorbelAppBase::LoadFontPicture(const std::string& path, bool& isNew) {
@@ -634,18 +489,7 @@ void ZorbelAppBase::ShowFontError(const std::string& text) {
     Popup(text);
 }
 
-void ZorbelAppBase::FreeUnreferencedSharedImages() {
-    std::recursive_mutex fallbackLock;
-    std::lock_guard<std::recursive_mutex> guard(mDisplay ? mDisplay->GetLock() : fallbackLock);
-    for (auto entry = mSharedImages.begin(); entry != mSharedImages.end();) {
-        if (entry->second.use_count() == 1)
-            entry = mSharedImages.erase(entry);
-        else
-            ++entry;
-    }
-}
-
-// --- Services ---
+// --- Messages, strings and the web ---
 
 std::string ZorbelAppBase::GetString(const std::string& id) const {
     auto found = mStringTable.find(id);
@@ -657,41 +501,25 @@ void ZorbelAppBase::SetString(const std::string& id, const std::string& text) {
 }
 
 bool ZorbelAppBase::CopyToClipboard(const std::string& text) {
-    if (mPlaying) return false;
+    if (mDemo->IsPlaying()) return false;
     return mWindowSystem->SetClipboardText(text);
 }
 
 bool ZorbelAppBase::OpenURL(const std::string& url, bool quitAfter) {
-    if (mUrlOpenPending && mPendingUrl == url) return true;
-    mQuitAfterUrl = quitAfter;
-    mUrlOpenPending = true;
-    mPendingUrl = url;
-    mUrlOpenMs = Now();
-    mUrlTimedMs = 0;
-    mLastTimerMs = mUrlOpenMs;
+    if (mWebPage->IsPending(url)) return true;
+    mWebPage->Begin(url, quitAfter, Now());
     if (mWindowSystem->OpenUrl(url)) return true;
     UrlOpenFailed(url);
     return false;
 }
 
-void ZorbelAppBase::UrlOpenFailed(const std::string&) {
-    mUrlOpenPending = false;
-}
-
 void ZorbelAppBase::UrlOpenSucceeded(const std::string&) {
-    mUrlOpenPending = false;
-    if (mQuitAfterUrl) Shutdown();
+    mWebPage->Finish();
+    if (mWebPage->QuitsAfter()) Shutdown();
 }
 
 std::string ZorbelAppBase::GetProductVersion(const std::string& path) {
     return ReadProductVersion(path);
-}
-
-void ZorbelAppBase::HideApplication() {
-    if (mMusicPlayer) mMusicPlayer->SetVolume(0);
-    if (mMainWindow) mWindowSystem->ShowWindow(mMainWindow, ShowCommand::Hide);
-    mHidden = true;
-    EnforceCursor();
 }
 
 std::string ZorbelAppBase::GetInfoText() {
@@ -703,25 +531,10 @@ std::string ZorbelAppBase::GetInfoText() {
     std::snprintf(thread, sizeof thread, "%x", static_cast<unsigned>(mMainThreadTid));
     std::string text = "Product: " + mProductName + "\r\nVersion: " + mProductVersion +
                        "\r\nTime Loaded: " + loaded +
-                       "\r\nFullscreen: " + (mPhysicallyWindowed ? "No" : "Yes") +
+                       "\r\nFullscreen: " + (IsPhysicallyWindowed() ? "No" : "Yes") +
                        "\r\nPrimary ThreadId: " + thread + "\r\n";
-    if (mDisplay) text += mDisplay->GetInfoText();
+    if (DisplayDevice* display = GetDisplay()) text += display->GetInfoText();
     return text;
-}
-
-void ZorbelAppBase::BeginSystemDialog() {
-    if (!mPhysicallyWindowed && mDisplay && mDisplay->GetScreenImage()) {
-        mDisplay->ReleaseScreenForSystem();
-        mSystemDialogActive = true;
-    }
-}
-
-void ZorbelAppBase::EndSystemDialog() {
-    if (!mPhysicallyWindowed) mSystemDialogActive = false;
-    ResetStepTiming();
-    mWidgetManager->ClearKeyStates();
-    mCtrlDown = false;
-    mAltDown = false;
 }
 
 int ZorbelAppBase::MessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
@@ -731,7 +544,7 @@ int ZorbelAppBase::MessageBox(const std::string& text, const std::string& captio
     }
     BeginSystemDialog();
     MessageBoxRequest request{text, caption, flags};
-    int answer = mWindowSystem->ShowMessageBox(mMainWindow, request);
+    int answer = mWindowSystem->ShowMessageBox(GetMainWindow(), request);
     EndSystemDialog();
     return answer;
 }
@@ -744,79 +557,214 @@ void ZorbelAppBase::Popup(const std::string& text) {
     BeginSystemDialog();
     if (!mShuttingDown) {
         MessageBoxRequest request{text, "FATAL ERROR", MessageBoxStyle::Ok | MessageBoxStyle::IconError};
-        mWindowSystem->ShowMessageBox(mMainWindow, request);
+        mWindowSystem->ShowMessageBox(GetMainWindow(), request);
     }
     EndSystemDialog();
 }
 
-void ZorbelAppBase::LogError(const std::string& text) {
-    mErrorLog.Write(text, Now());
+FontEngine* ZorbelAppBase::GetFontEngine() {
+    if (!mFontEngine) mFontEngine = std::make_unique<TtfFontEngine>();
+    return mFontEngine.get();
 }
 
-bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
-    return std::tolower(static_cast<unsigned char>(c)) == 'r';
+WidgetManager* ZorbelAppBase::GetWidgetManager() {
+    return mWidgetManager ? mWidgetManager->GetManager() : nullptr;
 }
 
 // --- Sound ---
 
-void ZorbelAppBase::PlaySample(int32_t id, int32_t pan) {
-    if (!mSoundManager) return;
-    if (SoundInstance* sound = mSoundManager->GetSoundInstance(id)) {
-        sound->SetPan(pan);
-        sound->Play(false, true);
+// --- Settings ---
+
+void ZorbelAppBase::ReadSettings() {
+    mSettingsRead = true;
+    auto overrideKey = mStringTable.find("RegistryKey");
+    if (overrideKey != mStringTable.end()) mSettingsKey = overrideKey->second;
+    if (mSettingsKey.empty()) return;
+
+    StoredSettings stored = mSettings->ReadStandard(mSettingsKey);
+    // Values are held to what WriteSettings writes, whatever the file was made to say.
+    if (stored.musicVolume) mAudio->RestoreMusicVolume(std::clamp(*stored.musicVolume, 0, 100) * 0.01);
+    if (stored.sfxVolume) mAudio->RestoreSfxVolume(std::clamp(*stored.sfxVolume, 0, 100) * 0.01);
+    if (stored.muted) mAudio->RestoreMuteCount(*stored.muted > 0 ? 1 : 0);
+    if (stored.screenMode) mScreenModes->SetWindowed(*stored.screenMode == 0);
+    if (stored.preferredX)
+        mScreenModes->SetPreferredPosition(*stored.preferredX, mScreenModes->GetPreferredY());
+    if (stored.preferredY)
+        mScreenModes->SetPreferredPosition(mScreenModes->GetPreferredX(), *stored.preferredY);
+    if (stored.customCursors) {
+        mCursor->SetCustomCursors(*stored.customCursors != 0);
+        EnforceCursor();
     }
+    if (stored.waitForVSync) mStepClock->SetWaitForVSync(*stored.waitForVSync != 0);
+    if (stored.inProgress) mLastRunClean = *stored.inProgress == 0;
+
+    // Marks the run as under way: a start that still finds it knows the last run did not end cleanly.
+    if (!mScreenSaverMode) RegistryWriteInteger("InProgress", 1);
 }
 
-void ZorbelAppBase::PlaySample(int32_t id) {
-    if (!mSoundManager) return;
-    if (SoundInstance* sound = mSoundManager->GetSoundInstance(id)) sound->Play(false, true);
+void ZorbelAppBase::WriteSettings() {
+    StandardSettings values;
+    values.musicVolume = AppSettings::VolumeToPercent(mAudio->GetMusicVolume());
+    values.sfxVolume = AppSettings::VolumeToPercent(mAudio->GetSfxVolume());
+    // Only the player's own mutes are kept: focus loss mutes again by itself.
+    values.muted = mAudio->IsMutedByPlayer() ? 1 : 0;
+    values.screenMode = IsWindowed() ? 0 : 1;
+    values.preferredX = mScreenModes->GetPreferredX();
+    values.preferredY = mScreenModes->GetPreferredY();
+    values.customCursors = mCursor->GetCustomCursors() ? 1 : 0;
+    values.inProgress = 0;
+    values.waitForVSync = GetWaitForVSync() ? 1 : 0;
+    mSettings->WriteStandard(mSettingsKey, values);
 }
 
-double ZorbelAppBase::GetMasterVolume() {
-    return mSoundManager ? mSoundManager->GetMasterVolume() : 0.0;
+// --- Dialogs ---
+
+Dialog* ZorbelAppBase::NewDialog(int32_t id, bool modal, const std::string& header, const std::string& lines,
+                                 const std::string& footer, int32_t buttonMode) {
+    return new Dialog(this, nullptr, nullptr, id, modal, header, lines, footer, buttonMode);
 }
 
-void ZorbelAppBase::SetMasterVolume(double volume) {
-    mSfxVolume = volume;
-    if (mSoundManager) mSoundManager->SetMasterVolume(volume);
+void ZorbelAppBase::AddDialog(Dialog* dialog) {
+    AddDialog(dialog->GetId(), dialog);
 }
 
-void ZorbelAppBase::SetMusicVolume(double volume) {
-    mMusicVolume = volume;
-    if (mMusicPlayer) mMusicPlayer->SetVolume(mMuteCount > 0 ? 0.0 : volume);
+void ZorbelAppBase::KillDialog(Dialog* dialog) {
+    KillDialog(dialog->GetId());
 }
 
-void ZorbelAppBase::SetSfxVolume(double volume) {
-    mSfxVolume = volume;
-    if (mSoundManager) mSoundManager->SetVolume(mMuteCount > 0 ? 0.0 : volume);
+Dialog* ZorbelAppBase::DoDialog(int32_t id, bool modal, const std::string& header, const std::string& lines,
+                                const std::string& footer, int32_t buttonMode) {
+    KillDialog(id);
+    Dialog* dialog = NewDialog(id, modal, header, lines, footer, buttonMode);
+    AddDialog(id, dialog);
+    return dialog;
 }
 
-void ZorbelAppBase::ApplyVolumes() {
-    SetMusicVolume(mMusicVolume);
-    SetSfxVolume(mSfxVolume);
+void ZorbelAppBase::DialogButtonPressed(int32_t dialogId, int32_t buttonId) {
+    if (buttonId == 1000)
+        ButtonPressed(dialogId + 2000);
+    else if (buttonId == 1001)
+        ButtonPressed(dialogId + 3000);
 }
 
-void ZorbelAppBase::Mute(bool autoMute) {
-    ++mMuteCount;
-    if (autoMute) ++mAutoMuteCount;
-    ApplyVolumes();
+void ZorbelAppBase::DialogButtonReleased(int32_t dialogId, int32_t buttonId) {
+    if (buttonId == 1000)
+        ButtonReleased(dialogId + 2000);
+    else if (buttonId == 1001)
+        ButtonReleased(dialogId + 3000);
 }
 
-void ZorbelAppBase::Unmute(bool autoMute) {
-    if (mMuteCount <= 0) return;
-    --mMuteCount;
-    // An automatic unmute without its mute (a restore seen twice) must not count the player's own mutes
-    // as automatic ones.
-    if (autoMute && mAutoMuteCount > 0) --mAutoMuteCount;
-    ApplyVolumes();
+// --- Cursors ---
+
+void ZorbelAppBase::SetCursor(int32_t id) {
+    mCursor->SetCursorId(id);
+    EnforceCursor();
 }
 
-double ZorbelAppBase::GetLoadingProgress() {
-    if (mLoadingDoneHandled) return 1.0;
-    if (!mLoadingStarted) return 0.0;
-    int32_t total = mLoadingTotalCount;
-    if (total <= 0) return 0.0;
-    return std::min(1.0, static_cast<double>(mLoadingDoneCount) / total);
+void ZorbelAppBase::SetCursorImage(int32_t id, MemoryImage* image) {
+    mCursor->SetCursorImage(id, image);
+    EnforceCursor();
+}
+
+void ZorbelAppBase::SetOverrideCursor(CursorHandle cursor) {
+    mCursor->SetOverrideCursor(cursor);
+    EnforceCursor();
+}
+
+void ZorbelAppBase::EnforceCursor() {
+    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(), mDemo->IsPlaying());
+}
+
+// --- What the collaborators ask of the application ---
+
+PumpState ZorbelAppBase::GetPumpState() {
+    PumpState state;
+    state.mainWindow = GetMainWindow();
+    state.invisibleWindow = mInvisibleWindow;
+    state.initialised = mInitialised;
+    state.hidden = mHidden;
+    state.insideMainLoop = mInsideMainLoop;
+    state.shuttingDown = mShuttingDown;
+    state.systemDialogActive = mSystemDialogActive;
+    state.windowed = IsWindowed();
+    state.physicallyWindowed = IsPhysicallyWindowed();
+    state.screenModeLocked = IsForcedFullScreen() || IsForcedWindowed();
+    state.desktopScreenSaverRunning = mDesktopSaver->IsRunning();
+    state.screenSaverMode = mScreenSaverMode;
+    state.notifyRegistered = mNotifyMessage != 0;
+    return state;
+}
+
+bool ZorbelAppBase::TakeMessages() {
+    if (mInstance && mInstance->TakeNotice()) {
+        WindowMessage notify;
+        notify.window = GetMainWindow();
+        notify.kind = MessageKind::Notify;
+        WindowProc(notify);
+    }
+    mPump->DispatchWindowMessages();
+    mDemo->PlaybackStep([this](const WindowMessage& message) { mPump->DispatchReplayed(message); });
+    return ProcessQueuedMessages(false);
+}
+
+void ZorbelAppBase::ServiceShutdownRequest() {
+    if (!mShutdownPending) return;
+    mShutdownPending = false;
+    Shutdown();
+}
+
+void ZorbelAppBase::DrawOverlays() {
+    if (!mReports->IsShowingFps()) return;
+    DisplayDevice* display = GetDisplay();
+    mReports->DrawOverlays(display ? display->GetScreenImage() : nullptr, mWidth, mHeight);
+}
+
+LoopState ZorbelAppBase::GetLoopState() {
+    LoopState state;
+    DisplayDevice* display = GetDisplay();
+    state.shutdownStarted = mShutdownStarted;
+    state.loadingHandled = mLoading->IsHandled();
+    state.loadingThrottled = mLoading->IsThrottling();
+    state.loadingRunning = mLoading->IsRunning();
+    state.desktopScreenSaverRunning = mDesktopSaver->IsRunning();
+    state.playingDemo = mDemo->IsPlaying();
+    state.physicallyWindowed = IsPhysicallyWindowed();
+    state.minimised = mPump->IsMinimised();
+    state.cursorChanged = mCursor->HasChanged();
+    state.hasDisplay = display != nullptr;
+    state.millisecondsPerFrame = display ? display->GetMillisecondsPerFrame() : 0;
+    return state;
+}
+
+bool ZorbelAppBase::EndProgram(int code) {
+    HardExit(code);
+    return mHardExited;
+}
+
+SoundServices ZorbelAppBase::MakeSoundServices() {
+    SoundServices services;
+    if (!mNoSound) services.output = mPlatform.openAudio ? mPlatform.openAudio() : AudioOutput::OpenDefault();
+    services.systemMixer =
+        mPlatform.createSystemMixer ? mPlatform.createSystemMixer() : std::make_unique<AlsaSystemMixer>();
+    services.clock = mClock;
+    services.duplicationFailed = [this](const std::string& text) {
+        if (!text.empty()) {
+            MessageBoxRequest request{text, "Hey", MessageBoxStyle::Ok};
+            mWindowSystem->ShowMessageBox(GetMainWindow(), request);
+        }
+        HardExit(EXIT_CODE_SOUND_DUPLICATE);
+    };
+    return services;
+}
+
+std::unique_ptr<DisplayDevice> ZorbelAppBase::MakeDisplay() {
+    if (mPlatform.createDisplay) return mPlatform.createDisplay(*this);
+    return std::make_unique<DDDisplayDevice>(*this);
+}
+
+void ZorbelAppBase::DisplayModeSet(bool windowed, int32_t refreshRate) {
+    mStepClock->SetRefreshRate(refreshRate);
+    mDemo->DisplayModeSet(windowed, refreshRate);
 }
 
 // --- Shutdown ---
@@ -831,10 +779,11 @@ void ZorbelAppBase::Shutdown() {
     mShuttingDown = true;
     BeforeShutdownHook();
 
-    if (mCursorThread.joinable()) mCursorThread.join();
-    if (mMusicPlayer) mMusicPlayer->StopAllMusic();
-    if (!mPhysicallyWindowed && mDisplay) mDisplay->ReleaseScreenForSystem();
-    if (mMainWindow) mWindowSystem->ShowWindow(mMainWindow, ShowCommand::Hide);
+    mCursor->JoinThread();
+    mAudio->StopAllMusic();
+    DisplayDevice* display = GetDisplay();
+    if (!IsPhysicallyWindowed() && display) display->ReleaseScreenForSystem();
+    if (WindowId main = GetMainWindow()) mWindowSystem->ShowWindow(main, ShowCommand::Hide);
     if (mSettingsRead) WriteSettings();
 }
 
@@ -854,16 +803,13 @@ void ZorbelAppBase::HardExit(int code) {
 
 // --- Helpers ---
 
-uint32_t ZorbelAppBase::Now() {
-    return mClock->Milliseconds();
-}
-
 void ZorbelAppBase::DebugOutput(const std::string& text) {
     std::fputs(text.c_str(), stderr);
 }
 
-bool ZorbelAppBase::IsMainThread() const {
-    return std::this_thread::get_id() == mMainThreadId;
+std::recursive_mutex* ZorbelAppBase::DisplayLock() {
+    DisplayDevice* display = GetDisplay();
+    return display ? &display->GetLock() : nullptr;
 }
 
 } // namespace Zorbel

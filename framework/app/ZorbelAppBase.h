@@ -1,29 +1,43 @@
 #pragma once
 
 #include "framework/app/AppPlatform.h"
+#include "framework/app/AppSettings.h"
+#include "framework/app/AudioControl.h"
+#include "framework/app/CursorController.h"
+#include "framework/app/DebugKeys.h"
+#include "framework/app/DemoSession.h"
+#include "framework/app/DialogRegistry.h"
 #include "framework/app/ErrorLog.h"
+#include "framework/app/LoadingThread.h"
+#include "framework/app/MessagePump.h"
+#include "framework/app/PlatformServices.h"
+#include "framework/app/ScreenModes.h"
+#include "framework/app/SharedImageCache.h"
+#include "framework/app/StepClock.h"
+#include "framework/app/WebPageOpener.h"
 #include "framework/font/FontHost.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/Rect.h"
+#include "framework/platform/Clock.h"
 #include "framework/platform/WindowMessage.h"
 #include "framework/platform/WindowSystem.h"
 #include "framework/widget/ButtonListener.h"
 #include "framework/widget/DialogListener.h"
 #include "framework/widget/WidgetHost.h"
 
-#include <array>
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace Zorbel {
 
 class Clock;
+class CrashHooks;
+class DeveloperReports;
+class DesktopScreenSaver;
 class Dialog;
 class DisplayDevice;
 class FontEngine;
@@ -37,40 +51,32 @@ class Widget;
 class WidgetLayer;
 class WidgetManager;
 
-// A picture shared by everyone who asks for it by the same path and variant. It is freed by the update
-// step after the last reference to it was dropped.
-struct SharedImage {
-    std::unique_ptr<MemoryImage> image;
-};
-using SharedImageRef = std::shared_ptr<SharedImage>;
-
-// The application object: exactly one per process, and a game derives from it. It owns the window, the
-// display device, the widget layer, sound and music, the settings and the live images; it runs the
-// program from Init through the main loop of Start to Shutdown, and offers the program-wide services
-// (images, messages and the error log, screen modes, cursors, volumes, strings). It is also the host of
-// the widget tree: dialogs report their buttons to it and wait on its update steps.
-class ZorbelAppBase : public ButtonListener, public DialogListener, public WidgetHost, public FontHost {
+// The application object: exactly one per process, and a game derives from it. It runs the program
+// from Init through the main loop of Start to Shutdown, and offers the program-wide services (images,
+// messages and the error log, screen modes, cursors, volumes, strings). It is also the host of the
+// widget tree: dialogs report their buttons to it and wait on its update steps.
+//
+// The work is done by collaborators that the application owns, each with its own header: the message
+// pump (window messages, focus), the step clock (update and draw pacing, deferred deletion), the
+// screen modes (main window and display device), the cursor controller, the dialog registry, the
+// shared-image cache, the settings, sound and volumes, the demo session (the one door of every input,
+// for recording and playback), the debug keys, the developer reports and the crash hooks. This class
+// keeps the product's identity, the order of start-up and shutdown, and the virtual operations through
+// which a game takes part; the collaborators call back into those, so an override is always heard.
+class ZorbelAppBase : public ButtonListener,
+                      public DialogListener,
+                      public WidgetHost,
+                      public FontHost,
+                      private MessagePump::Host,
+                      private StepClock::Host,
+                      private ScreenModes::Host,
+                      private DialogRegistry::Hooks {
 public:
     // Cursor numbers of SetCursor.
-    enum : int32_t {
-        CURSOR_POINTER = 0,
-        CURSOR_HAND = 1,
-        CURSOR_DRAGGING = 2,
-        CURSOR_TEXT = 3,
-        CURSOR_CIRCLE_SLASH = 4,
-        CURSOR_SIZEALL = 5,
-        CURSOR_SIZENESW = 6,
-        CURSOR_SIZENS = 7,
-        CURSOR_SIZENWSE = 8,
-        CURSOR_SIZEWE = 9,
-        CURSOR_WAIT = 10,
-        CURSOR_NONE = 11,
-        CURSOR_CUSTOM = 12,
-        NUM_CURSORS = 13
-    };
+    using enum CursorController::CursorId;
 
-    static constexpr int32_t MaxPendingMs = 200;
-    static constexpr int32_t DrawTimerId = 100;
+    static constexpr int32_t MaxPendingMs = StepClock::MaxPendingMs;
+    static constexpr int32_t DrawTimerId = ScreenModes::DrawTimerId;
 
     explicit ZorbelAppBase(AppPlatform platform = {});
     ZorbelAppBase(const ZorbelAppBase&) = delete;
@@ -82,15 +88,15 @@ public:
     static void SetProgramCommandLine(const std::string& commandLine);
 
     // --- Main loop and frame timing ---
-    virtual bool ProcessTimeStep(bool allowSleep);
+    bool ProcessTimeStep(bool allowSleep) override { return mStepClock->ProcessTimeStep(allowSleep); }
     virtual void UpdateFrames();
-    virtual bool RunUpdateStep();
-    virtual void RunUpdateFraction(double fraction);
-    virtual void MakeWindow();
-    virtual void EnforceCursor();
-    virtual void RestoreAllImages();
-    virtual void FreeAllNativeCaches();
-    virtual void FreeAllTextures();
+    bool RunUpdateStep() override;
+    void RunUpdateFraction(double fraction) override;
+    void MakeWindow() override { mScreenModes->MakeWindow(WindowSpec{mWindowTitle, mWidth, mHeight}); }
+    void EnforceCursor() override;
+    void RestoreAllImages() override;
+    void FreeAllNativeCaches() override;
+    void FreeAllTextures() override;
     virtual void LoadingFinished() {}
     ~ZorbelAppBase() override;
     virtual std::unique_ptr<MusicInterface> CreateMusicInterface();
@@ -106,68 +112,70 @@ public:
     virtual void BeginSystemDialog();
     virtual void EndSystemDialog();
     virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
-    virtual void Popup(const std::string& text);
-    virtual void LogError(const std::string& text);
-    void SafeDeleteWidget(Widget* widget) override;
-    virtual void UrlOpenFailed(const std::string& url);
-    virtual void UrlOpenSucceeded(const std::string& url);
+    void Popup(const std::string& text) override;
+    virtual void LogError(const std::string& text) { mErrorLog.Write(text, Now()); }
+    void SafeDeleteWidget(Widget* widget) override { mStepClock->SafeDeleteWidget(widget); }
+    void UrlOpenFailed(const std::string&) override { mWebPage->Finish(); }
+    void UrlOpenSucceeded(const std::string& url) override;
     virtual bool OpenURL(const std::string& url, bool quitAfter);
     virtual std::string GetProductVersion(const std::string& path);
     virtual void HideApplication();
     virtual std::string GetInfoText();
-    virtual void Shutdown();
+    // The crash reporter lets the game add form fields to its upload.
+    virtual void AddCrashReportFields(std::map<std::string, std::string>&) {}
+    void Shutdown() override;
     virtual void ParseCommandLine();
     virtual void SplitCommandLine(const std::string& arguments);
     virtual void HandleCommandLineParam(const std::string& name, const std::string& value);
     virtual void Start();
     virtual void Init();
-    virtual void BeforeDisplayInitHook() {}
+    void BeforeDisplayInitHook() override {}
     // True keeps the working directory where it is.
     virtual bool ChangeDirectoryHook(const std::string&) { return false; }
-    virtual void PlaySample(int32_t id, int32_t pan);
-    virtual void PlaySample(int32_t id);
-    virtual double GetMasterVolume();
-    virtual double GetMusicVolume() { return mMusicVolume; }
-    virtual double GetSfxVolume() { return mSfxVolume; }
-    virtual bool IsMuted() { return mMuteCount > 0; }
-    virtual void SetMasterVolume(double volume);
-    virtual void SetMusicVolume(double volume);
-    virtual void SetSfxVolume(double volume);
-    virtual void Mute(bool autoMute = false);
-    virtual void Unmute(bool autoMute = false);
-    virtual double GetLoadingProgress();
+    virtual void PlaySample(int32_t id, int32_t pan) { mAudio->PlaySample(id, pan); }
+    virtual void PlaySample(int32_t id) { mAudio->PlaySample(id); }
+    virtual double GetMasterVolume() { return mAudio->GetMasterVolume(); }
+    virtual double GetMusicVolume() { return mAudio->GetMusicVolume(); }
+    virtual double GetSfxVolume() { return mAudio->GetSfxVolume(); }
+    virtual bool IsMuted() { return mAudio->IsMuted(); }
+    virtual void SetMasterVolume(double volume) { mAudio->SetMasterVolume(volume); }
+    virtual void SetMusicVolume(double volume) { mAudio->SetMusicVolume(volume); }
+    virtual void SetSfxVolume(double volume) { mAudio->SetSfxVolume(volume); }
+    void Mute(bool autoMute = false) override { mAudio->Mute(autoMute); }
+    void Unmute(bool autoMute = false) override { mAudio->Unmute(autoMute); }
+    virtual double GetLoadingProgress() { return mLoading->GetProgress(); }
     virtual std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true);
     virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew);
     // Image fonts load their pictures through GetSharedImage and show descriptor errors with Popup.
     std::shared_ptr<MemoryImage> LoadFontPicture(const std::string& path, bool& isNew) override;
     void ShowFontError(const std::string& text) override;
     virtual void SwitchScreenMode(bool wantWindowed, bool want3D, bool force);
-    virtual void SwitchScreenMode(bool wantWindowed);
+    void SwitchScreenMode(bool wantWindowed) override;
     virtual void SwitchScreenMode();
-    virtual void SetAlphaDisabled(bool disabled);
+    virtual void SetAlphaDisabled(bool disabled) { mScreenModes->SetAlphaDisabled(disabled); }
     virtual Dialog* DoDialog(int32_t id, bool modal, const std::string& header, const std::string& lines,
                              const std::string& footer, int32_t buttonMode);
-    virtual Dialog* GetDialog(int32_t id);
+    virtual Dialog* GetDialog(int32_t id) { return mDialogs->Get(id); }
     virtual void AddDialog(Dialog* dialog);
-    virtual void AddDialog(int32_t id, Dialog* dialog);
+    virtual void AddDialog(int32_t id, Dialog* dialog) { mDialogs->Add(id, dialog, mWidth, mHeight); }
     virtual void KillDialog(Dialog* dialog);
-    bool KillDialog(int32_t id) override;
-    virtual int32_t GetDialogCount() { return static_cast<int32_t>(mDialogList.size()); }
-    virtual void ModalOpenHook() {}
-    virtual void ModalCloseHook() {}
-    virtual void FocusGainedHook() {}
-    virtual void FocusLostHook() {}
+    bool KillDialog(int32_t id) override { return mDialogs->Kill(id); }
+    virtual int32_t GetDialogCount() { return mDialogs->Count(); }
+    void ModalOpenHook() override {}
+    void ModalCloseHook() override {}
+    void FocusGainedHook() override {}
+    void FocusLostHook() override {}
     virtual bool IsAltKeyUsed(int32_t c);
-    virtual bool DebugKeyDown(int32_t) { return false; }
-    virtual bool DebugKeyDownEx(int32_t, bool, bool) { return false; }
-    virtual void CloseRequested() {}
+    bool DebugKeyDown(int32_t keyCode) override { return mDebugKeys->KeyDown(keyCode); }
+    bool DebugKeyDownEx(int32_t, bool, bool) override { return false; }
+    void CloseRequested() override {}
     virtual void Fresh3DTestHook() {}
     virtual std::string GetCrashUploadFile() { return std::string(); }
-    virtual bool DrawDirty();
-    virtual void PresentScreen(const Rect* clip);
+    bool DrawDirty() override;
+    void PresentScreen(const Rect* clip) override;
     virtual void BeforeSettingsReadHook() {}
     virtual void RunMainLoop();
-    virtual bool UpdateAppStep(bool& updated);
+    virtual bool UpdateAppStep(bool& updated) { return mStepClock->UpdateAppStep(updated); }
     bool UpdateApp() override;
 
     // Dialog buttons 1000 and 1001 of dialog d reach the button slots as d + 2000 and d + 3000.
@@ -176,16 +184,16 @@ public:
 
     // --- Not virtual ---
     void SetCursor(int32_t id) override;
-    int32_t GetCursor() const { return mCursorId; }
+    int32_t GetCursor() const { return mCursor->GetCursorId(); }
     // The picture drawn for a cursor number (borrowed; null for the system cursor), and a cursor handle
     // that replaces every cursor number while set (0 clears it).
     void SetCursorImage(int32_t id, MemoryImage* image);
     void SetOverrideCursor(CursorHandle cursor);
 
     // The window procedure of the main and the invisible window; returns the message's result.
-    int32_t WindowProc(const WindowMessage& message);
+    int32_t WindowProc(const WindowMessage& message) { return mPump->WindowProc(message); }
     // Hands queued messages to the widget layer: the first (or all). True while messages remain.
-    bool ProcessQueuedMessages(bool all);
+    bool ProcessQueuedMessages(bool all) { return mPump->ProcessQueuedMessages(all); }
 
     std::string GetString(const std::string& id) const override;
     DialogListener* GetDialogListener() override { return this; }
@@ -196,17 +204,29 @@ public:
 
     // The settings store below "SOFTWARE\" + the settings key; value names may name a sub-key
     // ("Test3D\RuntimeError").
-    bool RegistryWrite(const std::string& valueName, uint32_t type, const void* data, size_t length);
-    bool RegistryWriteString(const std::string& valueName, const std::string& text);
-    bool RegistryWriteInteger(const std::string& valueName, int32_t value);
+    bool RegistryWrite(const std::string& valueName, uint32_t type, const void* data, size_t length) {
+        return mSettings->Write(mSettingsKey, valueName, type, data, length);
+    }
+    bool RegistryWriteString(const std::string& valueName, const std::string& text) {
+        return mSettings->WriteString(mSettingsKey, valueName, text);
+    }
+    bool RegistryWriteInteger(const std::string& valueName, int32_t value) {
+        return mSettings->WriteInteger(mSettingsKey, valueName, value);
+    }
     // length holds the buffer's size on entry and the value's size on success.
-    bool RegistryRead(const std::string& valueName, uint32_t& type, uint8_t* buffer, uint32_t& length);
-    bool RegistryReadInteger(const std::string& valueName, int32_t& value);
-    bool RegistryReadString(const std::string& valueName, std::string& text);
-    void RegistryEraseValue(const std::string& valueName);
+    bool RegistryRead(const std::string& valueName, uint32_t& type, uint8_t* buffer, uint32_t& length) {
+        return mSettings->Read(mSettingsKey, valueName, type, buffer, length);
+    }
+    bool RegistryReadInteger(const std::string& valueName, int32_t& value) {
+        return mSettings->ReadInteger(mSettingsKey, valueName, value);
+    }
+    bool RegistryReadString(const std::string& valueName, std::string& text) {
+        return mSettings->ReadString(mSettingsKey, valueName, text);
+    }
+    void RegistryEraseValue(const std::string& valueName) { mSettings->Erase(mSettingsKey, valueName); }
 
     // Processes every deferred deletion that came due at the current step depth.
-    void ProcessSafeDeleteList();
+    void ProcessSafeDeleteList() { mStepClock->ProcessDeletions(); }
 
     // Ends the process at once (from start-up failures); nothing more is written.
     void HardExit(int code);
@@ -215,244 +235,160 @@ public:
     ImageContext& GetImageContext() { return mImageContext; }
     WindowSystem& GetWindowSystem() { return *mWindowSystem; }
     Clock& GetClock() { return *mClock; }
-    DisplayDevice* GetDisplay() { return mDisplay.get(); }
+    DisplayDevice* GetDisplay() { return mScreenModes->GetDisplay(); }
     WidgetLayer* GetWidgetLayer() { return mWidgetManager.get(); }
     // The widget manager; null when a stand-in takes its place.
     WidgetManager* GetWidgetManager();
-    SoundManager* GetSoundManager() { return mSoundManager.get(); }
-    MusicInterface* GetMusicPlayer() { return mMusicPlayer.get(); }
+    SoundManager* GetSoundManager() { return mAudio->GetSoundManager(); }
+    MusicInterface* GetMusicPlayer() { return mAudio->GetMusicPlayer(); }
     ResourceManager* GetResourceManager() { return mResourceManager.get(); }
 
-    WindowId GetMainWindow() const { return mMainWindow; }
+    WindowId GetMainWindow() const { return mScreenModes->GetMainWindow(); }
     int32_t GetWidth() const { return mWidth; }
     int32_t GetHeight() const { return mHeight; }
-    bool IsWindowed() const { return mWindowed; }
-    bool IsPhysicallyWindowed() const { return mPhysicallyWindowed; }
-    bool GetWaitForVSync() const { return mWaitForVSync; }
+    bool IsWindowed() const { return mScreenModes->IsWindowed(); }
+    bool IsPhysicallyWindowed() const { return mScreenModes->IsPhysicallyWindowed(); }
+    bool GetWaitForVSync() const { return mStepClock->GetWaitForVSync(); }
     bool IsSystemDialogActive() const { return mSystemDialogActive; }
     int32_t GetMinVideoMemoryMB() const { return mMinVideoMemoryMB; }
     int32_t GetRecVideoMemoryMB() const { return mRecVideoMemoryMB; }
     bool IsScreenSaverMode() const { return mScreenSaverMode; }
     bool IsShuttingDown() const { return mShuttingDown; }
     bool IsShutdownPending() const { return mShutdownPending; }
-    bool HasFocus() const { return mHasFocus; }
+    bool HasFocus() const { return mPump->HasFocus(); }
     bool LastRunClean() const { return mLastRunClean; }
-    bool IsForcedFullScreen() const { return mForcedFullScreen; }
-    bool IsForcedWindowed() const { return mForcedWindowed; }
-    int32_t GetUpdateCount() const { return mUpdateCount; }
+    bool IsForcedFullScreen() const { return mScreenModes->IsForcedFullScreen(); }
+    bool IsForcedWindowed() const { return mScreenModes->IsForcedWindowed(); }
+    int32_t GetUpdateCount() const { return mStepClock->GetUpdateCount(); }
     uint32_t GetRunSeed() const { return mRunSeed; }
     // Restarts the step timing after a pause in which time should not count (a system dialog).
-    void ResetStepTiming();
+    void ResetStepTiming() { mStepClock->ResetTiming(); }
 
 protected:
-    // --- Demo seams: recording and playback plug in here ---
-    virtual void ProcessDemoEvents() {}
-    virtual void RecordMessage(const WindowMessage&) {}
-    virtual void RecordSettingsRead(bool, uint32_t, const uint8_t*, uint32_t) {}
-    virtual void RecordSettingsWrite(bool) {}
-    // During playback the recorded result stands in for the store.
-    virtual bool PlaybackSettingsRead(uint32_t&, uint8_t*, uint32_t&) { return false; }
-    virtual bool PlaybackSettingsWrite() { return false; }
-    virtual void RecordLoadingHandled() {}
-    virtual void RecordDisplayMode() {}
-    virtual bool OpenDemo(std::string& message);
+    // --- The collaborators, for derived applications ---
+    MessagePump& GetMessagePump() { return *mPump; }
+    StepClock& GetStepClock() { return *mStepClock; }
+    ScreenModes& GetScreenModes() { return *mScreenModes; }
+    CursorController& GetCursorController() { return *mCursor; }
+    DialogRegistry& GetDialogRegistry() { return *mDialogs; }
+    SharedImageCache& GetSharedImageCache() { return *mSharedImages; }
+    AppSettings& GetSettings() { return *mSettings; }
+    AudioControl& GetAudio() { return *mAudio; }
+    DemoSession& GetDemo() { return *mDemo; }
+    WebPageOpener& GetWebPage() { return *mWebPage; }
+    DesktopScreenSaver& GetDesktopScreenSaver() { return *mDesktopSaver; }
+    DebugKeys& GetDebugKeys() { return *mDebugKeys; }
+    DeveloperReports& GetDeveloperReports() { return *mReports; }
+    CrashHooks& GetCrashHooks() { return *mCrashHooks; }
+    LoadingThread& GetLoading() { return *mLoading; }
 
-    // Steps of Init and MakeWindow that the tests and derived applications may watch.
-    void SetFocusState();
-    bool SmoothUpdatesInEffect() const;
-    void HandleDisplayResult(uint32_t result);
-    void InitDisplay();
-    void Apply3D(bool want3D, bool reinitialise);
-    void ApplyVolumes();
     void StartLoadingThread();
-    void StartCursorThread();
-    void CursorThreadBody();
-    void CheckSystemScreenSaver();
-    bool ScreenSaverFilter(const WindowMessage& message);
-    void DispatchQueuedMessage(const WindowMessage& message);
-    void HandleTimerMessage();
-    void HandleMouseMessage(const WindowMessage& message);
-    void HandleSizeMessage(const WindowMessage& message);
-    void HandleActivateMessage();
-    void HandleNotify();
-    void FreeUnreferencedSharedImages();
-    void WriteStatistics();
-    CursorHandle SystemCursorFor(int32_t id);
-    bool ShouldDrawCursorPicture() const;
-    uint32_t Now();
+    uint32_t Now() { return mClock->Milliseconds(); }
     // Writes to the diagnostic output (standard error).
     void DebugOutput(const std::string& text);
-    bool IsMainThread() const;
+    bool IsMainThread() const { return std::this_thread::get_id() == mMainThreadId; }
     bool Exited() const { return mHardExited; }
 
-    // --- Identity and settings ---
+    // --- Identity, chosen by the game's constructor ---
     AppPlatform mPlatform;
     uint32_t mRunSeed = 0;
     std::string mTitlePrefix;
     std::string mProductName = "Product";
     std::string mWindowTitle = "ZorbelApp";
     std::string mSettingsKey;
-    int32_t mPreferredX = -1;
-    int32_t mPreferredY = -1;
     int32_t mWidth = 640;
     int32_t mHeight = 480;
-    double mMusicVolume = 0.85;
-    double mSfxVolume = 0.85;
     bool mNoSound = false;
+    // Music through the second music library instead of the first.
     bool mUseFmodMusic = false;
+    std::string mProductVersion;
+    int32_t mMinVideoMemoryMB = 6;
+    int32_t mRecVideoMemoryMB = 14;
+    bool mSingleInstance = true;
+    // The system may switch the monitor off while the program runs.
+    bool mAllowMonitorPowerOff = true;
+
+    // --- Lifecycle ---
     bool mCommandLineDone = false;
     std::unique_ptr<SingleInstance> mInstance;
-    bool mSingleInstance = true;
+    // Another copy may ask this one to come to the front (0 while it cannot).
     uint32_t mNotifyMessage = 0;
-    std::unique_ptr<WidgetLayer> mWidgetManager;
-    // Open dialogs, owned until they are killed (then the deferred deletion frees them).
-    std::map<int32_t, Dialog*> mDialogMap;
-    std::vector<Dialog*> mDialogList;
-    std::unique_ptr<FontEngine> mFontEngine;
     std::thread::id mMainThreadId;
     uint32_t mMainThreadTid = 0;
+    uint32_t mStartTick = 0;
+    bool mInitialised = false;
     bool mHidden = false;
     std::atomic<bool> mShuttingDown{false};
     bool mShutdownStarted = false;
-    bool mWindowed = true;
-    bool mPhysicallyWindowed = true;
-    bool mChangeDesktopMode = false;
-    bool mForcedFullScreen = false;
-    bool mForcedWindowed = false;
-    bool mInitialised = false;
-    uint32_t mStartTick = 0;
-    WindowId mMainWindow = 0;
-    WindowId mInvisibleWindow = 0;
-    bool mScreenSaverMode = false;
-    bool mAllowMonitorPowerOff = true;
-    bool mSystemDialogActive = false;
-    std::unique_ptr<DisplayDevice> mDisplay;
-    bool mAlphaDisabled = false;
-    std::unique_ptr<MusicInterface> mMusicPlayer;
-    bool mSettingsRead = false;
-    std::string mProductVersion;
-    bool mUrlOpenPending = false;
-    bool mQuitAfterUrl = false;
-    std::string mPendingUrl;
-    int32_t mMuteCount = 0;
-    int32_t mAutoMuteCount = 0;
-    bool mMuteOnFocusLoss = true;
-    ImageContext mImageContext;
-    std::map<std::pair<std::string, std::string>, SharedImageRef> mSharedImages;
-    int32_t mFrameTimeMs = 10;
-    int32_t mCursorId = 0;
-    std::unique_ptr<SoundManager> mSoundManager;
-    CursorHandle mCustomCursorA = 0;
-    CursorHandle mCustomCursorB = 0;
-    std::vector<std::pair<int32_t, Widget*>> mSafeDeleteList;
-    bool mActive = true;
-    bool mMinimised = false;
-    bool mHasFocus = true;
-    bool mAutoLoading = true;
-    bool mLoadingStarted = false;
-    std::atomic<bool> mLoadingDone{false};
-    bool mLoadingDoneHandled = false;
-    bool mLoadingThrottle = false;
-    std::atomic<int32_t> mLoadingDoneCount{0};
-    std::atomic<int32_t> mLoadingTotalCount{0};
     std::atomic<bool> mShutdownPending{false};
-    std::atomic<bool> mCursorThreadRunning{false};
-    bool mRecording = false;
-    bool mPlaying = false;
-    bool mPlaybackEnded = false;
-    int32_t mRecordKeep = 5;
-    int32_t mPlayNumber = 0;
-    bool mNumberedRecording = false;
-    bool mNumberedPlayback = false;
-    std::string mDemoPrefix = "zorbelapp";
-    std::string mDemoFileName;
-    int32_t mMinVideoMemoryMB = 6;
-    int32_t mRecVideoMemoryMB = 14;
-    std::map<std::string, std::string> mStringTable;
-    std::unique_ptr<ResourceManager> mResourceManager;
-    bool mLastRunClean = true;
-    bool mCustomCursors = false;
-    bool m3DChanged = false;
-    bool mCrashRequested = false;
-
-    // --- Main loop and frame timing ---
-    double mSpeed = 1.0;
-    double mPendingMs = 0;
-    double mFractionCarry = 0;
-    uint32_t mLastTickMs = 0;
-    int32_t mStepState = 0;
-    int32_t mUpdatesSinceDraw = 0;
-    bool mDrawPending = true;
-    bool mLastDrawSkipped = false;
-    bool mPaused = false;
-    int32_t mStepDepth = 0;
-    int32_t mSingleStep = 0;
-    int32_t mUpdateCount = 0;
-    int32_t mDrawCount = 0;
-    int32_t mSleepCount = 0;
-    int32_t mDrawTimeMs = 0;
-    int32_t mScreenBltMs = 0;
-    uint32_t mLastPresentMs = 0;
-    std::atomic<uint32_t> mNextDrawMs{0};
-    int32_t mScreenBltTotalMs = 0;
-    int32_t mDirtyCount = 0;
-    double mRunSeconds = 0;
-    uint32_t mVsyncCheckMs = 0;
-    int32_t mVsyncFastCount = 0;
-    bool mSmoothUpdates = false;
-    int32_t mRefreshRate = 100;
-    bool mVsyncBroken = false;
-    bool mWaitForVSync = false;
-    std::deque<WindowMessage> mMessageQueue;
-    bool mMouseInWindow = false;
-    uint32_t mLastInputMs = 0;
-    bool mShowFps = false;
     bool mInsideMainLoop = false;
-    bool mDrawing = false;
-    bool mDisplayLost = false;
-    uint32_t mLastRecoveryMs = 0;
-    bool mCursorChanged = false;
-    bool mCtrlDown = false;
-    bool mAltDown = false;
-    bool mDebugKeysOn = false;
-    uint32_t mUrlOpenMs = 0;
-    uint32_t mUrlTimedMs = 0;
-    uint32_t mLastTimerMs = 0;
-    uint32_t mLastMonitorPowerMs = 0;
-    // The system screen saver as last examined.
-    bool mSystemScreenSaverRunning = false;
-    uint32_t mScreenSaverCheckMs = 0;
-    uint32_t mScreenSaverReadMs = 0;
-    int32_t mScreenSaverThresholdMs = 0;
-    bool mScreenSaverEnabled = false;
-    bool mScreenSaverReadOnce = false;
-    // Screen-saver mode: closing has begun, the pointer where it started, and moves seen since.
-    bool mSaverClosing = false;
-    int32_t mSaverPointerX = -1;
-    int32_t mSaverPointerY = -1;
-    int32_t mSaverMoveCount = 0;
-    std::array<MemoryImage*, NUM_CURSORS> mCursorImages{};
-    CursorHandle mOverrideCursor = 0;
-    std::array<CursorHandle, NUM_CURSORS> mSystemCursors{};
-    std::atomic<int32_t> mCursorX{0};
-    std::atomic<int32_t> mCursorY{0};
+    bool mScreenSaverMode = false;
+    bool mSystemDialogActive = false;
+    bool mSettingsRead = false;
+    bool mLastRunClean = true;
+    WindowId mInvisibleWindow = 0;
+
+    // The loading thread starts with the main loop.
+    bool mAutoLoading = true;
+
+    // --- Shared services ---
+    ImageContext mImageContext;
+    std::unique_ptr<WidgetLayer> mWidgetManager;
+    std::unique_ptr<ResourceManager> mResourceManager;
+    std::unique_ptr<FontEngine> mFontEngine;
+    std::map<std::string, std::string> mStringTable;
 
 private:
-    void CreateBuiltinCursors();
-    void DestroyCursors();
-    void PlaceWindow();
+    // MessagePump::Host
+    PumpState GetPumpState() override;
+    void RememberWindowPosition(int32_t x, int32_t y) override { mScreenModes->SetPreferredPosition(x, y); }
+    // StepClock::Host
+    bool TakeMessages() override;
+    void ServiceShutdownRequest() override;
+    void DrawOverlays() override;
+    void FramePresented() override { mCursor->ClearChanged(); }
+    LoopState GetLoopState() override;
+    // ScreenModes::Host
+    bool EndProgram(int code) override;
+    bool HasEnded() override { return mHardExited; }
+    std::unique_ptr<DisplayDevice> MakeDisplay() override;
+    bool ReadStored3D(int32_t& value) override { return RegistryReadInteger("Is3D", value); }
+    void WriteStored3D(int32_t value) override { RegistryWriteInteger("Is3D", value); }
+    void DisplayModeSet(bool windowed, int32_t refreshRate) override;
+    void RestoredByDisplay() override { mPump->RestoredByDisplay(); }
+    void WindowReplaced(WindowId window, bool windowed) override { mAudio->FollowWindow(window, windowed); }
+    bool IsOpeningWebPage() override { return mWebPage->IsPending(); }
+    bool IsPlayingDemo() override { return mDemo->IsPlaying(); }
+    int32_t GetFrameTimeMs() override { return mStepClock->GetFrameTimeMs(); }
 
-    // Owned stand-ins for services the platform did not lend.
-    std::unique_ptr<Clock> mOwnedClock;
-    std::unique_ptr<WindowSystem> mOwnedWindowSystem;
-    std::unique_ptr<SettingsStore> mOwnedSettingsStore;
+    std::recursive_mutex* DisplayLock();
+    void AllowScreenBlanking();
+    // What the sound manager plays on: the sound device unless sound is off, the desktop's volume
+    // control, our clock, and the end of the program when a sound cannot be duplicated.
+    SoundServices MakeSoundServices();
+
+    std::unique_ptr<PlatformServices> mServices;
     Clock* mClock = nullptr;
     WindowSystem* mWindowSystem = nullptr;
     SettingsStore* mSettingsStore = nullptr;
     ErrorLog mErrorLog;
-    std::thread mLoadingThread;
-    std::thread mCursorThread;
     bool mHardExited = false;
+
+    std::unique_ptr<DemoSession> mDemo;
+    std::unique_ptr<DebugKeys> mDebugKeys;
+    std::unique_ptr<DeveloperReports> mReports;
+    std::unique_ptr<CrashHooks> mCrashHooks;
+    std::unique_ptr<AudioControl> mAudio;
+    std::unique_ptr<AppSettings> mSettings;
+    std::unique_ptr<WebPageOpener> mWebPage;
+    std::unique_ptr<DesktopScreenSaver> mDesktopSaver;
+    std::unique_ptr<CursorController> mCursor;
+    std::unique_ptr<SharedImageCache> mSharedImages;
+    std::unique_ptr<LoadingThread> mLoading;
+    std::unique_ptr<DialogRegistry> mDialogs;
+    std::unique_ptr<ScreenModes> mScreenModes;
+    std::unique_ptr<StepClock> mStepClock;
+    std::unique_ptr<MessagePump> mPump;
 };
 
 // The single application object while it lives, else null.

@@ -67,8 +67,8 @@ void ActiveFontLayer::BuildScaledImage() {
         const Rect& to = mGlyphRects[c];
         if (from.IsEmpty() || to.IsEmpty()) continue;
         mOwnedImage->BlitImageScaled(source, FRect(to.x, to.y, to.width, to.height),
-                                     FRect(from.x, from.y, from.width, from.height), bounds, Color::White,
-                                     DRAWMODE_NORMAL, false);
+                                     FRect(from.x, from.y, from.width, from.height),
+                                     BlitState{bounds, Color::White, DRAWMODE_NORMAL}, false);
     }
     (void)mOwnedImage->ConvertToPalette();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/font/ActiveFontLayer.h"
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 
 #include <cstdint>
 #include <memory>

@@ -52,19 +52,18 @@ void D3DInterface::DrawSegment(DDImage&, double, double, double, double, const C
 
 void D3DInterface::BlitImage(DDImage&, Image*, int32_t, int32_t, const Rect&, const Color&, DrawMode) {}
 
-void D3DInterface::BlitImageTurned(DDImage&, Image*, float, float, const FRect&, const Rect&, const Color&,
-                                   DrawMode, double, float, float) {}
+void D3DInterface::BlitImageTurned(DDImage&, Image*, float, float, const FRect&, const BlitState&, double,
+                                   float, float) {}
 
-void D3DInterface::BlitImageScaled(DDImage&, Image*, const FRect&, const FRect&, const Rect&, const Color&,
-                                   DrawMode, bool) {}
+void D3DInterface::BlitImageScaled(DDImage&, Image*, const FRect&, const FRect&, const BlitState&, bool) {}
 
 void D3DInterface::BlitImageMirrored(DDImage&, Image*, int32_t, int32_t, const Rect&, const Color&,
                                      DrawMode) {}
 
-void D3DInterface::BlitImageTransformed(DDImage&, Image*, float, float, const Matrix3&, const Rect&,
-                                        const Color&, DrawMode, const Rect&, bool) {}
+void D3DInterface::BlitImageTransformed(DDImage&, Image*, float, float, const Matrix3&, const BlitState&,
+                                        const Rect&, bool) {}
 
-void D3DInterface::BlitTexturedTriangles(DDImage&, Image*, const TexturedTriangle*, int32_t, const Rect&,
-                                         const Color&, DrawMode, float, float, bool) {}
+void D3DInterface::BlitTexturedTriangles(DDImage&, Image*, const TexturedTriangle*, int32_t, const BlitState&,
+                                         float, float, bool) {}
 
 } // namespace Zorbel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/graphics/BlitState.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/DrawMode.h"
 #include "framework/graphics/HardwarePath.h"
@@ -48,18 +49,16 @@ public:
     void BlitImage(DDImage& target, Image* source, int32_t x, int32_t y, const Rect& srcRect,
                    const Color& color, DrawMode drawMode);
     void BlitImageTurned(DDImage& target, Image* source, float x, float y, const FRect& srcRect,
-                         const Rect& clipRect, const Color& color, DrawMode drawMode, double angle,
-                         float centreX, float centreY);
+                         const BlitState& state, double angle, float centreX, float centreY);
     void BlitImageScaled(DDImage& target, Image* source, const FRect& destRect, const FRect& srcRect,
-                         const Rect& clipRect, const Color& color, DrawMode drawMode, bool mirror);
+                         const BlitState& state, bool mirror);
     void BlitImageMirrored(DDImage& target, Image* source, int32_t x, int32_t y, const Rect& srcRect,
                            const Color& color, DrawMode drawMode);
     void BlitImageTransformed(DDImage& target, Image* source, float x, float y, const Matrix3& matrix,
-                              const Rect& clipRect, const Color& color, DrawMode drawMode,
-                              const Rect& srcRect, bool filtered);
+                              const BlitState& state, const Rect& srcRect, bool filtered);
     void BlitTexturedTriangles(DDImage& target, Image* texture, const TexturedTriangle* triangles,
-                               int32_t count, const Rect& clipRect, const Color& color, DrawMode drawMode,
-                               float offsetX, float offsetY, bool filtered);
+                               int32_t count, const BlitState& state, float offsetX, float offsetY,
+                               bool filtered);
 
 private:
     DDInterface& mDisplay;

@@ -1,6 +1,7 @@
 #include "framework/graphics/DDImage.h"
 
 #include "framework/graphics/AreaResampler.h"
+#include "framework/graphics/CoverageBlit.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/PixelBlend.h"
@@ -250,6 +251,39 @@ void DDImage::WriteBitsToSurface() {
     mNativeAlphaData.reset();
     mRLAlphaData.reset();
     mRLAdditiveData.reset();
+}
+
+// While a frame is drawn the surface is locked for the whole frame; the text takes the surface for
+// itself and hands the lock back afterwards.
+void DDImage::DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top, const Rect& clipRect,
+                               const Color& color) {
+    if (!mSurface && AcquireSurfaceLock()) ReleaseSurfaceLock();
+    std::shared_ptr<Surface> surface = mSurface;
+    if (!surface) return;
+    // Pending hardware drawing of the frame must reach the screen's pixels before text is put there.
+    if (mDevice != nullptr && mDevice->GetScreenImage() == this) {
+        D3DInterface& hardware = mDevice->Hardware();
+        if (hardware.IsActive() && hardware.IsSceneOpen()) hardware.EndScene3D();
+    }
+
+    const bool wasLocked = surface->IsLocked();
+    if (wasLocked) surface->Unlock();
+    SurfaceLock lock;
+    bool drawn = surface->Lock(lock) == ResultCode::Ok;
+    if (drawn) {
+        CoverageBlit::ToSurface(lock, coverage, left, top, clipRect, color);
+        surface->Unlock();
+    }
+    if (wasLocked) {
+        SurfaceLock relock;
+        (void)surface->Lock(relock);
+    }
+    if (!drawn || mBits == nullptr) return;
+    // The picture also keeps its pixels in memory, and whichever copy it trusts next must show the
+    // text: the memory copy gets it too before the picture hears of the change. A picture whose
+    // surface is its only copy is not told, since that would make it drop the surface.
+    CoverageBlit::ToPixels(GetPixels(), mWidth, mHeight, coverage, left, top, clipRect, color);
+    NotifyPixelsChanged();
 }
 
 uint32_t* DDImage::GetPixels() {
@@ -546,34 +580,31 @@ void DDImage::BlitImageFlipped(Image* source, int32_t x, int32_t y, const Rect& 
 }
 
 void DDImage::BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
-                              const Rect& clipRect, const Color& color, DrawMode drawMode, bool fastStretch) {
-    BlitScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch, false);
+                              const BlitState& state, bool fastStretch) {
+    BlitScaled(source, destRect, srcRect, state, fastStretch, false);
 }
 
 void DDImage::BlitImageScaledFlipped(Image* source, const FRect& destRect, const FRect& srcRect,
-                                     const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                     bool fastStretch) {
-    BlitScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch, true);
+                                     const BlitState& state, bool fastStretch) {
+    BlitScaled(source, destRect, srcRect, state, fastStretch, true);
 }
 
-void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcRect, const Rect& clipRect,
-                         const Color& color, DrawMode drawMode, bool fastStretch, bool mirror) {
+void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcRect, const BlitState& state,
+                         bool fastStretch, bool mirror) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
+    if (src == nullptr || (state.mode != DRAWMODE_NORMAL && state.mode != DRAWMODE_ADDITIVE)) return;
     const Route route = RouteFor();
     if (route == Route::Hardware) {
-        mDevice->Hardware().BlitImageScaled(*this, source, destRect, srcRect, clipRect, color, drawMode,
-                                            mirror);
+        mDevice->Hardware().BlitImageScaled(*this, source, destRect, srcRect, state, mirror);
         return;
     }
     if (route == Route::Memory) {
         // Only surface pictures draw mirrored.
-        if (!mirror)
-            MemoryImage::BlitImageScaled(source, destRect, srcRect, clipRect, color, drawMode, fastStretch);
+        if (!mirror) MemoryImage::BlitImageScaled(source, destRect, srcRect, state, fastStretch);
         return;
     }
     // Clipping as the software renderer does it.
-    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, state.clip);
     if (!cut || src->PixelCount() == 0) return;
     const Rect& dest = cut->dest;
     const double sourceX = cut->source.x, sourceY = cut->source.y;
@@ -581,7 +612,7 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
 
     if (fastStretch) {
         // An opaque or colour-keyed surface picture is stretched by the surface itself.
-        if (!mirror && drawMode == DRAWMODE_NORMAL && color == Color::White && mSurface) {
+        if (!mirror && state.mode == DRAWMODE_NORMAL && state.color == Color::White && mSurface) {
             const int32_t left =
                 std::clamp(static_cast<int32_t>(std::floor(sourceX)), 0, src->GetWidth() - 1);
             const int32_t top =
@@ -604,7 +635,7 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
             static_cast<int32_t>(std::ceil(srcRect.x + srcRect.width) - std::floor(srcRect.x)),
             static_cast<int32_t>(std::ceil(srcRect.y + srcRect.height) - std::floor(srcRect.y)));
         SurfaceKernels::BlitScaledNearest(target, dest, *src, sourceX, sourceY, cut->scaleX, cut->scaleY,
-                                          bounds, color, drawMode, mirror);
+                                          bounds, state.color, state.mode, mirror);
         EndSurfaceDrawing();
         return;
     }
@@ -636,51 +667,45 @@ void DDImage::BlitScaled(Image* source, const FRect& destRect, const FRect& srcR
     MemoryImage scaled(GetContext());
     scaled.SetPixels(resampled.data(), dest.width, dest.height, true);
     if (mirror)
-        BlitImageFlipped(&scaled, dest.x, dest.y, scaled.GetBounds(), color, drawMode);
+        BlitImageFlipped(&scaled, dest.x, dest.y, scaled.GetBounds(), state.color, state.mode);
     else
-        BlitImage(&scaled, dest.x, dest.y, scaled.GetBounds(), color, drawMode);
+        BlitImage(&scaled, dest.x, dest.y, scaled.GetBounds(), state.color, state.mode);
 }
 
 // The operations without a native kernel draw into the pixels in memory; a borrowed surface takes
 // them back afterwards, any other surface is dropped in favour of the memory copy.
 
-void DDImage::BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                                  const Color& color, DrawMode drawMode) {
-    BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
+void DDImage::BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
+                                  const BlitState& state) {
+    BlitImageTurned(source, x, y, srcRect, state, 0.0, 0.0f, 0.0f);
 }
 
-void DDImage::BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                              const Color& color, DrawMode drawMode, double angle, float centreX,
-                              float centreY) {
+void DDImage::BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const BlitState& state,
+                              double angle, float centreX, float centreY) {
     if (RouteFor() == Route::Hardware) {
-        mDevice->Hardware().BlitImageTurned(*this, source, x, y, srcRect, clipRect, color, drawMode, angle,
-                                            centreX, centreY);
+        mDevice->Hardware().BlitImageTurned(*this, source, x, y, srcRect, state, angle, centreX, centreY);
         return;
     }
-    MemoryImage::BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, angle, centreX, centreY);
+    MemoryImage::BlitImageTurned(source, x, y, srcRect, state, angle, centreX, centreY);
 }
 
 void DDImage::BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix,
-                                   const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                   const Rect& srcRect, bool filtered) {
+                                   const BlitState& state, const Rect& srcRect, bool filtered) {
     if (RouteFor() == Route::Hardware) {
-        mDevice->Hardware().BlitImageTransformed(*this, source, x, y, matrix, clipRect, color, drawMode,
-                                                 srcRect, filtered);
+        mDevice->Hardware().BlitImageTransformed(*this, source, x, y, matrix, state, srcRect, filtered);
         return;
     }
-    MemoryImage::BlitImageTransformed(source, x, y, matrix, clipRect, color, drawMode, srcRect, filtered);
+    MemoryImage::BlitImageTransformed(source, x, y, matrix, state, srcRect, filtered);
 }
 
 void DDImage::BlitTexturedTriangles(Image* texture, const TexturedTriangle* triangles, int32_t count,
-                                    const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                    float offsetX, float offsetY, bool filtered) {
+                                    const BlitState& state, float offsetX, float offsetY, bool filtered) {
     if (RouteFor() == Route::Hardware) {
-        mDevice->Hardware().BlitTexturedTriangles(*this, texture, triangles, count, clipRect, color, drawMode,
-                                                  offsetX, offsetY, filtered);
+        mDevice->Hardware().BlitTexturedTriangles(*this, texture, triangles, count, state, offsetX, offsetY,
+                                                  filtered);
         return;
     }
-    MemoryImage::BlitTexturedTriangles(texture, triangles, count, clipRect, color, drawMode, offsetX, offsetY,
-                                       filtered);
+    MemoryImage::BlitTexturedTriangles(texture, triangles, count, state, offsetX, offsetY, filtered);
 }
 
 } // namespace Zorbel

@@ -59,24 +59,26 @@ public:
                      DrawMode drawMode) override;
     void BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect, const Color& color,
                    DrawMode drawMode) override;
-    void BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                             const Color& color, DrawMode drawMode) override;
-    void BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                         const Color& color, DrawMode drawMode, double angle, float centreX,
-                         float centreY) override;
-    void BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect, const Rect& clipRect,
-                         const Color& color, DrawMode drawMode, bool fastStretch) override;
-    void BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix, const Rect& clipRect,
-                              const Color& color, DrawMode drawMode, const Rect& srcRect,
-                              bool filtered) override;
+    void BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
+                             const BlitState& state) override;
+    void BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const BlitState& state,
+                         double angle, float centreX, float centreY) override;
+    void BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect, const BlitState& state,
+                         bool fastStretch) override;
+    void BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix, const BlitState& state,
+                              const Rect& srcRect, bool filtered) override;
     void BlitTexturedTriangles(Image* texture, const TexturedTriangle* triangles, int32_t count,
-                               const Rect& clipRect, const Color& color, DrawMode drawMode, float offsetX,
-                               float offsetY, bool filtered) override;
+                               const BlitState& state, float offsetX, float offsetY, bool filtered) override;
     void BlitImageFlipped(Image* source, int32_t x, int32_t y, const Rect& srcRect, const Color& color,
                           DrawMode drawMode) override;
     void BlitImageScaledFlipped(Image* source, const FRect& destRect, const FRect& srcRect,
-                                const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                bool fastStretch) override;
+                                const BlitState& state, bool fastStretch) override;
+
+    // Text goes straight into the surface, and into the memory copy when the picture keeps one.
+    void DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top, const Rect& clipRect,
+                          const Color& color) override;
+    bool BeginDrawingBatch() override { return AcquireSurfaceLock(); }
+    void EndDrawingBatch() override { ReleaseSurfaceLock(); }
 
     bool DropPixels() override;
     void FreeAllCaches() override;
@@ -116,8 +118,8 @@ private:
     // After drawing into the surface: it holds the only copy of the pixels now.
     void DropMemoryCopies();
     void EndSurfaceDrawing();
-    void BlitScaled(Image* source, const FRect& destRect, const FRect& srcRect, const Rect& clipRect,
-                    const Color& color, DrawMode drawMode, bool fastStretch, bool mirror);
+    void BlitScaled(Image* source, const FRect& destRect, const FRect& srcRect, const BlitState& state,
+                    bool fastStretch, bool mirror);
     // A borrowed surface takes back pixels that were drawn in memory.
     void WriteBitsToSurface();
     // One DirectDraw-style blit from another surface picture; false when that is not possible.

@@ -1,6 +1,6 @@
 #include "framework/graphics/Graphics.h"
 
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
 
 #include <algorithm>
@@ -113,7 +113,8 @@ void Graphics::PaintImageScaled(Image* image, int32_t x, int32_t y, int32_t widt
     if (image == nullptr) return;
     const FRect dest(TranslateX(x), TranslateY(y), width, height);
     const FRect source(0, 0, image->GetWidth(), image->GetHeight());
-    mDestImage->BlitImageScaled(image, dest, source, mClipRect, ImageColor(), mDrawMode, mQuickScaling);
+    mDestImage->BlitImageScaled(image, dest, source, BlitState{mClipRect, ImageColor(), mDrawMode},
+                                mQuickScaling);
 }
 
 void Graphics::PaintCel(Image* image, int32_t x, int32_t y, int32_t column, int32_t row) {

@@ -47,22 +47,21 @@ void Image::FillSpans(const Span* spans, int32_t count, const Color& color, Draw
 
 void Image::BlitImage(Image*, int32_t, int32_t, const Rect&, const Color&, DrawMode) {}
 
-void Image::BlitImageAtFraction(Image*, float, float, const FRect&, const Rect&, const Color&, DrawMode) {}
+void Image::BlitImageAtFraction(Image*, float, float, const FRect&, const BlitState&) {}
 
-void Image::BlitImageTurned(Image*, float, float, const FRect&, const Rect&, const Color&, DrawMode, double,
-                            float, float) {}
+void Image::BlitImageTurned(Image*, float, float, const FRect&, const BlitState&, double, float, float) {}
 
-void Image::BlitImageScaled(Image*, const FRect&, const FRect&, const Rect&, const Color&, DrawMode, bool) {}
+void Image::BlitImageScaled(Image*, const FRect&, const FRect&, const BlitState&, bool) {}
 
-void Image::BlitImageTransformed(Image*, float, float, const Matrix3&, const Rect&, const Color&, DrawMode,
-                                 const Rect&, bool) {}
+void Image::BlitImageTransformed(Image*, float, float, const Matrix3&, const BlitState&, const Rect&, bool) {}
 
-void Image::BlitTexturedTriangles(Image*, const TexturedTriangle*, int32_t, const Rect&, const Color&,
-                                  DrawMode, float, float, bool) {}
+void Image::BlitTexturedTriangles(Image*, const TexturedTriangle*, int32_t, const BlitState&, float, float,
+                                  bool) {}
 
 void Image::BlitImageFlipped(Image*, int32_t, int32_t, const Rect&, const Color&, DrawMode) {}
 
-void Image::BlitImageScaledFlipped(Image*, const FRect&, const FRect&, const Rect&, const Color&, DrawMode,
-                                   bool) {}
+void Image::DrawTextCoverage(const TextCoverage&, int32_t, int32_t, const Rect&, const Color&) {}
+
+void Image::BlitImageScaledFlipped(Image*, const FRect&, const FRect&, const BlitState&, bool) {}
 
 } // namespace Zorbel

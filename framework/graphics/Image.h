@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/graphics/BlitState.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/DrawMode.h"
 #include "framework/graphics/Matrix3.h"
@@ -38,6 +39,8 @@ struct TriVertex {
 struct TexturedTriangle {
     TriVertex vertices[3];
 };
+
+struct TextCoverage;
 
 // The abstract picture that everything draws onto and draws from. It knows its size and its cel
 // grid; every drawing operation is virtual and does nothing here. Rectangles passed to the drawing
@@ -80,26 +83,32 @@ public:
     virtual void BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect, const Color& color,
                            DrawMode drawMode);
     virtual void BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
-                                     const Rect& clipRect, const Color& color, DrawMode drawMode);
+                                     const BlitState& state);
     // Rotates by angle radians (counter-clockwise on screen) about (centreX, centreY), measured from
     // the source rectangle's top-left.
-    virtual void BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                                 const Color& color, DrawMode drawMode, double angle, float centreX,
-                                 float centreY);
+    virtual void BlitImageTurned(Image* source, float x, float y, const FRect& srcRect,
+                                 const BlitState& state, double angle, float centreX, float centreY);
     virtual void BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
-                                 const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                 bool fastStretch);
+                                 const BlitState& state, bool fastStretch);
     virtual void BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix,
-                                      const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                      const Rect& srcRect, bool filtered);
+                                      const BlitState& state, const Rect& srcRect, bool filtered);
     virtual void BlitTexturedTriangles(Image* texture, const TexturedTriangle* triangles, int32_t count,
-                                       const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                       float offsetX, float offsetY, bool filtered);
+                                       const BlitState& state, float offsetX, float offsetY, bool filtered);
     virtual void BlitImageFlipped(Image* source, int32_t x, int32_t y, const Rect& srcRect,
                                   const Color& color, DrawMode drawMode);
     virtual void BlitImageScaledFlipped(Image* source, const FRect& destRect, const FRect& srcRect,
-                                        const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                        bool fastStretch);
+                                        const BlitState& state, bool fastStretch);
+
+    // Puts anti-aliased text into the picture: each covered pixel moves toward the colour by its
+    // coverage, the coverage's top-left corner at (left, top), only inside clipRect. Text goes only
+    // into display pictures, the way the window system draws it; the others ignore it.
+    virtual void DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top,
+                                  const Rect& clipRect, const Color& color);
+
+    // Many drawing calls in a row (a frame): a picture that must be locked for drawing takes the lock
+    // once for all of them. True when it did; EndDrawingBatch then gives the lock back.
+    virtual bool BeginDrawingBatch() { return false; }
+    virtual void EndDrawingBatch() {}
 
 protected:
     int32_t mWidth = 0;

@@ -587,22 +587,21 @@ void MemoryImage::BlitAdditive(MemoryImage& source, int32_t x, int32_t y, const 
 }
 
 void MemoryImage::BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
-                                      const Rect& clipRect, const Color& color, DrawMode drawMode) {
-    BlitImageTurned(source, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
+                                      const BlitState& state) {
+    BlitImageTurned(source, x, y, srcRect, state, 0.0, 0.0f, 0.0f);
 }
 
 void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect,
-                                  const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                  bool fastStretch) {
+                                  const BlitState& state, bool fastStretch) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
-    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, clipRect);
+    if (src == nullptr || (state.mode != DRAWMODE_NORMAL && state.mode != DRAWMODE_ADDITIVE)) return;
+    const std::optional<ScaledClip> cut = ClipScaled(destRect, srcRect, state.clip);
     if (!cut || src->PixelCount() == 0) return;
     const Rect& dest = cut->dest;
 
     if (src == this) {
         MemoryImage copy(*this);
-        BlitImageScaled(&copy, destRect, srcRect, clipRect, color, drawMode, fastStretch);
+        BlitImageScaled(&copy, destRect, srcRect, state, fastStretch);
         return;
     }
     if (GetPixels() == nullptr) return;
@@ -610,7 +609,7 @@ void MemoryImage::BlitImageScaled(Image* source, const FRect& destRect, const FR
 
     if (!fastStretch)
         BlitScaledArea(*src, dest, cut->source.x, cut->source.y, cut->source.width, cut->source.height);
-    else if (Clamped(color) == OpaqueWhite)
+    else if (Clamped(state.color) == OpaqueWhite)
         BlitScaledNearest(*src, dest, cut->source.x, cut->source.y, cut->scaleX, cut->scaleY, srcRect);
     NotifyPixelsChanged();
 }

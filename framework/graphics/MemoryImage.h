@@ -45,19 +45,16 @@ public:
     // Only MemoryImage sources are drawn; a palettised source is read through its colour table.
     void BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect, const Color& color,
                    DrawMode drawMode) override;
-    void BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                             const Color& color, DrawMode drawMode) override;
-    void BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                         const Color& color, DrawMode drawMode, double angle, float centreX,
-                         float centreY) override;
-    void BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect, const Rect& clipRect,
-                         const Color& color, DrawMode drawMode, bool fastStretch) override;
-    void BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix, const Rect& clipRect,
-                              const Color& color, DrawMode drawMode, const Rect& srcRect,
-                              bool filtered) override;
+    void BlitImageAtFraction(Image* source, float x, float y, const FRect& srcRect,
+                             const BlitState& state) override;
+    void BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const BlitState& state,
+                         double angle, float centreX, float centreY) override;
+    void BlitImageScaled(Image* source, const FRect& destRect, const FRect& srcRect, const BlitState& state,
+                         bool fastStretch) override;
+    void BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix, const BlitState& state,
+                              const Rect& srcRect, bool filtered) override;
     void BlitTexturedTriangles(Image* texture, const TexturedTriangle* triangles, int32_t count,
-                               const Rect& clipRect, const Color& color, DrawMode drawMode, float offsetX,
-                               float offsetY, bool filtered) override;
+                               const BlitState& state, float offsetX, float offsetY, bool filtered) override;
 
     // Derived data, built on first use.
     // One word per pixel (256 for a palettised picture, one per table entry): each channel

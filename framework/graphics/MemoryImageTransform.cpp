@@ -62,27 +62,25 @@ RasterTexture TextureOf(MemoryImage& texture, const SourcePixels& pixels) {
 
 } // namespace
 
-void MemoryImage::BlitImageTurned(Image* source, float x, float y, const FRect& srcRect, const Rect& clipRect,
-                                  const Color& color, DrawMode drawMode, double angle, float centreX,
-                                  float centreY) {
+void MemoryImage::BlitImageTurned(Image* source, float x, float y, const FRect& srcRect,
+                                  const BlitState& state, double angle, float centreX, float centreY) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || !IsKnownMode(drawMode)) return;
+    if (src == nullptr || !IsKnownMode(state.mode)) return;
     uint32_t* bits = GetPixels();
     SourcePixels pixels(*src, *this);
     if (bits == nullptr || pixels.IsEmpty()) return;
     const TurnPlacement placement{x, y, angle, centreX, centreY};
-    if (TurnedBlitter::Blit(PixelView{bits, mWidth, mHeight, mWidth}, clipRect, pixels.View(), srcRect,
-                            placement, color, drawMode, mContext->Saturation()))
+    if (TurnedBlitter::Blit(PixelView{bits, mWidth, mHeight, mWidth}, state.clip, pixels.View(), srcRect,
+                            placement, state.color, state.mode, mContext->Saturation()))
         NotifyPixelsChanged();
 }
 
 // The source rectangle as a quad centred on the origin, through the matrix, then moved so that the
 // picture's pixel centres fall on the rasteriser's whole-number pixel centres.
 void MemoryImage::BlitImageTransformed(Image* source, float x, float y, const Matrix3& matrix,
-                                       const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                       const Rect& srcRect, bool filtered) {
+                                       const BlitState& state, const Rect& srcRect, bool filtered) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || !IsKnownMode(drawMode) || srcRect.IsEmpty()) return;
+    if (src == nullptr || !IsKnownMode(state.mode) || srcRect.IsEmpty()) return;
     uint32_t* bits = GetPixels();
     SourcePixels pixels(*src, *this);
     if (bits == nullptr || pixels.IsEmpty()) return;
@@ -100,18 +98,17 @@ void MemoryImage::BlitImageTransformed(Image* source, float x, float y, const Ma
     const RasterVertex quad[4] = {corner(-halfW, -halfH, u0, v0), corner(halfW, -halfH, u1, v0),
                                   corner(halfW, halfH, u1, v1), corner(-halfW, halfH, u0, v1)};
     const RasterTarget target{bits, mWidth * 4, mWidth, mHeight, FormatOf(*this)};
-    TriangleRasterizer rasterizer(target, clipRect, TextureOf(*src, pixels),
-                                  RasterStyle{color, filtered, false});
+    TriangleRasterizer rasterizer(target, state.clip, TextureOf(*src, pixels),
+                                  RasterStyle{state.color, filtered, false});
     bool drawn = rasterizer.Draw(quad[0], quad[1], quad[2]);
     drawn |= rasterizer.Draw(quad[0], quad[2], quad[3]);
     if (drawn) NotifyPixelsChanged();
 }
 
 void MemoryImage::BlitTexturedTriangles(Image* texture, const TexturedTriangle* triangles, int32_t count,
-                                        const Rect& clipRect, const Color& color, DrawMode drawMode,
-                                        float offsetX, float offsetY, bool filtered) {
+                                        const BlitState& state, float offsetX, float offsetY, bool filtered) {
     auto* src = dynamic_cast<MemoryImage*>(texture);
-    if (src == nullptr || !IsKnownMode(drawMode) || triangles == nullptr || count <= 0) return;
+    if (src == nullptr || !IsKnownMode(state.mode) || triangles == nullptr || count <= 0) return;
     uint32_t* bits = GetPixels();
     SourcePixels pixels(*src, *this);
     if (bits == nullptr || pixels.IsEmpty()) return;
@@ -125,8 +122,8 @@ void MemoryImage::BlitTexturedTriangles(Image* texture, const TexturedTriangle* 
         }
     }
     const RasterTarget target{bits, mWidth * 4, mWidth, mHeight, FormatOf(*this)};
-    TriangleRasterizer rasterizer(target, clipRect, TextureOf(*src, pixels),
-                                  RasterStyle{color, filtered, vertexColours});
+    TriangleRasterizer rasterizer(target, state.clip, TextureOf(*src, pixels),
+                                  RasterStyle{state.color, filtered, vertexColours});
     rasterizer.SetTranslucentVertices(vertexColours && translucentVertices);
     bool drawn = false;
     for (int32_t i = 0; i < count; ++i) {

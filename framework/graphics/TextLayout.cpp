@@ -1,6 +1,6 @@
 #include "framework/graphics/TextLayout.h"
 
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 
 #include <algorithm>

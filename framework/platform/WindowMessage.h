@@ -42,6 +42,8 @@ enum SizeState : int32_t { SizeRestored = 0, SizeMinimised = 1, SizeMaximised = 
 // Bits of WindowMessage::buttons.
 enum MouseButtonBits : uint8_t { ButtonLeft = 1, ButtonRight = 2, ButtonMiddle = 4 };
 
+enum class MouseButton : uint8_t { Left, Right, Middle };
+
 // One window message: plain data, so messages can be queued, copied, compared and recorded freely.
 struct WindowMessage {
     WindowId window = 0;
@@ -64,6 +66,28 @@ struct WindowMessage {
     }
     constexpr bool IsButtonRelease() const {
         return kind == MessageKind::LeftUp || kind == MessageKind::RightUp || kind == MessageKind::MiddleUp;
+    }
+    // The button of a press or release.
+    constexpr MouseButton Button() const {
+        switch (kind) {
+            case MessageKind::RightDown:
+            case MessageKind::RightUp:
+            case MessageKind::RightDouble:
+                return MouseButton::Right;
+            case MessageKind::MiddleDown:
+            case MessageKind::MiddleUp:
+            case MessageKind::MiddleDouble:
+                return MouseButton::Middle;
+            default:
+                return MouseButton::Left;
+        }
+    }
+    // Presses count 2 for the second press of a double click, else 1.
+    constexpr int32_t ClickCount() const {
+        return kind == MessageKind::LeftDouble || kind == MessageKind::RightDouble ||
+                       kind == MessageKind::MiddleDouble
+                   ? 2
+                   : 1;
     }
 };
 

@@ -99,9 +99,13 @@ public:
     virtual void FrameBorders(WindowId window, int32_t& left, int32_t& top, int32_t& right,
                               int32_t& bottom) = 0;
 
-    // Messages. PollMessage takes the next waiting message; false when there is none. PostMessage
-    // queues a message behind those already waiting; it may be called from any thread.
-    virtual bool PollMessage(WindowMessage& out) = 0;
+    // Messages. DispatchMessages hands every waiting message to receive as soon as it is translated
+    // from the desktop's events (desktop input first, then posted messages, then due timers); it stops
+    // early when receive returns false. There is no queue in between: the application's own queue is
+    // the only one a message passes through. PostMessage queues a message behind those already
+    // waiting; it may be called from any thread.
+    using MessageReceiver = std::function<bool(const WindowMessage&)>;
+    virtual void DispatchMessages(const MessageReceiver& receive) = 0;
     virtual void PostMessage(const WindowMessage& message) = 0;
     // A repeating Timer message to the window every periodMs; a timer that is already due is not
     // queued again. Setting it again restarts it.
@@ -140,6 +144,9 @@ public:
 
     // The desktop's screen saver; false when the desktop does not tell.
     virtual bool QueryScreenSaver(ScreenSaverState&) { return false; }
+    // Whether the desktop may start its screen saver or power the monitor off while the application
+    // runs; until told, it may not.
+    virtual void AllowScreenBlanking(bool) {}
 
     // A display driver that draws into this system's windows.
     [[nodiscard]] virtual uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) = 0;

@@ -1,7 +1,7 @@
 #include "framework/widget/ButtonWidget.h"
 
-#include "framework/font/Font.h"
 #include "framework/font/SysFont.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/widget/ButtonListener.h"

@@ -1,6 +1,6 @@
 #include "framework/widget/DialogButton.h"
 
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 
 namespace Zorbel {

@@ -1,6 +1,6 @@
 #include "framework/widget/Widget.h"
 
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/TextLayout.h"

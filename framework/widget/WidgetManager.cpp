@@ -1,6 +1,5 @@
 #include "framework/widget/WidgetManager.h"
 
-#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
@@ -34,9 +33,35 @@ WidgetManager::~WidgetManager() {
 }
 
 int32_t WidgetManager::ButtonBit(int32_t clickCount) {
-    if (clickCount < 0) return BUTTON_RIGHT;
-    if (clickCount == 3) return BUTTON_MIDDLE;
-    return BUTTON_LEFT;
+    return ButtonBit(ButtonOfCode(clickCount));
+}
+
+int32_t WidgetManager::ButtonBit(MouseButton button) {
+    switch (button) {
+        case MouseButton::Right:
+            return BUTTON_RIGHT;
+        case MouseButton::Middle:
+            return BUTTON_MIDDLE;
+        default:
+            return BUTTON_LEFT;
+    }
+}
+
+int32_t WidgetManager::PressCode(MouseButton button, int32_t clicks) {
+    switch (button) {
+        case MouseButton::Right:
+            return -clicks;
+        case MouseButton::Middle:
+            return 3;
+        default:
+            return clicks;
+    }
+}
+
+MouseButton WidgetManager::ButtonOfCode(int32_t clickCount) {
+    if (clickCount < 0) return MouseButton::Right;
+    if (clickCount == 3) return MouseButton::Middle;
+    return MouseButton::Left;
 }
 
 // Tree ------------------------------------------------------------------------------------------------
@@ -235,15 +260,11 @@ void WidgetManager::LeaveWidget(Widget* widget) {
 
 // Delivers the release of each button in the set at the last mouse point, left, right, middle.
 void WidgetManager::ReleaseButtons(Widget* widget, int32_t buttons) {
-    static constexpr struct {
-        int32_t bit;
-        int32_t code;
-    } kReleases[] = {{BUTTON_LEFT, 1}, {BUTTON_RIGHT, -1}, {BUTTON_MIDDLE, 3}};
-    for (const auto& release : kReleases) {
-        if (!(buttons & release.bit)) continue;
+    for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
+        if (!(buttons & ButtonBit(button))) continue;
         widget->mIsDown = false;
         Point local = ToLocal(widget, mLastMouseX, mLastMouseY);
-        widget->MouseUp(local.x, local.y, release.code);
+        widget->MouseUp(local.x, local.y, PressCode(button, 1));
     }
 }
 
@@ -312,9 +333,29 @@ void WidgetManager::MouseDrag(int32_t x, int32_t y) {
     }
 }
 
+bool WidgetManager::MouseDown(int32_t x, int32_t y, MouseButton button, int32_t clicks) {
+    Press(x, y, button, PressCode(button, clicks));
+    return true;
+}
+
+bool WidgetManager::MouseUp(int32_t x, int32_t y, MouseButton button) {
+    Release(x, y, button, PressCode(button, 1));
+    return true;
+}
+
 bool WidgetManager::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
+    Press(x, y, ButtonOfCode(clickCount), clickCount);
+    return true;
+}
+
+bool WidgetManager::MouseUp(int32_t x, int32_t y, int32_t clickCount) {
+    Release(x, y, ButtonOfCode(clickCount), clickCount);
+    return true;
+}
+
+void WidgetManager::Press(int32_t x, int32_t y, MouseButton button, int32_t code) {
     Stamp();
-    int32_t bit = ButtonBit(clickCount);
+    int32_t bit = ButtonBit(button);
     mActualDownButtons |= bit;
     SetMouseOver(x, y);
     int32_t localX = 0;
@@ -322,20 +363,19 @@ bool WidgetManager::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
     Widget* target = WidgetUnderPoint(x, y, localX, localY);
     // A second button pressed while one is held goes to the widget that has the first.
     if (mLastDownWidget != nullptr) target = mLastDownWidget;
-    mLastDownButtonId = clickCount == 3 ? 2 : (clickCount < 0 ? -1 : 1);
+    mLastDownButtonId = button == MouseButton::Middle ? 2 : (button == MouseButton::Right ? -1 : 1);
     mDownButtons |= bit;
     mLastDownWidget = target;
-    if (target == nullptr) return true;
+    if (target == nullptr) return;
     if (target->AcceptsFocus()) GiveFocus(target);
     target->mIsDown = true;
     Point local = ToLocal(target, x, y);
-    target->MouseDown(local.x, local.y, clickCount);
-    return true;
+    target->MouseDown(local.x, local.y, code);
 }
 
-bool WidgetManager::MouseUp(int32_t x, int32_t y, int32_t clickCount) {
+void WidgetManager::Release(int32_t x, int32_t y, MouseButton button, int32_t code) {
     Stamp();
-    int32_t bit = ButtonBit(clickCount);
+    int32_t bit = ButtonBit(button);
     mActualDownButtons &= ~bit;
     if (mLastDownWidget != nullptr && (mDownButtons & bit)) {
         Widget* widget = mLastDownWidget;
@@ -343,12 +383,11 @@ bool WidgetManager::MouseUp(int32_t x, int32_t y, int32_t clickCount) {
         if (mDownButtons == 0) mLastDownWidget = nullptr;
         widget->mIsDown = false;
         Point local = ToLocal(widget, x, y);
-        widget->MouseUp(local.x, local.y, clickCount);
+        widget->MouseUp(local.x, local.y, code);
     } else {
         mDownButtons &= ~bit;
     }
     SetMouseOver(x, y);
-    return true;
 }
 
 bool WidgetManager::MouseLeftWindow(int32_t, int32_t) {
@@ -461,9 +500,8 @@ bool WidgetManager::DrawDirtyWidgets() {
     Graphics g(mImage);
     mCurrentGraphics = &g;
     bool drawn = false;
-    // The many small drawing calls of a frame share one lock of the screen's surface.
-    auto* surfaceImage = dynamic_cast<DDImage*>(mImage);
-    bool locked = surfaceImage != nullptr && surfaceImage->AcquireSurfaceLock();
+    // The many small drawing calls of a frame share one lock of the screen.
+    bool locked = mImage->BeginDrawingBatch();
     if (anyDirty) {
         bool hardware = Is3DActive();
         WalkChildren([&](Widget* widget) {
@@ -479,7 +517,7 @@ bool WidgetManager::DrawDirtyWidgets() {
         });
     }
     FlushDeferredOverlays(NoOverlay);
-    if (locked) surfaceImage->ReleaseSurfaceLock();
+    if (locked) mImage->EndDrawingBatch();
     mCurrentGraphics = nullptr;
     mDirty = false;
     return drawn;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/platform/WindowMessage.h"
 #include "framework/widget/WidgetContainer.h"
 
 #include <array>
@@ -66,9 +67,13 @@ public:
     // lower priority, lowest priority first.
     void AddDeferredOverlay(Widget* widget, int32_t priority);
 
-    // Input; each returns true. Points are in screen coordinates; clickCount is the press code
-    // (1 left, 2 left double, -1 right, -2 right double, 3 middle).
+    // Input; each returns true. Points are in screen coordinates. Presses and releases come with
+    // their button (clicks 2 for the second press of a double click); the widgets receive them as
+    // press codes (1 left, 2 left double, -1 right, -2 right double, 3 middle), and the forms with a
+    // press code take one apart into its button and clicks.
     bool MouseMove(int32_t x, int32_t y);
+    bool MouseDown(int32_t x, int32_t y, MouseButton button, int32_t clicks);
+    bool MouseUp(int32_t x, int32_t y, MouseButton button);
     bool MouseDown(int32_t x, int32_t y, int32_t clickCount);
     bool MouseUp(int32_t x, int32_t y, int32_t clickCount);
     bool MouseWheel(int32_t delta);
@@ -101,6 +106,11 @@ public:
 
     // The button bit of a press code: 2 for right (negative codes), 4 for middle (3), else 1.
     static int32_t ButtonBit(int32_t clickCount);
+    static int32_t ButtonBit(MouseButton button);
+    // A press code and its parts: left codes count the clicks, right ones the clicks negated, and the
+    // middle button's code is 3.
+    static int32_t PressCode(MouseButton button, int32_t clicks);
+    static MouseButton ButtonOfCode(int32_t clickCount);
 
 private:
     struct PreModalRecord {
@@ -119,6 +129,9 @@ private:
     int32_t CurrentDefaultFlags() const;
     void Stamp() { mLastInputUpdateCount = mUpdateCount; }
 
+    // A press or release of the button, delivered to the widgets with the press code.
+    void Press(int32_t x, int32_t y, MouseButton button, int32_t code);
+    void Release(int32_t x, int32_t y, MouseButton button, int32_t code);
     void SetMouseOver(int32_t x, int32_t y);
     void MouseDrag(int32_t x, int32_t y);
     void EnterWidget(Widget* widget);

@@ -4,7 +4,9 @@
 #include "framework/platform/files/FileSettingsStore.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/platform/window/HeadlessWindowSystem.h"
+#include "framework/sound/AudioOutput.h"
 #include "support/FakeDisplayDevice.h"
+#include "support/FakeSystemMixer.h"
 #include "support/RecordingWidgetLayer.h"
 
 #include <gtest/gtest.h>
@@ -40,40 +42,22 @@ public:
         if (onShutdown) onShutdown();
     }
 
-    using ZorbelAppBase::mAutoMuteCount;
-    using ZorbelAppBase::mChangeDesktopMode;
+    using ZorbelAppBase::GetAudio;
+    using ZorbelAppBase::GetCursorController;
+    using ZorbelAppBase::GetDemo;
+    using ZorbelAppBase::GetLoading;
+    using ZorbelAppBase::GetMessagePump;
+    using ZorbelAppBase::GetScreenModes;
+    using ZorbelAppBase::GetStepClock;
+    using ZorbelAppBase::GetWebPage;
+    using ZorbelAppBase::mAllowMonitorPowerOff;
     using ZorbelAppBase::mCommandLineDone;
-    using ZorbelAppBase::mCustomCursors;
-    using ZorbelAppBase::mDemoFileName;
-    using ZorbelAppBase::mDisplayLost;
-    using ZorbelAppBase::mDrawCount;
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
-    using ZorbelAppBase::mLoadingDone;
-    using ZorbelAppBase::mLoadingDoneHandled;
-    using ZorbelAppBase::mLoadingThrottle;
-    using ZorbelAppBase::mMinimised;
-    using ZorbelAppBase::mMusicVolume;
-    using ZorbelAppBase::mMuteCount;
-    using ZorbelAppBase::mPendingMs;
-    using ZorbelAppBase::mPhysicallyWindowed;
-    using ZorbelAppBase::mPlaying;
-    using ZorbelAppBase::mPlayNumber;
-    using ZorbelAppBase::mPreferredX;
-    using ZorbelAppBase::mPreferredY;
-    using ZorbelAppBase::mRecording;
-    using ZorbelAppBase::mRecordKeep;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
-    using ZorbelAppBase::mSfxVolume;
     using ZorbelAppBase::mSingleInstance;
-    using ZorbelAppBase::mSleepCount;
-    using ZorbelAppBase::mSpeed;
-    using ZorbelAppBase::mStepDepth;
-    using ZorbelAppBase::mUrlOpenPending;
-    using ZorbelAppBase::mWaitForVSync;
     using ZorbelAppBase::mWidth;
-    using ZorbelAppBase::mWindowed;
     using ZorbelAppBase::mWindowTitle;
     using ZorbelAppBase::StartLoadingThread;
 
@@ -144,6 +128,9 @@ protected:
         };
         platform.exitProcess = [this](int code) { exitCode = code; };
         platform.instanceFolder = folder.path;
+        // No sound device, and a volume control of our own: tests never touch the desktop's sound.
+        platform.openAudio = [this] { return openAudio ? openAudio() : nullptr; };
+        platform.createSystemMixer = [this] { return std::make_unique<FakeSystemMixer>(systemVolume); };
         return platform;
     }
 
@@ -214,6 +201,9 @@ protected:
     FakeDisplayDevice* display = nullptr;
     RecordingWidgetLayer* widgets = nullptr;
     std::optional<int> exitCode;
+    std::shared_ptr<uint32_t> systemVolume = std::make_shared<uint32_t>(0);
+    // The sound device a test gives the application (none when empty).
+    std::function<std::shared_ptr<Zorbel::AudioOutput>()> openAudio;
 };
 
 } // namespace ZorbelTest

@@ -95,7 +95,7 @@ TEST_F(DialogRegistryTest, DialogButtonsReachTheApplicationAsButtonIds) {
 
 TEST_F(DialogRegistryTest, TheRealWidgetManagerHoldsDialogsAndWaitsForTheirResult) {
     ButtonApp& a = StartButtonApp(true);
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     WidgetManager* manager = a.GetWidgetManager();
     ASSERT_NE(manager, nullptr);
     EXPECT_EQ(manager->GetImage(), display->GetScreenImage());

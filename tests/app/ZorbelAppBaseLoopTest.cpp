@@ -16,7 +16,7 @@ protected:
     // An initialised application whose loading phase is over and whose clock ticks evenly.
     TestApp& SteadyApp() {
         TestApp& a = StartApp();
-        a.mLoadingDone = true;
+        a.GetLoading().MarkDone();
         RunUntil(clock.Milliseconds() + 100);
         return a;
     }
@@ -35,9 +35,9 @@ protected:
     // Waits, in real time and for ten seconds at most, for the loading thread to finish.
     static bool WaitForLoading(TestApp& a) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!a.mLoadingDone && std::chrono::steady_clock::now() < deadline)
+        while (!a.GetLoading().IsDone() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return a.mLoadingDone;
+        return a.GetLoading().IsDone();
     }
 
     // The longest run of update steps without a draw step between them, from the widget layer's log.
@@ -63,7 +63,7 @@ TEST_F(MainLoopTest, UpdatesRunAHundredTimesASecond) {
     RunUntil(clock.Milliseconds() + 1000);
     EXPECT_NEAR(app->GetUpdateCount() - before, 100, 1);
     // Between updates the thread sleeps instead of spinning.
-    EXPECT_GE(app->mSleepCount, 90);
+    EXPECT_GE(app->GetStepClock().GetSleepCount(), 90);
 }
 
 TEST_F(MainLoopTest, AStallOfOneSecondCatchesUpTwentyUpdatesNotAHundred) {
@@ -85,7 +85,7 @@ TEST_F(MainLoopTest, AtMostNineUpdatesRunBeforeADraw) {
 
     // At one and a half times the speed a burst may hold ceiling(15) - 1 updates.
     UpdatesUntilSleep();
-    app->mSpeed = 1.5;
+    app->GetStepClock().SetSpeed(1.5);
     widgets->events.clear();
     clock.Advance(200);
     int target = app->GetUpdateCount() + 25;
@@ -116,7 +116,7 @@ TEST_F(MainLoopTest, MinimisedUpdatesRunButWidgetsAreNeitherUpdatedNorDrawn) {
     SteadyApp();
     Post(MessageKind::Size, SizeMinimised);
     RunUntil(clock.Milliseconds() + 20);
-    ASSERT_TRUE(app->mMinimised);
+    ASSERT_TRUE(app->GetMessagePump().IsMinimised());
     EXPECT_TRUE(app->IsMuted());
     EXPECT_FALSE(app->HasFocus());
 
@@ -151,7 +151,7 @@ TEST_F(MainLoopTest, AWidgetDeletedInsideANestedStepSurvivesUntilItsDepthIsReach
             deletedWhenNestedReturned = widgets->deleted;
             nestedDone = true;
         } else {
-            EXPECT_EQ(app->mStepDepth, 2);
+            EXPECT_EQ(app->GetStepClock().GetStepDepth(), 2);
             app->SafeDeleteWidget(FakeWidget(2));
         }
     };
@@ -171,7 +171,7 @@ TEST_F(MainLoopTest, LoadingCompletionIsHandledByTheNextUpdateStep) {
 
     RunUntil(clock.Milliseconds() + 300);
     EXPECT_EQ(a.loadingFinishedCount, 0);
-    EXPECT_TRUE(a.mLoadingThrottle);
+    EXPECT_TRUE(a.GetLoading().IsThrottling());
     EXPECT_DOUBLE_EQ(a.GetLoadingProgress(), 0.0);
 
     release.set_value();
@@ -179,7 +179,7 @@ TEST_F(MainLoopTest, LoadingCompletionIsHandledByTheNextUpdateStep) {
     EXPECT_EQ(a.loadingFinishedCount, 0);
     a.UpdateApp();
     EXPECT_EQ(a.loadingFinishedCount, 1);
-    EXPECT_FALSE(a.mLoadingThrottle);
+    EXPECT_FALSE(a.GetLoading().IsThrottling());
     EXPECT_DOUBLE_EQ(a.GetLoadingProgress(), 1.0);
     RunUntil(clock.Milliseconds() + 100);
     EXPECT_EQ(a.loadingFinishedCount, 1);
@@ -197,7 +197,7 @@ TEST_F(MainLoopTest, QuittingBeforeLoadingEndsNeverCallsLoadingFinished) {
     a.Start();
     std::string statistics = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(a.IsShuttingDown());
-    EXPECT_TRUE(a.mLoadingDone);
+    EXPECT_TRUE(a.GetLoading().IsDone());
     EXPECT_EQ(a.loadingFinishedCount, 0);
     EXPECT_NE(statistics.find("Update Count  = "), std::string::npos);
     EXPECT_NE(statistics.find("Resource Loading Time: "), std::string::npos);
@@ -205,7 +205,7 @@ TEST_F(MainLoopTest, QuittingBeforeLoadingEndsNeverCallsLoadingFinished) {
 
 TEST_F(MainLoopTest, StartRunsUntilShutdownAndWritesStatistics) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     widgets->onUpdate = [&] {
         if (a.GetUpdateCount() == 250) a.Shutdown();
     };
@@ -242,7 +242,7 @@ TEST_F(MainLoopTest, ALostDisplayIsSetUpAgainAndPresentedWhenItComesBack) {
     EXPECT_EQ(widgets->image, display->GetScreenImage());
     EXPECT_GE(widgets->markAllDirtyCount, 2);
     RunUntil(clock.Milliseconds() + 50);
-    EXPECT_FALSE(app->mDisplayLost);
+    EXPECT_FALSE(app->GetScreenModes().IsDisplayLost());
     EXPECT_EQ(display->initCount, inits + 1);
 }
 
@@ -272,7 +272,7 @@ TEST_F(MainLoopTest, FocusLossMutesAndReleasesTheButtonsAndFocusGainUndoesIt) {
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_FALSE(app->HasFocus());
     EXPECT_TRUE(app->IsMuted());
-    EXPECT_EQ(app->mAutoMuteCount, 1);
+    EXPECT_EQ(app->GetAudio().GetAutoMuteCount(), 1);
     Post(MessageKind::Activate, 1);
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_TRUE(app->HasFocus());
@@ -330,7 +330,7 @@ TEST_F(MainLoopTest, CursorNumbersChooseTheirShapes) {
     app->SetCursorImage(ZorbelAppBase::CURSOR_HAND, &picture);
     app->SetCursor(ZorbelAppBase::CURSOR_HAND);
     EXPECT_EQ(display->softCursor, nullptr);
-    app->mCustomCursors = true;
+    app->GetCursorController().SetCustomCursors(true);
     app->SetCursor(ZorbelAppBase::CURSOR_HAND);
     EXPECT_EQ(display->softCursor, &picture);
     EXPECT_FALSE(windows.IsSystemCursorShown());
@@ -346,7 +346,7 @@ TEST_F(MainLoopTest, CursorNumbersChooseTheirShapes) {
 
 TEST_F(MainLoopTest, TheCursorThreadMovesTheDrawnCursorWhileTheLoopIsIdle) {
     TestApp& a = SteadyApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     windows.SetPointer(a.GetMainWindow(), 5, 5, true);
     int moves = 0;
     widgets->onUpdate = [&] {
@@ -419,6 +419,28 @@ TEST_F(MainLoopTest, AHiddenApplicationShowsTheArrowAndSilencesTheMusic) {
     EXPECT_FALSE(windows.IsVisible(a.GetMainWindow()));
     EXPECT_EQ(windows.CursorShape(windows.CurrentCursor()), SystemCursor::Arrow);
     EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.0);
+}
+
+TEST_F(MainLoopTest, TheDesktopMayBlankTheScreenOnlyInAWindowOnceLoadingIsOver) {
+    TestApp& a = StartApp();
+    RunUntil(clock.Milliseconds() + 1100);
+    EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "while loading";
+    a.GetLoading().MarkDone();
+    RunUntil(clock.Milliseconds() + 1100);
+    EXPECT_TRUE(windows.IsScreenBlankingAllowed());
+
+    Post(MessageKind::SysKeyDown, 13);
+    RunUntil(clock.Milliseconds() + 1100);
+    ASSERT_FALSE(a.IsWindowed());
+    EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "in full screen";
+
+    Post(MessageKind::SysKeyDown, 13);
+    RunUntil(clock.Milliseconds() + 1100);
+    ASSERT_TRUE(a.IsWindowed());
+    EXPECT_TRUE(windows.IsScreenBlankingAllowed());
+    a.mAllowMonitorPowerOff = false;
+    RunUntil(clock.Milliseconds() + 1100);
+    EXPECT_FALSE(windows.IsScreenBlankingAllowed()) << "the monitor must stay on";
 }
 
 TEST_F(MainLoopTest, TheGamePausesWhileTheDesktopScreenSaverWouldShow) {

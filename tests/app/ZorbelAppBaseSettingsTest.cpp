@@ -29,7 +29,7 @@ TEST_F(SettingsTest, AFirstStartUsesTheDefaultsAndCreatesTheKeyAtTheEnd) {
     EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 0.85);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.85);
     EXPECT_TRUE(a.IsWindowed());
-    EXPECT_EQ(a.mPreferredX, -1);
+    EXPECT_EQ(a.GetScreenModes().GetPreferredX(), -1);
     EXPECT_TRUE(a.LastRunClean());
     // The run is marked as under way at once.
     EXPECT_EQ(StoredInteger("InProgress"), 1);
@@ -58,10 +58,10 @@ TEST_F(SettingsTest, StoredValuesAreReadBack) {
     EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 1.0);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.85);
     EXPECT_FALSE(a.IsWindowed());
-    EXPECT_EQ(a.mPreferredX, 30);
-    EXPECT_EQ(a.mPreferredY, 40);
-    EXPECT_TRUE(a.mCustomCursors);
-    EXPECT_TRUE(a.mWaitForVSync);
+    EXPECT_EQ(a.GetScreenModes().GetPreferredX(), 30);
+    EXPECT_EQ(a.GetScreenModes().GetPreferredY(), 40);
+    EXPECT_TRUE(a.GetCursorController().GetCustomCursors());
+    EXPECT_TRUE(a.GetWaitForVSync());
     a.Shutdown();
     EXPECT_EQ(StoredInteger("MusicVolume"), 100);
     EXPECT_EQ(StoredInteger("SfxVolume"), 85);

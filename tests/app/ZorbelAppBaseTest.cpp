@@ -1,8 +1,9 @@
 #include "app/AppHarness.h"
 
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/audio/HeadlessAudioSink.h"
+#include "framework/sound/DSoundManager.h"
 #include "framework/sound/MusicInterface.h"
-#include "framework/sound/SoundManager.h"
 
 #include <regex>
 
@@ -52,9 +53,9 @@ TEST_F(LifecycleTest, ConstructionSetsEveryDefault) {
     EXPECT_EQ(a.GetHeight(), 480);
     EXPECT_DOUBLE_EQ(a.GetMusicVolume(), 0.85);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.85);
-    EXPECT_EQ(a.mPreferredX, -1);
+    EXPECT_EQ(a.GetScreenModes().GetPreferredX(), -1);
     EXPECT_TRUE(a.IsWindowed());
-    EXPECT_EQ(a.mDemoFileName, "zorbelapp.dmo");
+    EXPECT_EQ(a.GetDemo().GetFileName(), "zorbelapp.dmo");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_OK"), "OK");
     EXPECT_EQ(a.GetString("DIALOG_BUTTON_CANCEL"), "CANCEL");
     EXPECT_EQ(a.GetString("NEW_VERSION_BODY"),
@@ -81,7 +82,7 @@ TEST_F(LifecycleTest, InitMakesTheWindowsCursorsDisplayAndSound) {
     EXPECT_TRUE(display->initWindowed[0]);
     ASSERT_NE(a.GetSoundManager(), nullptr);
     EXPECT_FALSE(a.GetSoundManager()->HasDevice());
-    EXPECT_DOUBLE_EQ(a.GetSoundManager()->GetVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(static_cast<DSoundManager*>(a.GetSoundManager())->GetMasterLevel(), 0.85);
     ASSERT_NE(a.GetMusicPlayer(), nullptr);
     EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.85);
     EXPECT_TRUE(windows.MessageBoxes().empty());
@@ -123,24 +124,24 @@ TEST_F(LifecycleTest, CommandLineParameters) {
     ZorbelAppBase::SetProgramCommandLine("\"/opt/zorbel/app -play -nonsense");
     MakeApp().Init();
     EXPECT_FALSE(exitCode.has_value());
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
 
     StartApp("-recnum");
-    EXPECT_TRUE(app->mRecording);
-    EXPECT_EQ(app->mRecordKeep, 5);
+    EXPECT_TRUE(app->GetDemo().IsRecording());
+    EXPECT_EQ(app->GetDemo().GetRecordKeep(), 5);
     StartApp("-recnum=3");
-    EXPECT_EQ(app->mRecordKeep, 3);
+    EXPECT_EQ(app->GetDemo().GetRecordKeep(), 3);
     StartApp("-recnum=x");
-    EXPECT_EQ(app->mRecordKeep, 5);
+    EXPECT_EQ(app->GetDemo().GetRecordKeep(), 5);
 
     // "-demofile" alone only names the file.
     StartApp("-demofile=\"my run.dmo\"");
-    EXPECT_EQ(app->mDemoFileName, "my run.dmo");
-    EXPECT_FALSE(app->mPlaying);
-    EXPECT_FALSE(app->mRecording);
+    EXPECT_EQ(app->GetDemo().GetFileName(), "my run.dmo");
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
+    EXPECT_FALSE(app->GetDemo().IsRecording());
 
     StartApp("-record -screensaver");
-    EXPECT_TRUE(app->mRecording);
+    EXPECT_TRUE(app->GetDemo().IsRecording());
     EXPECT_TRUE(app->IsScreenSaverMode());
     EXPECT_FALSE(app->mSingleInstance);
     EXPECT_EQ(app->GetCursor(), ZorbelAppBase::CURSOR_NONE);
@@ -150,18 +151,18 @@ TEST_F(LifecycleTest, CommandLineParameters) {
 TEST_F(LifecycleTest, PlayNumberCountsFromTheNewest) {
     auto parse = [&](const std::string& parameter) {
         MakeApp().SplitCommandLine(parameter);
-        return app->mPlayNumber;
+        return app->GetDemo().GetPlayNumber();
     };
     EXPECT_EQ(parse("-playnum=1"), 1);
-    EXPECT_TRUE(app->mPlaying);
+    EXPECT_TRUE(app->GetDemo().IsPlaying());
     EXPECT_EQ(parse("-playnum=3"), 3);
     EXPECT_EQ(parse("-playnum=0"), 1);
     EXPECT_EQ(parse("-playnum=-4"), 1);
     EXPECT_EQ(parse("-playnum"), 1);
     // The later of "-play" and "-record" wins.
     MakeApp().SplitCommandLine("-play -record");
-    EXPECT_TRUE(app->mRecording);
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_TRUE(app->GetDemo().IsRecording());
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
 }
 
 TEST_F(LifecycleTest, AnUnknownParameterIsShownAndEndsTheProgramWithCodeZero) {
@@ -184,14 +185,14 @@ TEST_F(LifecycleTest, PlayingAMissingDemoIsReportedAndEndsTheProgram) {
     StartApp("-play -demofile=/nonexistent/run.dmo");
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Demo file not found: /nonexistent/run.dmo"});
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
 
     // An existing file is accepted, and the run goes on with the player's own input.
     std::string demo = folder.path + "/run.dmo";
     std::ofstream(demo) << "demo";
     StartApp("-play -demofile=" + demo);
     EXPECT_FALSE(exitCode.has_value());
-    EXPECT_FALSE(app->mPlaying);
+    EXPECT_FALSE(app->GetDemo().IsPlaying());
     EXPECT_NE(app->GetMainWindow(), 0u);
 }
 
@@ -283,7 +284,7 @@ TEST_F(LifecycleTest, InScreenSaverModeMessagesOnlyGoToTheErrorLog) {
 
 TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     TestApp& a = StartApp("-screensaver");
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     for (int i = 0; i < 4; ++i) {
         Post(MessageKind::MouseMove, 0, 100 + i, 100);
         RunUntil(clock.Milliseconds() + 20);
@@ -298,21 +299,38 @@ TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     EXPECT_TRUE(a.IsShuttingDown());
     EXPECT_TRUE(widgets->Inputs().empty());
 
-    StartApp("-screensaver").mLoadingDone = true;
+    StartApp("-screensaver").GetLoading().MarkDone();
     Post(MessageKind::KeyDown, 'A');
     RunUntil(clock.Milliseconds() + 20);
     EXPECT_TRUE(app->IsShuttingDown());
 }
 
+TEST_F(LifecycleTest, ASoundThatCannotBeDuplicatedSaysHeyAndEndsTheProgramWithCodeFive) {
+    // A sound device whose mixer has no room for a single voice.
+    openAudio = [] { return AudioOutput::Open(std::make_unique<HeadlessAudioSink>(), 0); };
+    TestApp& a = StartApp();
+    ASSERT_TRUE(a.GetSoundManager()->HasDevice());
+    InFolder inFolder(folder.path);
+    std::ofstream("boop.wav", std::ios::binary)
+        << std::string("RIFF\x28\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xAC\0\0\x88\x58\x01\0\x02\0\x10\0"
+                       "data\x04\0\0\0\x01\0\x02\0",
+                       48);
+    int32_t id = a.GetSoundManager()->LoadSoundByName("boop");
+    ASSERT_EQ(id, 255);
+    a.PlaySample(id, -300);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Hey: DSERR_ALLOCATED"});
+    EXPECT_EQ(exitCode, 5);
+}
+
 TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     TestApp& a = StartApp();
     MusicInterface& music = *a.GetMusicPlayer();
-    SoundManager& sound = *a.GetSoundManager();
+    auto& sound = static_cast<DSoundManager&>(*a.GetSoundManager());
     a.Mute();
     a.Mute(true);
     EXPECT_TRUE(a.IsMuted());
     EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
-    EXPECT_DOUBLE_EQ(sound.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.0);
     a.Unmute(true);
     EXPECT_TRUE(a.IsMuted());
     a.SetMusicVolume(0.5);
@@ -320,17 +338,19 @@ TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     a.Unmute();
     EXPECT_FALSE(a.IsMuted());
     EXPECT_DOUBLE_EQ(music.GetVolume(), 0.5);
-    EXPECT_DOUBLE_EQ(sound.GetVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.85);
     // Unmuting more often than muting changes nothing.
     a.Unmute();
     a.Unmute(true);
-    EXPECT_EQ(a.mMuteCount, 0);
-    EXPECT_EQ(a.mAutoMuteCount, 0);
+    EXPECT_EQ(a.GetAudio().GetMuteCount(), 0);
+    EXPECT_EQ(a.GetAudio().GetAutoMuteCount(), 0);
     a.Mute();
     EXPECT_TRUE(a.IsMuted());
     a.SetMasterVolume(0.3);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.3);
-    EXPECT_DOUBLE_EQ(a.GetMasterVolume(), 0.3);
+    // The desktop's volume control keeps whole steps of 1/65535.
+    EXPECT_EQ(*systemVolume, 19660u);
+    EXPECT_NEAR(a.GetMasterVolume(), 0.3, 1.0 / 65535);
 }
 
 TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferenced) {
@@ -362,36 +382,36 @@ TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferen
 
 TEST_F(LifecycleTest, OpeningAWebPageSucceedsWhenTheWindowLosesTheActivation) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     int opened = 0;
     windows.SetUrlHandler([&](const std::string&) { return ++opened, true; });
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
     EXPECT_EQ(opened, 1);
-    EXPECT_TRUE(a.mUrlOpenPending);
+    EXPECT_TRUE(a.GetWebPage().IsPending());
     Post(MessageKind::Activate, 0);
     RunUntil(clock.Milliseconds() + 20);
-    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.GetWebPage().IsPending());
     // Asked to quit once the page is open.
     EXPECT_TRUE(a.IsShuttingDown());
 }
 
 TEST_F(LifecycleTest, OpeningAWebPageFailsAfterTwelveActiveSeconds) {
     TestApp& a = StartApp();
-    a.mLoadingDone = true;
+    a.GetLoading().MarkDone();
     a.mInsideMainLoop = true;
     windows.SetUrlHandler([](const std::string&) { return true; });
     EXPECT_TRUE(a.OpenURL("https://example.invalid/", true));
     RunUntil(clock.Milliseconds() + 11900);
-    EXPECT_TRUE(a.mUrlOpenPending);
+    EXPECT_TRUE(a.GetWebPage().IsPending());
     RunUntil(clock.Milliseconds() + 200);
-    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.GetWebPage().IsPending());
     EXPECT_FALSE(a.IsShuttingDown());
 
     // A browser that cannot be started fails at once.
     windows.SetUrlHandler([](const std::string&) { return false; });
     EXPECT_FALSE(a.OpenURL("https://example.invalid/other", false));
-    EXPECT_FALSE(a.mUrlOpenPending);
+    EXPECT_FALSE(a.GetWebPage().IsPending());
 }
 
 TEST_F(LifecycleTest, InformationTextAndClipboard) {

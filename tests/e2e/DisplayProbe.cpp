@@ -113,9 +113,10 @@ std::vector<uint8_t> Screenshot() {
 void Settle(SdlWindowSystem& windows, DDInterface& device, Clock& clock, uint32_t ms) {
     const uint32_t end = clock.Milliseconds() + ms;
     while (static_cast<int32_t>(end - clock.Milliseconds()) > 0) {
-        WindowMessage message;
-        while (windows.PollMessage(message))
+        windows.DispatchMessages([&](const WindowMessage& message) {
             if (message.kind == MessageKind::Paint) device.Redraw();
+            return true;
+        });
 
         clock.Sleep(10);
     }

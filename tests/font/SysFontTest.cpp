@@ -1,6 +1,6 @@
 #include "framework/font/SysFont.h"
 
-#include "framework/font/CoverageBlit.h"
+#include "framework/graphics/CoverageBlit.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"

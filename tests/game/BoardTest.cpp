@@ -3,7 +3,10 @@
 #include "framework/app/MTRand.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/imagelib/ImageLib.h"
+#include "framework/platform/VirtualKey.h"
 #include "framework/widget/WidgetManager.h"
+#include "game/BoardHost.h"
+#include "support/StubWidgetHost.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -382,6 +385,95 @@ TEST_F(GameFixture, TheWindowShowsTheGameIcon) {
     const auto* window = windows.FindWindow(app->GetMainWindow());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->icon.size(), 64u * 64u);
+}
+
+namespace {
+
+// The board's whole outside world in memory: every picture a small grey one (or none at all), and
+// every request noted.
+class StandInHost : public Tesserine::BoardHost {
+public:
+    std::unique_ptr<Zorbel::MemoryImage> LoadImage(const std::string& path) override {
+        loaded.push_back(path);
+        if (!havePictures) return nullptr;
+        auto image = std::make_unique<Zorbel::MemoryImage>(context);
+        const uint32_t grey[4] = {0xFF808080u, 0xFF808080u, 0xFF808080u, 0xFF808080u};
+        image->SetPixels(grey, 2, 2, true);
+        return image;
+    }
+    std::unique_ptr<Zorbel::MemoryImage> CreateImage() override {
+        return std::make_unique<Zorbel::MemoryImage>(context);
+    }
+    void SetCursor(int32_t id) override { cursors.push_back(id); }
+    bool HasFocus() const override { return true; }
+    void Popup(const std::string& text) override { popups.push_back(text); }
+    void LogError(const std::string&) override {}
+    void Quit() override { ++quits; }
+    bool IsWindowed() const override { return windowed; }
+    bool IsForcedFullScreen() const override { return false; }
+    void SwitchScreenMode(bool toWindow) override {
+        switches.push_back(toWindow);
+        windowed = toWindow;
+    }
+    void BeginSystemDialog() override {}
+    void EndSystemDialog() override {}
+    Zorbel::FileChooserResult ChooseFileToOpen(const Zorbel::FileChooserRequest&) override {
+        return Zorbel::FileChooserResult::Cancelled();
+    }
+
+    Zorbel::ImageContext context;
+    bool havePictures = true;
+    bool windowed = true;
+    std::vector<std::string> loaded;
+    std::vector<std::string> popups;
+    std::vector<bool> switches;
+    std::vector<int32_t> cursors;
+    int quits = 0;
+};
+
+} // namespace
+
+TEST(BoardOnAStandInHostTest, TheScreenModeButtonsAskTheHostAndOfferTheWayBack) {
+    StandInHost host;
+    ZorbelTest::StubWidgetHost widgets;
+    Board board(host);
+    board.Resize(0, 0, 800, 600);
+    widgets.manager.AddChild(&board);
+    EXPECT_EQ(host.loaded.front(), "images/quibBG");
+    EXPECT_NE(std::find(host.loaded.begin(), host.loaded.end(), "images/ButtonWindowNormal"),
+              host.loaded.end());
+    for (int i = 0; i < 92; ++i)
+        board.Update();
+    ASSERT_TRUE(board.GetMenu()->IsAtRest());
+    EXPECT_TRUE(board.GetButton(Board::BUTTON_FULL_SCREEN)->IsVisible());
+
+    board.ButtonReleased(Board::BUTTON_FULL_SCREEN);
+    EXPECT_EQ(host.switches, std::vector<bool>{false});
+    EXPECT_TRUE(board.GetButton(Board::BUTTON_WINDOW)->IsVisible());
+    EXPECT_FALSE(board.GetButton(Board::BUTTON_FULL_SCREEN)->IsVisible());
+    board.ButtonReleased(Board::BUTTON_QUIT);
+    EXPECT_EQ(host.quits, 1);
+    EXPECT_TRUE(host.popups.empty());
+    widgets.manager.RemoveChild(&board);
+}
+
+TEST(BoardOnAStandInHostTest, MissingPicturesAreReportedAndTheBoardStaysSafeUntilTheEnd) {
+    StandInHost host;
+    host.havePictures = false;
+    Board board(host);
+    ASSERT_FALSE(host.popups.empty());
+    EXPECT_EQ(host.popups.front(), "There was an error loading the file: images/quibBG");
+    EXPECT_EQ(host.quits, static_cast<int>(host.popups.size()));
+    // Until the quit takes effect the board goes on drawing and stepping without its pictures.
+    Zorbel::MemoryImage frame(host.context);
+    frame.SetSize(800, 600);
+    Zorbel::Graphics g(&frame);
+    for (int i = 0; i < 100; ++i)
+        board.Update();
+    board.Draw(&g);
+    board.KeyDown(Zorbel::VirtualKey::Escape);
+    board.MouseDown(10, 10, 1);
+    EXPECT_EQ(board.GetPicture(), nullptr);
 }
 
 TEST(GameHarnessTest, PixelAtFailsWithAMessageWhereThereIsNoPixel) {

@@ -400,10 +400,10 @@ TEST(DDImageTest, ASurfacePictureDrawsLikeTheSamePictureInMemory) {
 
     // Quick scaling: the surface picture is stretched by the surface, sampling at pixel centres; a memory
     // picture is sampled as the software renderer samples, at column trunc((j + 1) * scale).
-    screen.BlitImageScaled(&memory, FRect(0, 20, 32, 16), FRect(0, 0, 16, 8), screen.GetBounds(),
-                           Color::White, DRAWMODE_NORMAL, true);
-    screen.BlitImageScaled(&surface, FRect(32, 20, 32, 16), FRect(0, 0, 16, 8), screen.GetBounds(),
-                           Color::White, DRAWMODE_NORMAL, true);
+    screen.BlitImageScaled(&memory, FRect(0, 20, 32, 16), FRect(0, 0, 16, 8),
+                           BlitState{screen.GetBounds(), Color::White, DRAWMODE_NORMAL}, true);
+    screen.BlitImageScaled(&surface, FRect(32, 20, 32, 16), FRect(0, 0, 16, 8),
+                           BlitState{screen.GetBounds(), Color::White, DRAWMODE_NORMAL}, true);
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 32; ++x) {
             const size_t centre = static_cast<size_t>(y / 2) * 16 + static_cast<size_t>(x / 2);
@@ -427,30 +427,30 @@ TEST(DDImageTest, ScaledSurfaceBlits) {
     const uint32_t pixels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
     checker.SetPixels(pixels, 2, 2, true);
     // Nearest: each source pixel becomes a 4 x 4 block.
-    screen.BlitImageScaled(&checker, FRect(0, 0, 8, 8), FRect(0, 0, 2, 2), screen.GetBounds(), Color::White,
-                           DRAWMODE_NORMAL, true);
+    screen.BlitImageScaled(&checker, FRect(0, 0, 8, 8), FRect(0, 0, 2, 2),
+                           BlitState{screen.GetBounds(), Color::White, DRAWMODE_NORMAL}, true);
     EXPECT_EQ(display.Drawn(1, 1) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(display.Drawn(6, 1) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(display.Drawn(1, 6) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(display.Drawn(6, 6) & 0xFFFFFF, 0xFFFFFFu);
     // Mirrored nearest.
-    screen.BlitImageScaledFlipped(&checker, FRect(10, 0, 8, 8), FRect(0, 0, 2, 2), screen.GetBounds(),
-                                  Color::White, DRAWMODE_NORMAL, true);
+    screen.BlitImageScaledFlipped(&checker, FRect(10, 0, 8, 8), FRect(0, 0, 2, 2),
+                                  BlitState{screen.GetBounds(), Color::White, DRAWMODE_NORMAL}, true);
     EXPECT_EQ(display.Drawn(11, 1) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(display.Drawn(16, 1) & 0xFFFFFF, 0xFF0000u);
     // Area-weighted, through a resampled picture blitted with the colour: halving averages the four.
     MemoryImage grey(display.images);
     const uint32_t greys[4] = {0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000};
     grey.SetPixels(greys, 2, 2, true);
-    screen.BlitImageScaled(&grey, FRect(20, 0, 1, 1), FRect(0, 0, 2, 2), screen.GetBounds(), Color::White,
-                           DRAWMODE_NORMAL, false);
+    screen.BlitImageScaled(&grey, FRect(20, 0, 1, 1), FRect(0, 0, 2, 2),
+                           BlitState{screen.GetBounds(), Color::White, DRAWMODE_NORMAL}, false);
     const uint32_t average = display.Drawn(20, 0) & 0xFF;
     EXPECT_GE(average, 0x7Eu);
     EXPECT_LE(average, 0x80u);
     // Clipped by the clip rectangle.
     screen.FillArea(Rect(0, 40, 64, 8), Color(0, 0, 0), DRAWMODE_NORMAL);
-    screen.BlitImageScaled(&checker, FRect(0, 40, 8, 8), FRect(0, 0, 2, 2), Rect(0, 40, 4, 8), Color::White,
-                           DRAWMODE_NORMAL, true);
+    screen.BlitImageScaled(&checker, FRect(0, 40, 8, 8), FRect(0, 0, 2, 2),
+                           BlitState{Rect(0, 40, 4, 8), Color::White, DRAWMODE_NORMAL}, true);
     EXPECT_EQ(display.Drawn(2, 41) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(display.Drawn(3, 41) & 0xFFFFFF, 0x00FF00u) << "column 3 samples trunc(4 x 0.25) = 1";
     EXPECT_EQ(display.Drawn(5, 41) & 0xFFFFFF, 0u);

@@ -1,5 +1,5 @@
 #include "framework/graphics/Graphics.h"
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
 

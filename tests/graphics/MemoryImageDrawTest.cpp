@@ -347,8 +347,8 @@ namespace {
 
 void Scale(MemoryImage& dest, MemoryImage& source, const FRect& destRect, const Rect& clip, bool fast,
            const Color& color = Color::White) {
-    dest.BlitImageScaled(&source, destRect, FRect(0, 0, source.GetWidth(), source.GetHeight()), clip, color,
-                         DRAWMODE_NORMAL, fast);
+    dest.BlitImageScaled(&source, destRect, FRect(0, 0, source.GetWidth(), source.GetHeight()),
+                         BlitState{clip, color, DRAWMODE_NORMAL}, fast);
 }
 
 } // namespace
@@ -443,12 +443,12 @@ TEST_F(MemoryImageDrawTest, AreaPathBlendsWithTheDestinationAlpha) {
 TEST_F(MemoryImageDrawTest, ScaledBlitsStayInsideBothPictures) {
     Fill(source, 3, 3, 0xFFFFFFFF);
     Fill(dest, 4, 4, 0);
-    dest.BlitImageScaled(&source, FRect(-2, -2, 100, 100), FRect(-5, -5, 50, 50), Rect(-10, -10, 50, 50),
-                         Color::White, DRAWMODE_NORMAL, false);
-    dest.BlitImageScaled(&source, FRect(-2, -2, 100, 100), FRect(-5, -5, 50, 50), Rect(-10, -10, 50, 50),
-                         Color::White, DRAWMODE_NORMAL, true);
-    dest.BlitImageScaled(&source, FRect(0, 0, 0, 4), FRect(0, 0, 3, 3), Rect(0, 0, 4, 4), Color::White,
-                         DRAWMODE_NORMAL, true);
+    dest.BlitImageScaled(&source, FRect(-2, -2, 100, 100), FRect(-5, -5, 50, 50),
+                         BlitState{Rect(-10, -10, 50, 50), Color::White, DRAWMODE_NORMAL}, false);
+    dest.BlitImageScaled(&source, FRect(-2, -2, 100, 100), FRect(-5, -5, 50, 50),
+                         BlitState{Rect(-10, -10, 50, 50), Color::White, DRAWMODE_NORMAL}, true);
+    dest.BlitImageScaled(&source, FRect(0, 0, 0, 4), FRect(0, 0, 3, 3),
+                         BlitState{Rect(0, 0, 4, 4), Color::White, DRAWMODE_NORMAL}, true);
     EXPECT_EQ(dest.Bits()[16], MemoryImage::GuardWord);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/font/Font.h"
+#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 
 #include <memory>

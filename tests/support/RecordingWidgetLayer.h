@@ -2,6 +2,7 @@
 
 #include "framework/app/WidgetLayer.h"
 #include "framework/widget/Widget.h"
+#include "framework/widget/WidgetManager.h"
 
 #include <algorithm>
 
@@ -59,11 +60,12 @@ public:
         return drawn;
     }
     void MouseMove(int32_t x, int32_t y) override { Log("move " + Point(x, y)); }
-    void MouseDown(int32_t x, int32_t y, int32_t code) override {
-        Log("down " + Point(x, y) + " " + std::to_string(code));
+    // Logged with the widgets' press codes.
+    void MouseDown(int32_t x, int32_t y, Zorbel::MouseButton button, int32_t clicks) override {
+        Log("down " + Point(x, y) + " " + std::to_string(Zorbel::WidgetManager::PressCode(button, clicks)));
     }
-    void MouseUp(int32_t x, int32_t y, int32_t code) override {
-        Log("up " + Point(x, y) + " " + std::to_string(code));
+    void MouseUp(int32_t x, int32_t y, Zorbel::MouseButton button) override {
+        Log("up " + Point(x, y) + " " + std::to_string(Zorbel::WidgetManager::PressCode(button, 1)));
     }
     void MouseWheel(int32_t delta) override { Log("wheel " + std::to_string(delta)); }
     void MouseLeftWindow(int32_t x, int32_t y) override { Log("left " + Point(x, y)); }

@@ -167,6 +167,24 @@ TEST_F(WidgetManagerTest, MiddleAndDoublePressCodesBecomeButtonsAndCounts) {
     EXPECT_EQ(Click(5, 5, 2), (Log{"w: down 5,5 b0 c2", "w: up 5,5 b0 c2"}));
 }
 
+TEST_F(WidgetManagerTest, TypedPressesReachWidgetsAsPressCodesAndCodesPassThroughUnchanged) {
+    RecordingWidget widget("w", &log);
+    Place(widget, 0, 0, 100, 100);
+    manager.MouseMove(5, 5);
+    log.clear();
+    manager.MouseDown(5, 5, MouseButton::Right, 2);
+    manager.MouseUp(5, 5, MouseButton::Right);
+    manager.MouseDown(5, 5, MouseButton::Middle, 1);
+    EXPECT_EQ(manager.GetLastDownButtonId(), 2);
+    // A release given as a press code reaches the widget with that very code.
+    manager.MouseUp(5, 5, 3);
+    manager.MouseDown(5, 5, MouseButton::Left, 1);
+    manager.MouseUp(5, 5, 2);
+    EXPECT_EQ(log, (Log{"w: down 5,5 b1 c2", "w: up 5,5 b1 c1", "w: down 5,5 b2 c1", "w: up 5,5 b2 c1",
+                        "w: down 5,5 b0 c1", "w: up 5,5 b0 c2"}));
+    EXPECT_EQ(manager.GetLastDownWidget(), nullptr);
+}
+
 TEST_F(WidgetManagerTest, NestedWidgetsGetPointsRelativeToThemselves) {
     RecordingWidget panel("panel", &log), child("child", &log);
     Place(panel, 100, 100, 200, 200);

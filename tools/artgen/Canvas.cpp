@@ -288,8 +288,9 @@ std::unique_ptr<Zorbel::MemoryImage> Canvas::Resolve() {
     // Area-weighted scaling averages every block of scale x scale pixels. The large picture is
     // copied over transparent black, which the averaging keeps transparent where nothing was drawn.
     result->BlitImageScaled(mLarge.get(), Zorbel::FRect(0, 0, mWidth, mHeight),
-                            Zorbel::FRect(0, 0, mLarge->GetWidth(), mLarge->GetHeight()), result->GetBounds(),
-                            Color::White, Zorbel::DRAWMODE_NORMAL, false);
+                            Zorbel::FRect(0, 0, mLarge->GetWidth(), mLarge->GetHeight()),
+                            Zorbel::BlitState{result->GetBounds(), Color::White, Zorbel::DRAWMODE_NORMAL},
+                            false);
     return result;
 }
 

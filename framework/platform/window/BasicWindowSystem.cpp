@@ -14,6 +14,15 @@ BasicWindowSystem::~BasicWindowSystem() {
         driver->WindowSystemGone();
 }
 
+void BasicWindowSystem::DispatchMessages(const MessageReceiver& receive) {
+    if (!DispatchDesktopEvents(receive)) return;
+    WindowMessage message;
+    while (NextPostedMessage(message))
+        if (!receive(message)) return;
+    while (NextTimerMessage(message))
+        if (!receive(message)) return;
+}
+
 void BasicWindowSystem::PostMessage(const WindowMessage& message) {
     std::lock_guard lock(mPostedMutex);
     mPosted.push_back(message);

@@ -15,13 +15,15 @@ namespace Zorbel {
 class MemoryDisplayDriver;
 
 // What every window system shares: the queue of posted messages, the timers (ticked from the clock
-// whenever messages are polled, so they are as deterministic as the clock), the message-box and
+// whenever messages are dispatched, so they are as deterministic as the clock), the message-box and
 // web-page policies, and the display drivers that draw into its windows.
 class BasicWindowSystem : public WindowSystem {
 public:
     explicit BasicWindowSystem(Clock& clock) : mClock(clock) {}
     ~BasicWindowSystem() override;
 
+    // The desktop's own events, then the posted messages, then the due timers.
+    void DispatchMessages(const MessageReceiver& receive) override;
     void PostMessage(const WindowMessage& message) override;
     void SetTimer(WindowId window, int32_t timerId, uint32_t periodMs) override;
     void KillTimer(WindowId window, int32_t timerId) override;
@@ -37,6 +39,9 @@ public:
     void UnregisterDriver(MemoryDisplayDriver* driver);
 
 protected:
+    // Translates the desktop's waiting events and hands each message on; false when receive asked to
+    // stop. A desktop in memory has none.
+    virtual bool DispatchDesktopEvents(const MessageReceiver&) { return true; }
     // The next posted message, else the next due timer tick.
     bool NextPostedMessage(WindowMessage& out);
     bool NextTimerMessage(WindowMessage& out);

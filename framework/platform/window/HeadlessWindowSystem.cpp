@@ -122,10 +122,6 @@ void HeadlessWindowSystem::FrameBorders(WindowId window, int32_t& left, int32_t&
     top = framed ? TitleHeight : 0;
 }
 
-bool HeadlessWindowSystem::PollMessage(WindowMessage& out) {
-    return NextPostedMessage(out) || NextTimerMessage(out);
-}
-
 void HeadlessWindowSystem::SetPointer(WindowId window, int32_t x, int32_t y, bool inWindow, uint8_t buttons) {
     mPointers[window] = PointerState{x, y, inWindow, buttons};
 }

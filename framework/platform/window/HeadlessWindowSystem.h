@@ -30,8 +30,6 @@ public:
     PixelRect FrameRect(WindowId window) override;
     void FrameBorders(WindowId window, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) override;
 
-    bool PollMessage(WindowMessage& out) override;
-
     PointerState QueryPointer(WindowId window) override;
     void CaptureMouse(bool capture) override { mCaptured = capture; }
 
@@ -51,6 +49,7 @@ public:
     std::string ClipboardText() override { return mClipboard; }
 
     bool OpenUrl(const std::string& url) override;
+    void AllowScreenBlanking(bool allowed) override { mScreenBlankingAllowed = allowed; }
 
     uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) override;
 
@@ -71,6 +70,7 @@ public:
     const std::vector<std::string>& OpenedUrls() const { return mOpenedUrls; }
     bool IsMouseCaptured() const { return mCaptured; }
     bool IsSystemCursorShown() const { return mSystemCursorShown; }
+    bool IsScreenBlankingAllowed() const { return mScreenBlankingAllowed; }
     // The shape behind a handle from CreateSystemCursor, or none for mask cursors and unknown handles.
     std::optional<SystemCursor> CursorShape(CursorHandle cursor) const;
     const MaskCursor* CursorMask(CursorHandle cursor) const;
@@ -99,6 +99,7 @@ private:
     CursorHandle mNextCursor = 1;
     CursorHandle mCurrentCursor = 0;
     bool mSystemCursorShown = true;
+    bool mScreenBlankingAllowed = false;
     std::string mClipboard;
 };
 

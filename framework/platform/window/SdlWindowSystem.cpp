@@ -132,7 +132,6 @@ void SdlWindowSystem::DestroyWindow(WindowId window) {
     if (found == mWindows.end()) return;
     SDL_Window* sdl = found->second.sdl;
     mWindows.erase(found);
-    std::erase_if(mTranslated, [window](const WindowMessage& m) { return m.window == window; });
     // Drivers drop their renderers first: a renderer must not outlive its window.
     ForgetWindow(window);
     if (sdl) SDL_DestroyWindow(sdl);
@@ -253,18 +252,16 @@ void SdlWindowSystem::RemovePumpTask(int id) {
     mPumpTasks.erase(id);
 }
 
-bool SdlWindowSystem::PollMessage(WindowMessage& out) {
+bool SdlWindowSystem::DispatchDesktopEvents(const MessageReceiver& receive) {
     for (auto& [id, task] : mPumpTasks)
         task();
+    mReceive = &receive;
+    bool going = true;
     SDL_Event event;
-    while (mTranslated.empty() && SDL_PollEvent(&event))
-        TranslateEvent(event);
-    if (!mTranslated.empty()) {
-        out = mTranslated.front();
-        mTranslated.pop_front();
-        return true;
-    }
-    return NextPostedMessage(out) || NextTimerMessage(out);
+    while (going && SDL_PollEvent(&event))
+        going = TranslateEvent(event);
+    mReceive = nullptr;
+    return going;
 }
 
 WindowId SdlWindowSystem::FromSdlId(uint32_t sdlId) const {
@@ -281,125 +278,123 @@ WindowId SdlWindowSystem::MainWindow() const {
     return 0;
 }
 
-WindowMessage* SdlWindowSystem::Queue(WindowId window, MessageKind kind, int32_t value, int32_t x,
-                                      int32_t y) {
-    if (window == 0) return nullptr;
+bool SdlWindowSystem::Deliver(const WindowMessage& message) {
+    if (message.window == 0 || !mReceive) return true;
+    return (*mReceive)(message);
+}
+
+bool SdlWindowSystem::Deliver(WindowId window, MessageKind kind, int32_t value, int32_t x, int32_t y) {
     WindowMessage message;
     message.window = window;
     message.kind = kind;
     message.value = value;
     message.x = x;
     message.y = y;
-    mTranslated.push_back(message);
-    return &mTranslated.back();
+    return Deliver(message);
 }
 
-void SdlWindowSystem::TranslateEvent(const SDL_Event& event) {
+bool SdlWindowSystem::TranslateEvent(const SDL_Event& event) {
     switch (event.type) {
         case SDL_WINDOWEVENT:
-            TranslateWindowEvent(event);
-            break;
+            return TranslateWindowEvent(event);
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            TranslateKeyEvent(event);
-            break;
+            return TranslateKeyEvent(event);
         case SDL_TEXTINPUT: {
             // While Alt is held the key itself reports the character (as a system character).
             SDL_Keymod mod = SDL_GetModState();
-            if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) break;
+            if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) return true;
             WindowId window = FromSdlId(event.text.windowID);
             for (char c : Utf8ToLatin1(event.text.text))
-                Queue(window, MessageKind::Char, static_cast<uint8_t>(c));
-            break;
+                if (!Deliver(window, MessageKind::Char, static_cast<uint8_t>(c))) return false;
+            return true;
         }
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
         case SDL_MOUSEWHEEL:
-            TranslateMouseEvent(event);
-            break;
-        case SDL_QUIT:
+            return TranslateMouseEvent(event);
+        case SDL_QUIT: {
             // The last window's close request brings a quit event too; a quit on its own means the
             // session or the process is ending (a signal, a log-off).
-            if (!mCloseSeen) Queue(MainWindow(), MessageKind::EndSession);
+            bool closeSeen = mCloseSeen;
             mCloseSeen = false;
-            break;
+            return closeSeen || Deliver(MainWindow(), MessageKind::EndSession);
+        }
         default:
-            break;
+            return true;
     }
 }
 
-void SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
+bool SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
     WindowId window = FromSdlId(event.window.windowID);
     const int32_t a = event.window.data1;
     const int32_t b = event.window.data2;
     switch (event.window.event) {
         case SDL_WINDOWEVENT_EXPOSED:
-            Queue(window, MessageKind::Paint);
-            break;
+            return Deliver(window, MessageKind::Paint);
         case SDL_WINDOWEVENT_MOVED:
-            Queue(window, MessageKind::Move, 0, a, b);
-            break;
+            return Deliver(window, MessageKind::Move, 0, a, b);
         case SDL_WINDOWEVENT_SIZE_CHANGED: {
             SDL_Window* sdl = NativeWindow(window);
             bool maximised = sdl && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_MAXIMIZED);
-            Queue(window, MessageKind::Size, maximised ? SizeMaximised : SizeRestored, a, b);
-            break;
+            return Deliver(window, MessageKind::Size, maximised ? SizeMaximised : SizeRestored, a, b);
         }
         case SDL_WINDOWEVENT_MINIMIZED:
-            Queue(window, MessageKind::Size, SizeMinimised, 0, 0);
-            break;
+            return Deliver(window, MessageKind::Size, SizeMinimised, 0, 0);
         case SDL_WINDOWEVENT_MAXIMIZED:
         case SDL_WINDOWEVENT_RESTORED: {
             PixelRect client = ClientRect(window);
             int32_t state = event.window.event == SDL_WINDOWEVENT_MAXIMIZED ? SizeMaximised : SizeRestored;
-            Queue(window, MessageKind::Size, state, client.width, client.height);
-            break;
+            return Deliver(window, MessageKind::Size, state, client.width, client.height);
         }
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            Queue(window, MessageKind::Activate, 1);
-            break;
+            return Deliver(window, MessageKind::Activate, 1);
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            Queue(window, MessageKind::Activate, 0);
-            break;
+            return Deliver(window, MessageKind::Activate, 0);
         case SDL_WINDOWEVENT_CLOSE:
             mCloseSeen = true;
-            Queue(window, MessageKind::Close);
-            break;
+            return Deliver(window, MessageKind::Close);
         default:
-            break;
+            return true;
     }
 }
 
-void SdlWindowSystem::TranslateKeyEvent(const SDL_Event& event) {
+bool SdlWindowSystem::TranslateKeyEvent(const SDL_Event& event) {
     const SDL_Keysym& key = event.key.keysym;
     int32_t virtualKey = VirtualKeyFromSdl(key.sym, key.scancode, (key.mod & KMOD_NUM) != 0);
-    if (virtualKey == VirtualKey::None) return;
+    if (virtualKey == VirtualKey::None) return true;
     bool ctrl = (key.mod & KMOD_CTRL) != 0;
     bool shift = (key.mod & KMOD_SHIFT) != 0;
     // Alt makes a key a system key, unless Ctrl is held too (Ctrl + Alt is how AltGr types characters).
     bool system = ((key.mod & KMOD_ALT) != 0 || virtualKey == VirtualKey::Alt) && !ctrl;
     bool down = event.type == SDL_KEYDOWN;
-    WindowId window = FromSdlId(event.key.windowID);
-    MessageKind kind = down ? (system ? MessageKind::SysKeyDown : MessageKind::KeyDown)
-                            : (system ? MessageKind::SysKeyUp : MessageKind::KeyUp);
-    if (WindowMessage* message = Queue(window, kind, virtualKey)) message->repeat = event.key.repeat != 0;
-    if (!down) return;
+    WindowMessage message;
+    message.window = FromSdlId(event.key.windowID);
+    message.kind = down ? (system ? MessageKind::SysKeyDown : MessageKind::KeyDown)
+                        : (system ? MessageKind::SysKeyUp : MessageKind::KeyUp);
+    message.value = virtualKey;
+    message.repeat = event.key.repeat != 0;
+    if (!Deliver(message)) return false;
+    if (!down) return true;
     if (system) {
-        if (int32_t c = AltCharacterForKey(key.sym, shift)) Queue(window, MessageKind::SysChar, c);
+        if (int32_t c = AltCharacterForKey(key.sym, shift))
+            return Deliver(message.window, MessageKind::SysChar, c);
     } else if (int32_t c = ControlCharacterForKey(virtualKey, ctrl)) {
-        Queue(window, MessageKind::Char, c);
+        return Deliver(message.window, MessageKind::Char, c);
     }
+    return true;
 }
 
-void SdlWindowSystem::TranslateMouseEvent(const SDL_Event& event) {
-    WindowMessage* queued = nullptr;
+bool SdlWindowSystem::TranslateMouseEvent(const SDL_Event& event) {
+    WindowMessage message;
     switch (event.type) {
         case SDL_MOUSEMOTION: {
             mMouseX = event.motion.x;
             mMouseY = event.motion.y;
             mButtons = ButtonBitsFromSdl(event.motion.state);
-            queued = Queue(FromSdlId(event.motion.windowID), MessageKind::MouseMove, 0, mMouseX, mMouseY);
+            message.window = FromSdlId(event.motion.windowID);
+            message.kind = MessageKind::MouseMove;
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
@@ -408,45 +403,48 @@ void SdlWindowSystem::TranslateMouseEvent(const SDL_Event& event) {
             bool down = event.type == SDL_MOUSEBUTTONDOWN;
             // Every second click of a series is a double click; a third press is a plain press again.
             bool twice = down && button.clicks >= 2 && button.clicks % 2 == 0;
-            MessageKind kind;
             uint8_t bit;
             switch (button.button) {
                 case SDL_BUTTON_LEFT:
-                    kind = down ? (twice ? MessageKind::LeftDouble : MessageKind::LeftDown)
-                                : MessageKind::LeftUp;
+                    message.kind = down ? (twice ? MessageKind::LeftDouble : MessageKind::LeftDown)
+                                        : MessageKind::LeftUp;
                     bit = ButtonLeft;
                     break;
                 case SDL_BUTTON_RIGHT:
-                    kind = down ? (twice ? MessageKind::RightDouble : MessageKind::RightDown)
-                                : MessageKind::RightUp;
+                    message.kind = down ? (twice ? MessageKind::RightDouble : MessageKind::RightDown)
+                                        : MessageKind::RightUp;
                     bit = ButtonRight;
                     break;
                 case SDL_BUTTON_MIDDLE:
-                    kind = down ? (twice ? MessageKind::MiddleDouble : MessageKind::MiddleDown)
-                                : MessageKind::MiddleUp;
+                    message.kind = down ? (twice ? MessageKind::MiddleDouble : MessageKind::MiddleDown)
+                                        : MessageKind::MiddleUp;
                     bit = ButtonMiddle;
                     break;
                 default:
-                    return;
+                    return true;
             }
             mButtons = down ? (mButtons | bit) : (mButtons & ~bit);
             mMouseX = button.x;
             mMouseY = button.y;
-            queued = Queue(FromSdlId(button.windowID), kind, 0, button.x, button.y);
+            message.window = FromSdlId(button.windowID);
             break;
         }
         case SDL_MOUSEWHEEL: {
             int32_t notches = event.wheel.y;
             if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
-            if (notches == 0) return;
-            queued =
-                Queue(FromSdlId(event.wheel.windowID), MessageKind::Wheel, notches * 120, mMouseX, mMouseY);
+            if (notches == 0) return true;
+            message.window = FromSdlId(event.wheel.windowID);
+            message.kind = MessageKind::Wheel;
+            message.value = notches * 120;
             break;
         }
         default:
-            return;
+            return true;
     }
-    if (queued) queued->buttons = mButtons;
+    message.x = mMouseX;
+    message.y = mMouseY;
+    message.buttons = mButtons;
+    return Deliver(message);
 }
 
 // --- Pointer and desktop ---
@@ -607,6 +605,13 @@ bool SdlWindowSystem::QueryScreenSaver(ScreenSaverState& out) {
     if (mHeadless || !driver || std::string(driver) != "x11") return false;
     if (!mScreenSaver) mScreenSaver = std::make_unique<XScreenSaver>();
     return mScreenSaver->Query(out);
+}
+
+void SdlWindowSystem::AllowScreenBlanking(bool allowed) {
+    if (allowed)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
 }
 
 bool SdlWindowSystem::OpenUrl(const std::string& url) {

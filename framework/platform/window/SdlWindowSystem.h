@@ -3,7 +3,6 @@
 #include "framework/platform/display/DisplayOptions.h"
 #include "framework/platform/window/BasicWindowSystem.h"
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -43,8 +42,6 @@ public:
     PixelRect FrameRect(WindowId window) override;
     void FrameBorders(WindowId window, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom) override;
 
-    bool PollMessage(WindowMessage& out) override;
-
     PointerState QueryPointer(WindowId window) override;
     void CaptureMouse(bool capture) override;
 
@@ -66,6 +63,7 @@ public:
     bool OpenUrl(const std::string& url) override;
     // Read from the X server, on the X11 driver only.
     bool QueryScreenSaver(ScreenSaverState& out) override;
+    void AllowScreenBlanking(bool allowed) override;
 
     uint32_t CreateDisplayDriver(std::unique_ptr<DisplayDriver>& out) override;
 
@@ -73,12 +71,9 @@ public:
     SDL_Window* NativeWindow(WindowId window) const;
     // True on SDL's headless video drivers, where nothing is shown to anyone.
     bool IsHeadless() const { return mHeadless; }
-    // Work that must run on the main thread, done each time messages are polled.
+    // Work that must run on the main thread, done each time messages are dispatched.
     int AddPumpTask(std::function<void()> task);
     void RemovePumpTask(int id);
-
-    // Translates one SDL event into the messages it stands for (exposed for tests).
-    void TranslateEvent(const SDL_Event& event);
 
 private:
     SdlWindowSystem(Clock& clock, DisplayOptions options);
@@ -97,18 +92,22 @@ private:
 
     WindowId FromSdlId(uint32_t sdlId) const;
     WindowId MainWindow() const;
-    // The queued message, or null when there is no window to send it to.
-    WindowMessage* Queue(WindowId window, MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0);
-    void TranslateWindowEvent(const SDL_Event& event);
-    void TranslateKeyEvent(const SDL_Event& event);
-    void TranslateMouseEvent(const SDL_Event& event);
+    bool DispatchDesktopEvents(const MessageReceiver& receive) override;
+    // Each translation hands its messages to mReceive at once; false once it asked to stop.
+    bool TranslateEvent(const SDL_Event& event);
+    bool TranslateWindowEvent(const SDL_Event& event);
+    bool TranslateKeyEvent(const SDL_Event& event);
+    bool TranslateMouseEvent(const SDL_Event& event);
+    // Hands the message on; messages without a window are dropped.
+    bool Deliver(const WindowMessage& message);
+    bool Deliver(WindowId window, MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0);
     void ApplyCursor();
 
     DisplayOptions mOptions;
     bool mHeadless = false;
     std::map<WindowId, Window> mWindows;
     WindowId mNextWindow = 1;
-    std::deque<WindowMessage> mTranslated;
+    const MessageReceiver* mReceive = nullptr;
     bool mCloseSeen = false;
     uint8_t mButtons = 0;
     int32_t mMouseX = 0;

@@ -136,9 +136,7 @@ TEST(SdlDisplayDriverTest, FramesChangedByAnotherThreadAreShownByTheMainThread) 
     int width = 0, height = 0;
     auto before = desktop.Shown(width, height);
     EXPECT_EQ(before[0] & 0xFFFFFF, 0u) << "nothing is shown from the other thread";
-    WindowMessage message;
-    while (desktop.windows->PollMessage(message)) {
-    }
+    desktop.windows->DispatchMessages([](const WindowMessage&) { return true; });
     auto after = desktop.Shown(width, height);
     ExpectQuadrants(after, width, height);
 }

@@ -22,9 +22,10 @@ WindowDesc Framed(int width, int height) {
 
 std::vector<WindowMessage> Drain(WindowSystem& windows) {
     std::vector<WindowMessage> messages;
-    WindowMessage message;
-    while (windows.PollMessage(message))
+    windows.DispatchMessages([&](const WindowMessage& message) {
         messages.push_back(message);
+        return true;
+    });
     return messages;
 }
 
@@ -100,6 +101,27 @@ TEST(HeadlessWindowSystemTest, PostedMessagesArriveInOrderFromAnyThread) {
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(messages[static_cast<size_t>(i)].value, 65 + i);
     EXPECT_EQ(messages[5].kind, MessageKind::Close);
+}
+
+TEST(HeadlessWindowSystemTest, AReceiverThatStopsLeavesTheRestForTheNextDispatch) {
+    ManualClock clock;
+    HeadlessWindowSystem windows(clock);
+    WindowId window = windows.CreateWindow(Framed(64, 64));
+    windows.SetTimer(window, 1, 10);
+    clock.Advance(10);
+    for (int key = 65; key < 68; ++key)
+        windows.PostMessage({window, MessageKind::KeyDown, key});
+    std::vector<int32_t> first;
+    windows.DispatchMessages([&](const WindowMessage& message) {
+        first.push_back(message.value);
+        return first.size() < 2;
+    });
+    EXPECT_EQ(first, (std::vector<int32_t>{65, 66}));
+    // Posted messages come before the timer's tick, which waited meanwhile.
+    auto rest = Drain(windows);
+    ASSERT_EQ(rest.size(), 2u);
+    EXPECT_EQ(rest[0].value, 67);
+    EXPECT_EQ(rest[1].kind, MessageKind::Timer);
 }
 
 TEST(HeadlessWindowSystemTest, MessageBoxesAreAnsweredAtOnceAndRemembered) {

@@ -29,9 +29,10 @@ protected:
 
     std::vector<WindowMessage> Drain() {
         std::vector<WindowMessage> messages;
-        WindowMessage message;
-        while (windows->PollMessage(message))
+        windows->DispatchMessages([&](const WindowMessage& message) {
             messages.push_back(message);
+            return true;
+        });
         return messages;
     }
 

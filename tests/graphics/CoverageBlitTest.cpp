@@ -1,4 +1,4 @@
-#include "framework/font/CoverageBlit.h"
+#include "framework/graphics/CoverageBlit.h"
 
 #include "framework/platform/ResultCode.h"
 #include "framework/platform/display/Surface.h"
