@@ -78,6 +78,7 @@ void Board::DetachedFromManager(Zorbel::WidgetManager* manager) {
 }
 
 void Board::NewGame(int32_t n, std::unique_ptr<MemoryImage> picture) {
+    Invalidate();
     mN = n;
     mCompleted = false;
     mCompletionTimer = 0;
@@ -95,6 +96,7 @@ void Board::NewGame(int32_t n, std::unique_ptr<MemoryImage> picture) {
 }
 
 void Board::ClearBoard() {
+    Invalidate();
     for (auto& border : mBorders)
         border.reset();
     mModel.Clear();
@@ -102,6 +104,7 @@ void Board::ClearBoard() {
 
 void Board::KeyDown(int32_t keyCode) {
     Widget::KeyDown(keyCode);
+    Invalidate();
     if (keyCode == Zorbel::VirtualKey::Escape) MouseDown(0, 0, -1);
 }
 
@@ -113,18 +116,28 @@ void Board::MouseMove(int32_t x, int32_t y) {
     if (column >= 0 && column < mN && row >= 0 && row < mN) mHoverIndex = row * mN + column;
     if (mSliding || mCompleted) return;
     Tile& hovered = mModel.TileAt(mHoverIndex);
+    Tile& left = mModel.TileAt(previous);
+    const int32_t hoveredBefore = hovered.highlight, leftBefore = left.highlight;
     if (hovered.moveDir > 0) {
         hovered.highlight = Tile::HIGHLIGHT_HOVERED;
         mHost.SetCursor(CursorController::CURSOR_DRAGGING);
     } else {
         mHost.SetCursor(CursorController::CURSOR_POINTER);
     }
-    if (mHoverIndex != previous && mModel.TileAt(previous).moveDir > 0)
-        mModel.TileAt(previous).highlight = Tile::HIGHLIGHT_MOVABLE;
+    if (mHoverIndex != previous && left.moveDir > 0) left.highlight = Tile::HIGHLIGHT_MOVABLE;
+    // Only the frames that changed are drawn again.
+    if (hovered.highlight != hoveredBefore) InvalidateCell(mHoverIndex);
+    if (left.highlight != leftBefore) InvalidateCell(previous);
+}
+
+void Board::InvalidateCell(int32_t index) {
+    const int32_t tileW = mModel.TileWidth(), tileH = mModel.TileHeight();
+    InvalidateArea(Zorbel::Rect(tileW * (index % mN), tileH * (index / mN), tileW, tileH));
 }
 
 void Board::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
     Widget::MouseDown(x, y, clickCount);
+    Invalidate();
     if (clickCount <= 0) {
         if (mMenu->IsVisible()) {
             if (mMenu->CanBeDismissed()) mMenu->StartClosing();
@@ -177,17 +190,21 @@ void Board::StartSlide() {
 void Board::Update() {
     if (!mHost.HasFocus()) return;
     Widget::Update();
+    // Each animation marks what it changes, so that a board at rest is not drawn at all.
     if (mMenu->IsVisible()) {
-        if (!mMenu->IsAtRest()) mMenu->StepAnimation();
+        if (!mMenu->IsAtRest()) {
+            mMenu->StepAnimation();
+            Invalidate();
+        }
     } else {
         if (mSliding) AdvanceSlide();
         AdvancePulse();
     }
     AdvanceCompletion();
-    Invalidate();
 }
 
 void Board::AdvanceSlide() {
+    const Zorbel::Rect from(mSlideX, mSlideY, mModel.TileWidth(), mModel.TileHeight());
     bool ended = false;
     switch (mSlideDir) {
         case Tile::MOVE_UP:
@@ -211,10 +228,13 @@ void Board::AdvanceSlide() {
             if (ended) mSlideX = mSlideTarget;
             break;
     }
+    InvalidateArea(from.Union(Zorbel::Rect(mSlideX, mSlideY, mModel.TileWidth(), mModel.TileHeight())));
     if (ended) FinishSlide();
 }
 
 void Board::FinishSlide() {
+    // Every tile's frame may change, or the finished picture appears.
+    Invalidate();
     mSliding = false;
     mModel.TileAt(mSlideToIndex).value = mSlideValue;
     mModel.UpdateAllMobility();
@@ -240,16 +260,36 @@ void Board::AdvancePulse() {
         mPulse = PulseMax;
         mPulseStep = -1;
     }
+    // The pulse tints the frames of the movable tiles.
+    if (mCompleted || !mModel.HasGrid()) return;
+    for (int32_t i = 0; i < mModel.CellCount(); ++i) {
+        const Tile& tile = mModel.TileAt(i);
+        if (tile.value > 0 && tile.highlight == Tile::HIGHLIGHT_MOVABLE) InvalidateCell(i);
+    }
 }
 
 void Board::AdvanceCompletion() {
     if (!mCompleted || mCompletionTimer >= CompletionEnd) return;
+    const Zorbel::Rect before = BannerArea();
     mCompletionTimer += CompletionStep;
     // The banners rest in the middle for a while before they sweep on.
     if (mCompletionTimer > CompletionRest && mCompletionHold < CompletionHoldSteps) {
         ++mCompletionHold;
         mCompletionTimer = CompletionRest;
     }
+    InvalidateArea(before.Union(BannerArea()));
+}
+
+Zorbel::Rect Board::BannerArea() const {
+    if (mCompletionTimer >= CompletionEnd) return {};
+    Zorbel::Rect area;
+    if (mCompleteBottom)
+        area = area.Union(Zorbel::Rect(mCompletionTimer - 710, 305, mCompleteBottom->GetWidth(),
+                                       mCompleteBottom->GetHeight()));
+    if (mCompleteTop)
+        area = area.Union(
+            Zorbel::Rect(930 - mCompletionTimer, 150, mCompleteTop->GetWidth(), mCompleteTop->GetHeight()));
+    return area;
 }
 
 void Board::Draw(Graphics* g) {
@@ -296,6 +336,7 @@ void Board::DrawPuzzle(Graphics* g) {
 }
 
 void Board::ButtonReleased(int32_t id) {
+    Invalidate();
     switch (id) {
         case BUTTON_QUIT:
             mHost.Quit();

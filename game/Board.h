@@ -85,6 +85,9 @@ public:
     Zorbel::MemoryImage* GetCompleteBottom() const { return mCompleteBottom.get(); }
 
 private:
+    void InvalidateCell(int32_t index);
+    // Where the completion banners are drawn now; empty once they have gone.
+    Zorbel::Rect BannerArea() const;
     void StartSlide();
     void AdvanceSlide();
     void FinishSlide();

@@ -185,6 +185,7 @@ bool StepClock::DrawFrame() {
     bool drawn = !state.minimised && mWidgets.DrawDirtyWidgets();
     mDrawing = false;
     uint32_t drawTime = Now() - drawStart;
+    if (drawn) NoteChangedArea(mWidgets.GetDrawnArea());
 
     uint32_t now = Now();
     if (!(drawn || now - mLastPresentMs > 999 || state.cursorChanged) || !Reached(now, mNextDrawMs)) {
@@ -202,7 +203,12 @@ bool StepClock::DrawFrame() {
     }
     mLastPresentMs = Now();
     uint32_t presentStart = mLastPresentMs;
-    mHost.PresentScreen(nullptr);
+    // Only what changed since the last present reaches the screen; the once-a-second present and a
+    // changed cursor show the whole frame.
+    const bool partial = drawn && !mChangedWhole && !state.cursorChanged && !mHost.OverlaysShown();
+    mHost.PresentScreen(partial ? &mChangedArea : nullptr);
+    mChangedArea = Rect();
+    mChangedWhole = false;
     uint32_t presentTime = Now() - presentStart;
     mScreenBltMs = static_cast<int32_t>(presentTime);
     mScreenBltTotalMs += static_cast<int32_t>(presentTime);
@@ -217,6 +223,13 @@ bool StepClock::DrawFrame() {
     mHost.FramePresented();
     mDrawPending = false;
     return true;
+}
+
+void StepClock::NoteChangedArea(const std::optional<Rect>& area) {
+    if (area)
+        mChangedArea = mChangedArea.Union(*area);
+    else
+        mChangedWhole = true;
 }
 
 void StepClock::SafeDeleteWidget(Widget* widget) {

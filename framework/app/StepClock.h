@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +59,8 @@ public:
         virtual void ServiceShutdownRequest() = 0;
         // The developer overlays go into the finished frame.
         virtual void DrawOverlays() = 0;
+        // Whether DrawOverlays draws anything: such a frame is presented whole.
+        virtual bool OverlaysShown() { return false; }
         // A frame was presented (with the cursor as it is now).
         virtual void FramePresented() = 0;
         virtual LoopState GetLoopState() = 0;
@@ -127,6 +130,8 @@ public:
 
 private:
     uint32_t Now();
+    // Drawn onto the screen image and not yet presented.
+    void NoteChangedArea(const std::optional<Rect>& area);
     void Sleep(uint32_t ms);
 
     Host& mHost;
@@ -155,6 +160,8 @@ private:
     uint32_t mLastPresentMs = 0;
     std::atomic<uint32_t> mNextDrawMs{0};
     bool mDrawing = false;
+    Rect mChangedArea;
+    bool mChangedWhole = false;
     bool mSmoothUpdates = false;
     int32_t mRefreshRate = 100;
     bool mVsyncBroken = false;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "framework/graphics/Rect.h"
 #include "framework/platform/WindowMessage.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace Zorbel {
 
@@ -36,6 +38,8 @@ public:
     virtual bool UpdateStepFraction(double fraction) = 0;
     // Draws the dirty widgets; true when something was drawn.
     virtual bool DrawDirtyWidgets() = 0;
+    // What the last draw changed on the screen image; nothing said means all of it.
+    virtual std::optional<Rect> GetDrawnArea() const { return std::nullopt; }
 
     virtual void MouseMove(int32_t x, int32_t y) = 0;
     // clicks is 2 for the second press of a double click, else 1.

@@ -366,7 +366,11 @@ bool ZorbelAppBase::DrawDirty() {
         mStepClock->SkipDraw();
         return false;
     }
-    if (mReports->IsShowingFps()) mReports->UpdateOverlays();
+    if (mReports->IsShowingFps()) {
+        mReports->UpdateOverlays();
+        // The overlays are drawn into the finished frame, so the next frame starts from a clean one.
+        mWidgetManager->MarkAllDirty();
+    }
     uint32_t now = Now();
     if (mDesktopSaver->CheckDue(now)) {
         if (mDesktopSaver->Check(*mWindowSystem, now, mPump->GetLastInputMs(), IsPhysicallyWindowed(),
@@ -711,6 +715,10 @@ void ZorbelAppBase::ServiceShutdownRequest() {
     if (!mShutdownPending) return;
     mShutdownPending = false;
     Shutdown();
+}
+
+bool ZorbelAppBase::OverlaysShown() {
+    return mReports->IsShowingFps();
 }
 
 void ZorbelAppBase::DrawOverlays() {

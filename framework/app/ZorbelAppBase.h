@@ -260,6 +260,7 @@ public:
     bool IsForcedFullScreen() const { return mScreenModes->IsForcedFullScreen(); }
     bool IsForcedWindowed() const { return mScreenModes->IsForcedWindowed(); }
     int32_t GetUpdateCount() const { return mStepClock->GetUpdateCount(); }
+    int32_t GetDrawCount() const { return mStepClock->GetDrawCount(); }
     uint32_t GetRunSeed() const { return mRunSeed; }
     // Restarts the step timing after a pause in which time should not count (a system dialog).
     void ResetStepTiming() { mStepClock->ResetTiming(); }
@@ -345,6 +346,7 @@ private:
     // StepClock::Host
     bool TakeMessages() override;
     void ServiceShutdownRequest() override;
+    bool OverlaysShown() override;
     void DrawOverlays() override;
     void FramePresented() override { mCursor->ClearChanged(); }
     LoopState GetLoopState() override;

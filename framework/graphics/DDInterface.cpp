@@ -290,7 +290,10 @@ bool DDInterface::Redraw(const Rect* rect) {
             mD3D->ClearErrorText();
         }
     }
-    const PixelRect source = rect ? ToPixelRect(*rect) : PixelRect{0, 0, mWidth, mHeight};
+    // The software cursor may have moved anywhere since the last frame, so with one the whole frame
+    // goes out.
+    const PixelRect whole{0, 0, mWidth, mHeight};
+    const PixelRect source = rect && mCursorImage == nullptr ? ToPixelRect(*rect).Intersection(whole) : whole;
     const PixelPoint origin = mDriver->ClientOrigin(mWindow);
     const PixelRect dest = source.Offset(origin.x, origin.y);
 

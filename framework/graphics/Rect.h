@@ -41,6 +41,20 @@ struct TRect {
         return overlap.width > 0 && overlap.height > 0;
     }
 
+    // The smallest rectangle holding both; an empty one adds nothing.
+    constexpr TRect Union(const TRect& other) const {
+        if (other.IsEmpty()) return *this;
+        if (IsEmpty()) return other;
+        using W = Wide;
+        W left = std::min(W(x), W(other.x));
+        W top = std::min(W(y), W(other.y));
+        W right = std::max(W(x) + W(width), W(other.x) + W(other.width));
+        W bottom = std::max(W(y) + W(height), W(other.y) + W(other.height));
+        return TRect(T(left), T(top), T(right - left), T(bottom - top));
+    }
+
+    constexpr TRect Offset(T dx, T dy) const { return TRect(x + dx, y + dy, width, height); }
+
     constexpr bool IsEmpty() const { return width <= 0 || height <= 0; }
     constexpr bool operator==(const TRect&) const = default;
 

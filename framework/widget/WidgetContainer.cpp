@@ -132,6 +132,34 @@ void WidgetContainer::InvalidateWithBelow(Widget* child) {
     }
 }
 
+void WidgetContainer::InvalidateArea(const Rect& area) {
+    const Rect inside = area.Intersection(Rect(0, 0, mWidth, mHeight));
+    if (inside.IsEmpty() || mDirty) return;
+    if (mParent != nullptr)
+        mParent->InvalidateArea(static_cast<Widget*>(this), inside.Offset(mX, mY));
+    else
+        mDirty = true;
+}
+
+void WidgetContainer::InvalidateArea(Widget* child, const Rect& area) {
+    if (child == nullptr || child->mDirty) return;
+    // Below the root the top-level ancestor is drawn clipped to the area, with its whole sub-tree.
+    if (mParent != nullptr) {
+        InvalidateArea(area);
+        return;
+    }
+    mDirty = true;
+    child->mDirtyArea = child->mDirtyArea.Union(area.Offset(-child->mX, -child->mY));
+    // What lies over the area is drawn again there, over the freshly drawn child.
+    auto it = std::find(mWidgets.begin(), mWidgets.end(), child);
+    if (it == mWidgets.end()) return;
+    for (++it; it != mWidgets.end(); ++it) {
+        Widget* sibling = *it;
+        const Rect overlap = area.Intersection(sibling->GetRect());
+        if (sibling->mVisible && !overlap.IsEmpty()) InvalidateArea(sibling, overlap);
+    }
+}
+
 // The tree -----------------------------------------------------------------------------------------
 
 bool WidgetContainer::HasChild(const Widget* widget) const {

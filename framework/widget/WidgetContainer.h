@@ -37,6 +37,10 @@ public:
     // or disappears, so that the area it leaves is drawn again.
     virtual void InvalidateWithBelow(Widget* child);
     virtual void InvalidateWithBelow();
+    // Marks only an area of the container dirty, in its own coordinates: the next draw step draws it
+    // clipped to that area, together with whatever lies over the area. A wholly dirty container is
+    // drawn whole anyway. Animations mark what they move so that a still screen costs nothing.
+    void InvalidateArea(const Rect& area);
 
     virtual void AttachedToManager(WidgetManager* manager);
     virtual void DetachedFromManager(WidgetManager* manager);
@@ -71,6 +75,8 @@ public:
     int32_t GetHeight() const { return mHeight; }
 
     bool IsDirty() const { return mDirty; }
+    // The part marked by InvalidateArea since the last draw, empty when none (or wholly dirty).
+    const Rect& GetDirtyArea() const { return mDirtyArea; }
     void ClearDirty() { mDirty = false; }
     int32_t GetUpdateCount() const { return mUpdateCount; }
 
@@ -101,6 +107,8 @@ protected:
     template <typename Visit>
     void WalkChildren(Visit visit);
 
+    // The child's area, given in this container's coordinates, is dirty.
+    void InvalidateArea(Widget* child, const Rect& area);
     // Takes the child out of the list, moving any walk that stands on it.
     void Unlink(WidgetList::iterator position);
     // Child hit search in this container's coordinates; see WidgetManager::WidgetUnderPoint.
@@ -117,6 +125,7 @@ protected:
     int32_t mLastManagerUpdateCount = 0;
     int32_t mUpdateCount = 0;
     bool mDirty = false;
+    Rect mDirtyArea;
     int32_t mX = 0;
     int32_t mY = 0;
     int32_t mWidth = 0;

@@ -462,6 +462,8 @@ bool WidgetManager::CharTyped(char c) {
 
 void WidgetManager::AddDeferredOverlay(Widget* widget, int32_t priority) {
     if (widget == nullptr) return;
+    // An overlay may be drawn anywhere.
+    mDrawnArea = Rect(0, 0, mWidth, mHeight);
     mDeferredOverlays.push_back({widget, priority});
     mMinOverlayPriority = std::min(mMinOverlayPriority, priority);
 }
@@ -492,9 +494,11 @@ void WidgetManager::FlushDeferredOverlays(int32_t priority) {
 
 bool WidgetManager::DrawDirtyWidgets() {
     FlagContext context = MakeFlagContext();
-    bool anyDirty = std::any_of(mWidgets.begin(), mWidgets.end(), [](const Widget* w) { return w->mDirty; });
+    bool anyDirty = std::any_of(mWidgets.begin(), mWidgets.end(),
+                                [](const Widget* w) { return w->mDirty || !w->mDirtyArea.IsEmpty(); });
     mMinOverlayPriority = NoOverlay;
     mDeferredOverlays.clear();
+    mDrawnArea = Rect();
     if (mImage == nullptr) return false;
 
     Graphics g(mImage);
@@ -504,16 +508,23 @@ bool WidgetManager::DrawDirtyWidgets() {
     bool locked = mImage->BeginDrawingBatch();
     if (anyDirty) {
         bool hardware = Is3DActive();
+        const Rect screen(0, 0, mWidth, mHeight);
         WalkChildren([&](Widget* widget) {
             if (widget == mBaseModalWidget) context.isAboveModal = true;
-            if (!widget->mDirty || !widget->mVisible) return;
+            const Rect area = widget->mDirtyArea;
+            widget->mDirtyArea = Rect();
+            const bool whole = widget->mDirty;
+            if ((!whole && area.IsEmpty()) || !widget->mVisible) return;
             Graphics widgetGraphics(g);
             widgetGraphics.SetQuickScaling(!hardware);
             widgetGraphics.SetSmoothBlending(hardware);
             widgetGraphics.Offset(widget->mX, widget->mY);
+            if (!whole) widgetGraphics.NarrowClip(area.x, area.y, area.width, area.height);
             widget->DrawTree(context, &widgetGraphics);
             widget->mDirty = false;
             drawn = true;
+            // A widget drawn whole may draw outside its rectangle, so the whole screen counts as changed.
+            mDrawnArea = whole ? screen : mDrawnArea.Union(area.Offset(widget->mX, widget->mY));
         });
     }
     FlushDeferredOverlays(NoOverlay);

@@ -56,8 +56,11 @@ public:
     // Frame. Both update operations return the manager's dirty flag.
     bool UpdateStep();
     bool UpdateStepFraction(double fraction);
-    // Draws the dirty top-level widgets onto the screen image; true when something was drawn.
+    // Draws the dirty top-level widgets onto the screen image; true when something was drawn. A widget
+    // with only a dirty area is drawn clipped to it.
     bool DrawDirtyWidgets();
+    // What the last DrawDirtyWidgets changed on the screen image, in screen coordinates.
+    const Rect& GetDrawnArea() const { return mDrawnArea; }
     // The image the frame is drawn onto (normally the display's screen image); null stops drawing.
     void SetImage(Image* image) { mImage = image; }
     Image* GetImage() const { return mImage; }
@@ -152,6 +155,7 @@ private:
     WidgetHost* mHost = nullptr;
     Image* mImage = nullptr;
     Graphics* mCurrentGraphics = nullptr;
+    Rect mDrawnArea;
     std::vector<DeferredOverlay> mDeferredOverlays;
     int32_t mMinOverlayPriority = NoOverlay;
     bool mHasFocus = true;

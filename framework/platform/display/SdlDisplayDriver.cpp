@@ -126,6 +126,11 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
 
     std::lock_guard lock(mMutex);
     if (!mRenderer) {
+        // The software renderer draws into the window's own pixels. Unless told otherwise SDL would
+        // keep those on an OpenGL texture, loading the whole GL driver only to show them.
+        const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+        if (driver != nullptr && std::strcmp(driver, "software") == 0)
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         mRenderer = SDL_CreateRenderer(sdl, -1, 0);
         if (!mRenderer) {
             std::fprintf(stderr, "Creating a renderer failed: %s\n", SDL_GetError());

@@ -1,0 +1,254 @@
+// The whole game in a real SDL window (SDL's headless "dummy" video driver in the test run) on a
+// hand-driven clock, played from a fixed script of window messages through the real main loop.
+#include "game/GameHarness.h"
+
+#include "framework/app/DDDisplayDevice.h"
+#include "framework/app/WidgetLayer.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/platform/display/SdlDisplayDriver.h"
+#include "framework/platform/window/SdlWindowSystem.h"
+
+#include <functional>
+#include <map>
+
+using Tesserine::Board;
+using namespace TesserineTest;
+
+namespace {
+
+uint64_t Fingerprint(const uint32_t* pixels, size_t count) {
+    uint64_t hash = 1469598103934665603ull;
+    for (size_t i = 0; i < count; ++i)
+        hash = (hash ^ pixels[i]) * 1099511628211ull;
+    return hash;
+}
+
+// What the player saw after one update step: the frame drawn for the screen and the frame the
+// window shows.
+struct Shown {
+    uint64_t drawn = 0;
+    uint64_t presented = 0;
+    bool operator==(const Shown&) const = default;
+};
+
+// A game played from a script: at given update steps, window messages reach the window procedure
+// or the test lines the tiles up; every update step the shown frames are fingerprinted.
+class ScriptedGame {
+public:
+    using Action = std::function<void(ScriptedGame&)>;
+
+    explicit ScriptedGame(const std::filesystem::path& root)
+        : clock(1000), windows(Zorbel::SdlWindowSystem::Create(clock)), store((root / "config").string()) {
+        EXPECT_NE(windows, nullptr) << "no SDL video";
+        Zorbel::ZorbelAppBase::SetProgramCommandLine("\"" ZORBEL_BINARY_DIR "/tesserine\"");
+        Zorbel::AppPlatform platform;
+        platform.windowSystem = windows.get();
+        platform.clock = &clock;
+        platform.settingsStore = &store;
+        platform.exitProcess = [](int) {};
+        platform.instanceFolder = root.string();
+        app = std::make_unique<TestGame>(ZORBEL_BINARY_DIR, std::move(platform),
+                                         std::make_unique<Zorbel::ScriptedFileChooser>());
+        app->Init();
+        app->LoadingFinished();
+        board = app->GetBoard();
+        // A window of the headless video driver is never activated by a desktop; the player's is.
+        Send(Zorbel::MessageKind::Activate, 0, 0, 1);
+    }
+    ~ScriptedGame() {
+        app.reset();
+        windows.reset();
+    }
+
+    // Runs the main loop for the given number of update steps, doing each scripted action just before
+    // its step; with wholeScreen every widget is marked dirty before every step.
+    std::vector<Shown> Play(const std::map<int, Action>& script, int steps, bool wholeScreen) {
+        std::vector<Shown> shown;
+        for (int step = 0; step < steps; ++step) {
+            if (auto action = script.find(step); action != script.end()) action->second(*this);
+            if (wholeScreen) app->GetWidgetLayer()->MarkAllDirty();
+            if (!StepOnce()) {
+                ADD_FAILURE() << "the main loop ran no update at step " << step;
+                break;
+            }
+            shown.push_back(Look());
+        }
+        return shown;
+    }
+
+    // Main-loop steps until one update step has run and its frame was drawn, within a bound.
+    bool StepOnce() {
+        const int updates = app->GetUpdateCount();
+        bool updated = false;
+        for (int guard = 0; guard < 1000; ++guard) {
+            app->UpdateAppStep(updated);
+            if (app->GetUpdateCount() != updates) {
+                // The draw step follows the update once nothing more is due.
+                for (int rest = 0; rest < 10; ++rest)
+                    app->UpdateAppStep(updated);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Shown Look() {
+        Shown seen;
+        Zorbel::MemoryImage* screen = app->GetDisplay()->GetScreenImage();
+        seen.drawn = Fingerprint(screen->GetPixels(), 800u * 600u);
+        auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(app->GetDisplay());
+        auto* driver = device ? dynamic_cast<Zorbel::SdlDisplayDriver*>(device->Device().Driver()) : nullptr;
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        if (driver && driver->ReadPresentedPixels(pixels, width, height))
+            seen.presented = Fingerprint(pixels.data(), pixels.size());
+        else
+            ADD_FAILURE() << "the window's pixels cannot be read";
+        return seen;
+    }
+
+    void Send(Zorbel::MessageKind kind, int x, int y, int value = 0) {
+        Zorbel::WindowMessage message;
+        message.window = app->GetMainWindow();
+        message.kind = kind;
+        message.x = x;
+        message.y = y;
+        message.value = value;
+        app->WindowProc(message);
+    }
+    void Click(int x, int y) {
+        Send(Zorbel::MessageKind::MouseMove, x, y);
+        Send(Zorbel::MessageKind::LeftDown, x, y);
+        Send(Zorbel::MessageKind::LeftUp, x, y);
+    }
+    void ClickButton(int id) {
+        const Zorbel::Rect r = board->GetButton(id)->GetRect();
+        Click(r.x + r.width / 2, r.y + r.height / 2);
+    }
+
+    Zorbel::ManualClock clock;
+    std::unique_ptr<Zorbel::SdlWindowSystem> windows;
+    Zorbel::FileSettingsStore store;
+    std::unique_ptr<Tesserine::GameApp> app;
+    Board* board = nullptr;
+};
+
+// The centre of a cell of the 3 x 3 puzzle.
+int CellX(int cell) {
+    return (cell % 3) * 266 + 133;
+}
+int CellY(int cell) {
+    return (cell / 3) * 200 + 100;
+}
+
+// Menu, a new game of difficulty 3 three moves from solved, hovering, the three moves, the finished
+// picture with its banners, and the menu again.
+std::map<int, ScriptedGame::Action> GameScript() {
+    std::map<int, ScriptedGame::Action> script;
+    script[40] = [](ScriptedGame& g) { g.Send(Zorbel::MessageKind::MouseMove, 400, 300); };
+    script[100] = [](ScriptedGame& g) { g.ClickButton(Board::BUTTON_DIFFICULTY_LESS); };
+    script[110] = [](ScriptedGame& g) { g.ClickButton(Board::BUTTON_NEW_GAME); };
+    script[210] = [](ScriptedGame& g) {
+        // Solved, then the gap walked from the top-left cell right, down and right: the player
+        // undoes those three moves.
+        Tesserine::PuzzleModel& model = g.board->GetModel();
+        for (int i = 0; i < 9; ++i)
+            model.TileAt(i).value = i + 1;
+        model.TileAt(0).value = 0;
+        for (int to : {1, 4, 5}) {
+            const int from = to == 1 ? 0 : to == 4 ? 1 : 4;
+            std::swap(model.TileAt(from).value, model.TileAt(to).value);
+        }
+        model.UpdateAllMobility();
+        g.board->Invalidate();
+    };
+    int step = 220;
+    for (int cell : {4, 1, 0}) {
+        // Over a tile that cannot move first, then onto the movable one; the frames pulse meanwhile.
+        script[step] = [](ScriptedGame& g) { g.Send(Zorbel::MessageKind::MouseMove, CellX(6), CellY(6)); };
+        script[step + 15] = [cell](ScriptedGame& g) {
+            g.Send(Zorbel::MessageKind::MouseMove, CellX(cell), CellY(cell));
+        };
+        script[step + 30] = [cell](ScriptedGame& g) { g.Click(CellX(cell), CellY(cell)); };
+        step += 130;
+    }
+    // The banners sweep across the finished picture; then the menu comes down over it.
+    script[step + 400] = [](ScriptedGame& g) {
+        g.Send(Zorbel::MessageKind::RightDown, 10, 10);
+        g.Send(Zorbel::MessageKind::RightUp, 10, 10);
+    };
+    return script;
+}
+
+constexpr int ScriptSteps = 220 + 3 * 130 + 400 + 130;
+
+class GameAppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            std::filesystem::exists(std::filesystem::path(ZORBEL_BINARY_DIR) / "images" / "quibBG.jpg"))
+            << "the artwork is missing: build the artwork target";
+        std::filesystem::create_directories(root);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("XDG_CONFIG_HOME");
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("tesserine-gameapp-" + std::to_string(getpid()));
+};
+
+} // namespace
+
+TEST_F(GameAppTest, DrawingOnlyWhatChangedShowsTheSameFramesAsRedrawingEverything) {
+    std::vector<Shown> whole, built;
+    int completedAt = -1;
+    {
+        ScriptedGame game(root);
+        ASSERT_NE(game.board, nullptr);
+        whole = game.Play(GameScript(), ScriptSteps, true);
+        EXPECT_TRUE(game.board->IsCompleted()) << "the script solves the puzzle";
+        EXPECT_TRUE(game.board->GetMenu()->IsVisible()) << "and ends in the menu";
+    }
+    {
+        ScriptedGame game(root);
+        ASSERT_NE(game.board, nullptr);
+        auto script = GameScript();
+        // The moment of completion, to check below that the script really played the banners.
+        script[ScriptSteps - 1] = [&completedAt](ScriptedGame& g) {
+            completedAt = g.board->GetCompletionTimer();
+        };
+        built = game.Play(script, ScriptSteps, false);
+    }
+    EXPECT_GE(completedAt, Board::CompletionEnd) << "the banners swept across before the menu came";
+    ASSERT_EQ(whole.size(), built.size());
+    int distinct = 0;
+    for (size_t step = 0; step < whole.size(); ++step) {
+        ASSERT_EQ(whole[step].drawn, built[step].drawn) << "the screen image differs at update step " << step;
+        ASSERT_EQ(whole[step].presented, built[step].presented)
+            << "the window differs at update step " << step;
+        if (step > 0 && whole[step].presented != whole[step - 1].presented) ++distinct;
+    }
+    // The script shows a moving game, not one still picture.
+    EXPECT_GT(distinct, 300);
+}
+
+TEST_F(GameAppTest, AMenuAtRestIsNeitherDrawnNorPresented) {
+    ScriptedGame game(root);
+    ASSERT_NE(game.board, nullptr);
+    (void)game.Play({}, 150, false);
+    ASSERT_TRUE(game.board->GetMenu()->IsAtRest());
+    auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(game.app->GetDisplay());
+    ASSERT_NE(device, nullptr);
+    auto* driver = dynamic_cast<Zorbel::MemoryDisplayDriver*>(device->Device().Driver());
+    ASSERT_NE(driver, nullptr);
+    const int draws = game.app->GetDrawCount(), presents = driver->PresentCount();
+    // Three seconds at rest: only the present once a second remains.
+    (void)game.Play({}, 300, false);
+    EXPECT_LE(game.app->GetDrawCount() - draws, 3);
+    EXPECT_LE(driver->PresentCount() - presents, 3);
+    EXPECT_GE(driver->PresentCount() - presents, 2);
+}
