@@ -108,13 +108,13 @@ public:
     }
 
     void Send(Zorbel::MessageKind kind, int x, int y, int value = 0) {
-        Zorbel::WindowMessage message;
-        message.window = app->GetMainWindow();
-        message.kind = kind;
-        message.x = x;
-        message.y = y;
-        message.value = value;
-        app->WindowProc(message);
+        app->WindowProc({.window = app->GetMainWindow(),
+                         .kind = kind,
+                         .value = value,
+                         .x = x,
+                         .y = y,
+                         .buttons = 0,
+                         .repeat = false});
     }
     void Click(int x, int y) {
         Send(Zorbel::MessageKind::MouseMove, x, y);

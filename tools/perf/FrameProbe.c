@@ -1,6 +1,7 @@
 // A preload library for measuring the game from outside, with no help from the program: it writes
-// to the file named by ZORBEL_PROBE_FILE the moment (CLOCK_REALTIME, nanoseconds) at which the first
-// frame that is not all black reached the screen, and on SIGUSR1 the bytes the C heap holds.
+// to the file named by ZORBEL_PROBE_FILE the moments (CLOCK_REALTIME, nanoseconds) at which SDL's
+// video was set up, the window and the renderer were made, and the first frame that is not all
+// black reached the screen; and on SIGUSR1 the bytes the C heap holds.
 //   LD_PRELOAD=build/tools/perf/libzorbel-frame-probe.so ZORBEL_PROBE_FILE=/tmp/probe tesserine
 #define _GNU_SOURCE
 #include <SDL.h>
@@ -23,6 +24,12 @@ static void Report(const char* what, long long value) {
     if (!file) return;
     fprintf(file, "%s %lld\n", what, value);
     fclose(file);
+}
+
+static long long Now(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return (long long)now.tv_sec * 1000000000LL + now.tv_nsec;
 }
 
 static void ReportHeap(int signal) {
@@ -53,8 +60,30 @@ void SDL_RenderPresent(SDL_Renderer* renderer) {
     real(renderer);
     if (gSawPicture && !gReported) {
         gReported = 1;
-        struct timespec now;
-        clock_gettime(CLOCK_REALTIME, &now);
-        Report("first-frame", (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
+        Report("first-frame", Now());
     }
+}
+
+int SDL_InitSubSystem(Uint32 flags) {
+    static int (*real)(Uint32);
+    if (!real) real = (int (*)(Uint32))dlsym(RTLD_NEXT, "SDL_InitSubSystem");
+    int result = real(flags);
+    if (flags & SDL_INIT_VIDEO) Report("video", Now());
+    return result;
+}
+
+SDL_Window* SDL_CreateWindow(const char* title, int x, int y, int w, int h, Uint32 flags) {
+    static SDL_Window* (*real)(const char*, int, int, int, int, Uint32);
+    if (!real) real = (SDL_Window * (*)(const char*, int, int, int, int, Uint32)) dlsym(RTLD_NEXT, "SDL_CreateWindow");
+    SDL_Window* window = real(title, x, y, w, h, flags);
+    Report("window", Now());
+    return window;
+}
+
+SDL_Renderer* SDL_CreateRenderer(SDL_Window* window, int index, Uint32 flags) {
+    static SDL_Renderer* (*real)(SDL_Window*, int, Uint32);
+    if (!real) real = (SDL_Renderer * (*)(SDL_Window*, int, Uint32)) dlsym(RTLD_NEXT, "SDL_CreateRenderer");
+    SDL_Renderer* renderer = real(window, index, flags);
+    Report("renderer", Now());
+    return renderer;
 }

@@ -97,15 +97,28 @@ for program in "$@"; do
     printf '| %s | %s %% | %s %% | %s %% | %s MB | %s MB |\n' "$program" "$menu" "$pulsing" "$sliding" "$rss" "$heap"
 done
 
-printf '\n| program | exec to first picture, median of %s | all starts (ms) |\n|---|---:|---|\n' "$starts"
+median() {
+    tr ' ' '\n' | grep . | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'
+}
+
+# Milliseconds from exec to the probe's first moment of the given kind.
+since_exec() {
+    moment=$(awk -v kind="$1" '$1 == kind {print $2; exit}' "$work/probe")
+    echo $(( (moment - $(cat "$work/exec-time")) / 1000000 ))
+}
+
+printf '\n| program | exec to first picture, median of %s | all starts (ms) | video set up | window | renderer |\n' "$starts"
+printf '|---|---:|---|---:|---:|---:|\n'
 for program in "$@"; do
-    times=""
+    first="" video="" made="" renderer=""
     for _ in $(seq 1 "$starts"); do
         start "$program"
-        first=$(awk '/first-frame/ {print $2}' "$work/probe")
-        times="$times $(( (first - $(cat "$work/exec-time")) / 1000000 ))"
+        first="$first $(since_exec first-frame)"
+        video="$video $(since_exec video)"
+        made="$made $(since_exec window)"
+        renderer="$renderer $(since_exec renderer)"
         stop
     done
-    median=$(echo $times | tr ' ' '\n' | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}')
-    printf '| %s | %s ms |%s |\n' "$program" "$median" "$times"
+    printf '| %s | %s ms |%s | %s ms | %s ms | %s ms |\n' "$program" "$(echo $first | median)" "$first" \
+        "$(echo $video | median)" "$(echo $made | median)" "$(echo $renderer | median)"
 done

@@ -164,7 +164,10 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
     SDL_SetTextureScaleMode(mTexture, scaled ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     mBytesPerPixel = primary.Format().BytesPerPixel();
     mStagingPitch = primary.Pitch();
-    mStaging.assign(static_cast<size_t>(mStagingPitch) * static_cast<size_t>(primary.Height()), 0);
+    mStagingHeight = primary.Height();
+    // Only presents from another thread need the staging copy; it is made at the first of them.
+    mStaging.clear();
+    mStaging.shrink_to_fit();
     mStagedArea = {};
     return ResultCode::Ok;
 }
@@ -186,6 +189,8 @@ void SdlDisplayDriver::Present(Surface& primary, const PixelRect& area) {
     if (clipped.IsEmpty() || primary.Pitch() != mStagingPitch) return;
     if (std::this_thread::get_id() != mMainThread) {
         // The renderer belongs to the main thread: keep a copy of the changed rows for it.
+        if (mStaging.empty())
+            mStaging.resize(static_cast<size_t>(mStagingPitch) * static_cast<size_t>(mStagingHeight));
         size_t bytes = static_cast<size_t>(clipped.width) * static_cast<size_t>(mBytesPerPixel);
         size_t left = static_cast<size_t>(clipped.x) * static_cast<size_t>(mBytesPerPixel);
         for (int y = clipped.y; y < clipped.Bottom(); ++y) {

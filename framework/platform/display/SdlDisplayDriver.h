@@ -65,6 +65,7 @@ private:
     int mVsyncState = -1; // -1 unknown, 0 off, 1 on, 2 the renderer cannot wait
     std::vector<uint8_t> mStaging;
     int mStagingPitch = 0;
+    int mStagingHeight = 0;
     PixelRect mStagedArea;
 };
 
