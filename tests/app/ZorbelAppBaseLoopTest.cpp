@@ -352,7 +352,8 @@ TEST_F(MainLoopTest, TheCursorThreadMovesTheDrawnCursorWhileTheLoopIsIdle) {
             // The steps since the last move took the pointer to where that move went: the cursor thread
             // follows it on its own.
             if (a.GetUpdateCount() > 20 && !ZorbelTest::Eventually([&] { return moves() > movesSeen; })) {
-                ADD_FAILURE() << "the cursor thread did not follow the pointer to x " << a.GetUpdateCount() - 20;
+                ADD_FAILURE() << "the cursor thread did not follow the pointer to x "
+                              << a.GetUpdateCount() - 20;
                 a.Shutdown();
             }
             movesSeen = moves();

@@ -111,8 +111,8 @@ std::string Describe(const char* format, ...) {
     return text;
 }
 
-bool CompareWindow(const Testing::XwdImage& shot, const PixelRect& client, const ProbeHost& host, int tolerance,
-                   std::string& report) {
+bool CompareWindow(const Testing::XwdImage& shot, const PixelRect& client, const ProbeHost& host,
+                   int tolerance, std::string& report) {
     int mismatches = 0;
     for (int32_t y = 0; y < host.height; ++y) {
         for (int32_t x = 0; x < host.width; ++x) {
@@ -125,8 +125,8 @@ bool CompareWindow(const Testing::XwdImage& shot, const PixelRect& client, const
                                    inside ? shot.At(sx, sy) : 0xFFFFFFFF, expected);
         }
     }
-    report += Describe("window at %d,%d, %d x %d: %d pixels differ", client.x, client.y, host.width, host.height,
-                       mismatches);
+    report += Describe("window at %d,%d, %d x %d: %d pixels differ", client.x, client.y, host.width,
+                       host.height, mismatches);
     return mismatches == 0;
 }
 
@@ -141,7 +141,8 @@ bool CompareScaled(const Testing::XwdImage& shot, const ProbeHost& host, int tol
         ++checked;
         if (Near(shot.At(sx, sy), expected, tolerance)) return;
         if (++mismatches <= 5)
-            report += Describe("%s at screen %d,%d: %06x, expected %06x\n", what, sx, sy, shot.At(sx, sy), expected);
+            report += Describe("%s at screen %d,%d: %06x, expected %06x\n", what, sx, sy, shot.At(sx, sy),
+                               expected);
     };
     for (int32_t y = 2; y < host.height - 2; y += 3) {
         for (int32_t x = 2; x < host.width - 2; x += 3) {
@@ -181,8 +182,9 @@ ZorbelTest::Sight Compare(const std::vector<uint8_t>& data, SdlWindowSystem& win
     if (!shot) return {false, "a screenshot that cannot be read: " + why};
     const int tolerance = host.depth == 16 ? 8 : 0;
     ZorbelTest::Sight sight;
-    sight.expected = fullScreen ? CompareScaled(*shot, host, std::max(tolerance, 2), sight.seen)
-                                : CompareWindow(*shot, windows.ClientRect(window), host, tolerance, sight.seen);
+    sight.expected = fullScreen
+                         ? CompareScaled(*shot, host, std::max(tolerance, 2), sight.seen)
+                         : CompareWindow(*shot, windows.ClientRect(window), host, tolerance, sight.seen);
     return sight;
 }
 

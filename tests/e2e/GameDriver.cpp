@@ -21,8 +21,8 @@
 #include <string>
 #include <sys/wait.h>
 #include <tuple>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -102,7 +102,8 @@ std::optional<Window> FindWindow(int width, std::chrono::milliseconds patience =
                     found = window;
                     sight.expected = true;
                 }
-                sight.seen = "a window " + std::to_string(window.width) + " x " + std::to_string(window.height);
+                sight.seen =
+                    "a window " + std::to_string(window.width) + " x " + std::to_string(window.height);
             }
             return sight;
         },
@@ -129,7 +130,10 @@ void Stop(pid_t pid) {
 std::optional<int> WaitForExit(pid_t pid, std::chrono::milliseconds patience) {
     int status = 0;
     const Sight ended = PollUntil(
-        "the process to end", [&] { return Sight{waitpid(pid, &status, WNOHANG) == pid, "still running"}; },
+        "the process to end",
+        [&] {
+            return Sight{waitpid(pid, &status, WNOHANG) == pid, "still running"};
+        },
         patience);
     if (ended.expected) return status;
     Stop(pid);
@@ -202,8 +206,9 @@ std::optional<XwdImage> AwaitMenuAtRest(const Window& w, const std::string& what
         }
         const bool shown = MenuShown(*shot, w);
         const bool still = std::chrono::steady_clock::now() - unchangedSince >= 600ms;
-        return Sight{shown && still, (shown ? "the panel's frame" : "no panel frame but " + Hex(MenuFramePixel(*shot, w))) +
-                                         (still ? ", at rest" : ", moving")};
+        return Sight{shown && still,
+                     (shown ? "the panel's frame" : "no panel frame but " + Hex(MenuFramePixel(*shot, w))) +
+                         (still ? ", at rest" : ", moving")};
     });
     Check(rest.expected, what);
     return shot;

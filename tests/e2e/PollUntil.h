@@ -30,9 +30,10 @@ Sight PollUntil(const std::string& awaited, Look look,
         },
         patience, std::chrono::milliseconds(100));
     if (!seen)
-        std::fprintf(stderr, "waited %lld s for %s; last seen: %s\n",
-                     static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(patience).count()),
-                     awaited.c_str(), last.seen.c_str());
+        std::fprintf(
+            stderr, "waited %lld s for %s; last seen: %s\n",
+            static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(patience).count()),
+            awaited.c_str(), last.seen.c_str());
     return last;
 }
 
