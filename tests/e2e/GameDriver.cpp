@@ -11,6 +11,7 @@
 #include "support/WholeFile.h"
 #include "support/XwdImage.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -90,21 +91,44 @@ std::vector<Window> VisibleGameWindows() {
     return windows;
 }
 
-// Waits for a visible game window of the given width, or of any width for 0.
+// Tells whether what a look saw has stayed the same for a while: an animation changes it every step,
+// and a window being replaced changes its id.
+class Stillness {
+public:
+    explicit Stillness(std::chrono::milliseconds enough) : mEnough(enough) {}
+    bool Still(std::vector<uint32_t> seen) {
+        const auto now = std::chrono::steady_clock::now();
+        if (seen != mSeen) {
+            mSeen = std::move(seen);
+            mSince = now;
+        }
+        return now - mSince >= mEnough;
+    }
+
+private:
+    std::chrono::milliseconds mEnough;
+    std::vector<uint32_t> mSeen;
+    std::chrono::steady_clock::time_point mSince = std::chrono::steady_clock::now();
+};
+
+// Waits for a visible game window of the given width, or of any width for 0, that stays: switching the
+// screen mode may make a window that lives only a moment before its successor.
 std::optional<Window> FindWindow(int width, std::chrono::milliseconds patience = 20s) {
     std::optional<Window> found;
+    Stillness stillness(1s);
     PollUntil(
         width ? "a game window " + std::to_string(width) + " pixels wide" : std::string("a game window"),
         [&] {
+            found.reset();
             Sight sight{false, "no visible window named Tesserine"};
             for (const Window& window : VisibleGameWindows()) {
-                if (width == 0 || window.width == width) {
-                    found = window;
-                    sight.expected = true;
-                }
+                if (!found && (width == 0 || window.width == width)) found = window;
                 sight.seen =
                     "a window " + std::to_string(window.width) + " x " + std::to_string(window.height);
             }
+            const bool still = stillness.Still({found ? static_cast<uint32_t>(std::stoul(found->id)) : 0u});
+            sight.expected = found && still;
+            if (found && !still) sight.seen += " that is new";
             return sight;
         },
         patience);
@@ -155,19 +179,26 @@ void Click(const Window& window, int x, int y, int button) {
         " click " + std::to_string(button));
 }
 
-// The number of 4 x 4 cells of the window that are black all over their inside.
-int BlackCells(const XwdImage& shot, const Window& w) {
+// Samples of the insides of the 4 x 4 cells of the window, cell by cell, clear of the tiles' borders.
+std::vector<std::vector<uint32_t>> CellInsides(const XwdImage& shot, const Window& w) {
     const int cellWidth = w.width / 4, cellHeight = w.height / 4;
-    int black = 0;
+    std::vector<std::vector<uint32_t>> cells(16);
     for (int cell = 0; cell < 16; ++cell) {
         int left = w.x + (cell % 4) * cellWidth, top = w.y + (cell / 4) * cellHeight;
-        bool all = true;
-        for (int y = top + 20; y < top + cellHeight - 20 && all; y += 9)
-            for (int x = left + 20; x < left + cellWidth - 20 && all; x += 9)
-                all = (shot.At(x, y) & 0xFFFFFF) == 0;
-        black += all;
+        for (int y = top + 20; y < top + cellHeight - 20; y += 9)
+            for (int x = left + 20; x < left + cellWidth - 20; x += 9)
+                cells[static_cast<size_t>(cell)].push_back(shot.At(x, y) & 0xFFFFFF);
     }
-    return black;
+    return cells;
+}
+
+bool AllBlack(const std::vector<uint32_t>& cell) {
+    return std::all_of(cell.begin(), cell.end(), [](uint32_t c) { return c == 0; });
+}
+
+// The number of cells that are black all over their inside.
+int BlackCells(const std::vector<std::vector<uint32_t>>& insides) {
+    return static_cast<int>(std::count_if(insides.begin(), insides.end(), AllBlack));
 }
 
 // The centre of a cell of the 4 x 4 puzzle in the 800 x 600 window, relative to the window.
@@ -192,20 +223,15 @@ bool MenuShown(const XwdImage& shot, const Window& w) {
 // buttons answer only at rest). Returns the last screenshot.
 std::optional<XwdImage> AwaitMenuAtRest(const Window& w, const std::string& what) {
     std::optional<XwdImage> shot;
-    std::vector<uint32_t> column;
-    auto unchangedSince = std::chrono::steady_clock::now();
+    Stillness stillness(600ms);
     const Sight rest = PollUntil("the menu at rest", [&] {
         shot = Screenshot();
         if (!shot) return Sight{false, "no screenshot"};
-        std::vector<uint32_t> now;
+        std::vector<uint32_t> column;
         for (int y = 0; y < 600; y += 3)
-            now.push_back(shot->At(w.x + 612, w.y + y));
-        if (now != column) {
-            column = std::move(now);
-            unchangedSince = std::chrono::steady_clock::now();
-        }
+            column.push_back(shot->At(w.x + 612, w.y + y));
+        const bool still = stillness.Still(std::move(column));
         const bool shown = MenuShown(*shot, w);
-        const bool still = std::chrono::steady_clock::now() - unchangedSince >= 600ms;
         return Sight{shown && still,
                      (shown ? "the panel's frame" : "no panel frame but " + Hex(MenuFramePixel(*shot, w))) +
                          (still ? ", at rest" : ", moving")};
@@ -237,16 +263,33 @@ int MenuThenQuit(char** gameArgv) {
     return failures == 0 ? 0 : 1;
 }
 
-// Waits for the window to show the puzzle with its one black gap, and returns the last screenshot and
-// the number of black cells on it.
+// Whether two cells of the 4 x 4 grid share a side.
+bool Beside(int a, int b) {
+    return (a / 4 == b / 4 && std::abs(a - b) == 1) || std::abs(a - b) == 4;
+}
+
+// Waits for the window to show the puzzle at rest with its one black gap (the menu's panel may still be
+// sliding away over it), and returns the last screenshot and the number of black cells on it. The tiles
+// beside the gap pulse for ever and do not count for rest.
 std::pair<std::optional<XwdImage>, int> AwaitPuzzle(const Window& w, const std::string& awaited) {
     std::optional<XwdImage> shot;
     int black = 0;
+    Stillness stillness(600ms);
     PollUntil(awaited, [&] {
         shot = Screenshot();
         if (!shot) return Sight{false, "no screenshot"};
-        black = BlackCells(*shot, w);
-        return Sight{black == 1, std::to_string(black) + " black cells"};
+        const std::vector<std::vector<uint32_t>> insides = CellInsides(*shot, w);
+        black = BlackCells(insides);
+        int gap = -1;
+        for (int cell = 0; cell < 16; ++cell)
+            if (black == 1 && AllBlack(insides[static_cast<size_t>(cell)])) gap = cell;
+        std::vector<uint32_t> samples;
+        for (int cell = 0; cell < 16; ++cell)
+            if (gap < 0 || !Beside(cell, gap))
+                samples.insert(samples.end(), insides[static_cast<size_t>(cell)].begin(),
+                               insides[static_cast<size_t>(cell)].end());
+        const bool still = stillness.Still(std::move(samples));
+        return Sight{black == 1 && still, std::to_string(black) + " black cells" + (still ? "" : ", moving")};
     });
     return {shot, black};
 }
@@ -254,6 +297,8 @@ std::pair<std::optional<XwdImage>, int> AwaitPuzzle(const Window& w, const std::
 } // namespace
 
 int main(int argc, char** argv) {
+    // Each check is printed as it is made, so that a run ended by a time-out shows how far it came.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (argc >= 3 && std::string(argv[1]) == "--menu-then-quit") return MenuThenQuit(argv + 2);
     if (argc != 2) {
         std::fprintf(
@@ -311,7 +356,7 @@ int main(int argc, char** argv) {
         const Sight moved = PollUntil("the gap where the tile was", [&] {
             std::optional<XwdImage> after = Screenshot();
             if (!after) return Sight{false, "no screenshot"};
-            const int cells = BlackCells(*after, w);
+            const int cells = BlackCells(CellInsides(*after, w));
             const uint32_t centre = after->At(w.x + CellCentreX(neighbour), w.y + CellCentreY(neighbour));
             return Sight{cells == 1 && (centre & 0xFFFFFF) == 0,
                          std::to_string(cells) + " black cells, " + Hex(centre) + " where the tile was"};
