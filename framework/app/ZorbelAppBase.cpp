@@ -115,7 +115,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
 ZorbelAppBase::~ZorbelAppBase() {
     Shutdown();
     // Hardware acceleration switched on during the run is confirmed before it is kept.
-    if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix);
+    if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix, mScreenSaverMode);
 
     mDialogs.reset();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);

@@ -224,6 +224,8 @@ public:
         return mSettings->ReadString(mSettingsKey, valueName, text);
     }
     void RegistryEraseValue(const std::string& valueName) { mSettings->Erase(mSettingsKey, valueName); }
+    // A demo is being played back.
+    bool IsDemoPlaying() const { return mDemo->IsPlaying(); }
 
     // Processes every deferred deletion that came due at the current step depth.
     void ProcessSafeDeleteList() { mStepClock->ProcessDeletions(); }
