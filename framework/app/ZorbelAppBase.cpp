@@ -7,6 +7,7 @@
 #include "framework/app/CursorController.h"
 #include "framework/app/DDDisplayDevice.h"
 #include "framework/app/DebugKeys.h"
+#include "framework/platform/VirtualKey.h"
 #include "framework/app/DemoSession.h"
 #include "framework/app/DesktopScreenSaver.h"
 #include "framework/app/DeveloperReports.h"
@@ -396,6 +397,21 @@ bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
 }
 
 // --- Window, display and screen modes ---
+
+bool ZorbelAppBase::DebugKeyDown(int32_t keyCode) {
+    if (keyCode == VirtualKey::F1 + 7 && mWidgetManager->IsKeyDown(VirtualKey::Shift)) {
+        Toggle3DMode();
+        return true;
+    }
+    return mDebugKeys->KeyDown(keyCode);
+}
+
+void ZorbelAppBase::Toggle3DMode() {
+    DisplayDevice* display = GetDisplay();
+    SwitchScreenMode(IsWindowed(), !(display && display->Is3D()), false);
+    display = GetDisplay();
+    MessageBox(std::string("3D-Mode: ") + (display && display->Is3D() ? "ON" : "OFF"), "Mode Switch", 0);
+}
 
 void ZorbelAppBase::SwitchScreenMode(bool wantWindowed, bool want3D, bool force) {
     mScreenModes->SwitchScreenMode(wantWindowed, want3D, force);

@@ -166,7 +166,9 @@ public:
     void FocusGainedHook() override {}
     void FocusLostHook() override {}
     virtual bool IsAltKeyUsed(int32_t c);
-    bool DebugKeyDown(int32_t keyCode) override { return mDebugKeys->KeyDown(keyCode); }
+    bool DebugKeyDown(int32_t keyCode) override;
+    // Shift + F8: hardware acceleration on or off, and a box that says which.
+    void Toggle3DMode();
     bool DebugKeyDownEx(int32_t, bool, bool) override { return false; }
     void CloseRequested() override {}
     virtual void Fresh3DTestHook() {}

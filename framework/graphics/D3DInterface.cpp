@@ -141,22 +141,36 @@ bool D3DInterface::InitDevice3D() {
 
 void D3DInterface::ReleaseDevice3D() {
     if (mSceneOpen) EndScene3D();
+    std::vector<MemoryImage*> textured;
+    {
+        std::lock_guard lock(mTexturesLock);
+        for (auto& [image, texture] : mTextures)
+            textured.push_back(image);
+    }
     // A picture whose texture holds its only copy takes its pixels back first.
-    for (auto& [image, texture] : mTextures)
+    for (MemoryImage* image : textured)
         if (image->Bits() == nullptr && image->ColorIndices() == nullptr) image->GetPixels();
-    for (auto& [image, texture] : mTextures)
-        image->SetHardwareTexture(nullptr);
-    mTextures.clear();
-    mTextureMemory = 0;
-    FreeRetired();
+    {
+        std::lock_guard lock(mTexturesLock);
+        for (auto& [image, texture] : mTextures)
+            image->SetHardwareTexture(nullptr);
+        mTextures.clear();
+        mRetired.clear();
+        mTextureMemory = 0;
+    }
     mTarget.reset();
     mGpu.reset();
     mClipSet = false;
 }
 
 void D3DInterface::FreeRetired() {
-    std::lock_guard lock(mRetiredLock);
+    std::lock_guard lock(mTexturesLock);
     mRetired.clear();
+}
+
+size_t D3DInterface::TexturedImageCount() {
+    std::lock_guard lock(mTexturesLock);
+    return mTextures.size();
 }
 
 bool D3DInterface::BeginScene3D() {
@@ -289,12 +303,13 @@ uint32_t D3DInterface::FromTexel(uint32_t t, uint32_t format) {
 
 bool D3DInterface::PrepareTexture(MemoryImage& image) {
     if (!mGpu || image.GetWidth() <= 0 || image.GetHeight() <= 0) return false;
-    std::unique_ptr<HardwareTexture>& record = mTextures[&image];
-    if (!record) {
-        record = std::make_unique<HardwareTexture>();
+    if (image.GetHardwareTexture() == nullptr) {
+        auto record = std::make_unique<HardwareTexture>();
         image.SetHardwareTexture(record.get());
+        std::lock_guard lock(mTexturesLock);
+        mTextures[&image] = std::move(record);
     }
-    HardwareTexture& texture = *record;
+    HardwareTexture& texture = *image.GetHardwareTexture();
     image.RecomputeAlphaFlags();
     const uint32_t flags = image.GetTextureFlags();
     const uint32_t format = ChooseFormat(image.HasAlpha() || image.HasTrans(), flags, mCaps.formats);
@@ -317,7 +332,6 @@ bool D3DInterface::PrepareTexture(MemoryImage& image) {
                 std::unique_ptr<GpuTexture> piece;
                 if (uint32_t hr = mGpu->CreateTexture(format, w, h, false, piece)) {
                     texture.pieces.clear();
-                    mTextureMemory -= texture.memory;
                     texture.memory = 0;
                     return Fail("CreateSurface (Texture)", hr);
                 }
@@ -374,18 +388,17 @@ bool D3DInterface::Upload(MemoryImage& image, HardwareTexture& texture) {
 
 void D3DInterface::DropTexture(MemoryImage& image) {
     image.SetHardwareTexture(nullptr);
+    std::lock_guard lock(mTexturesLock);
     auto found = mTextures.find(&image);
     if (found == mTextures.end()) return;
     mTextureMemory -= found->second->memory;
-    std::lock_guard lock(mRetiredLock);
     mRetired.push_back(std::move(found->second));
     mTextures.erase(found);
 }
 
 bool D3DInterface::ReadTextureBack(MemoryImage& image) {
-    auto found = mTextures.find(&image);
-    if (found == mTextures.end() || !mGpu) return false;
-    const HardwareTexture& texture = *found->second;
+    if (image.GetHardwareTexture() == nullptr || !mGpu) return false;
+    const HardwareTexture& texture = *image.GetHardwareTexture();
     uint32_t* bits = image.GetPixels();
     if (bits == nullptr || texture.width != image.GetWidth() || texture.height != image.GetHeight()) return false;
     const PieceLayout& layout = texture.layout;
@@ -423,7 +436,7 @@ void D3DInterface::DrawUntextured(GpuPrimitive primitive, const GpuVertex* verti
 void D3DInterface::DrawPicture(MemoryImage& picture, const Corner* corners, int count, DrawMode mode,
                                bool linear, const char* step) {
     if (!PrepareTexture(picture)) return;
-    const HardwareTexture& texture = *mTextures[&picture];
+    const HardwareTexture& texture = *picture.GetHardwareTexture();
     const PieceLayout& layout = texture.layout;
     double left = corners[0].sx, right = left, top = corners[0].sy, bottom = top;
     for (int i = 1; i < count; ++i) {

@@ -8,6 +8,7 @@
 #include "framework/graphics/Rect.h"
 #include "framework/platform/GpuDevice.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,7 +88,7 @@ public:
     GpuDevice* Device() const { return mGpu.get(); }
     // Bytes of texture memory in use.
     size_t TextureMemory() const { return mTextureMemory; }
-    size_t TexturedImageCount() const { return mTextures.size(); }
+    size_t TexturedImageCount();
 
     // Uploads the picture when it has no texture yet or its pixels, size, format or flags changed.
     bool PrepareTexture(MemoryImage& image);
@@ -152,10 +153,11 @@ private:
     bool mClipSet = false;
     Rect mClip;
     std::string mErrorText;
+    std::atomic<size_t> mTextureMemory{0};
+    // The texture records, which the pictures point to, and those of dropped pictures, which the
+    // drawing thread frees at its next scene (a picture may be dropped on another thread).
+    std::mutex mTexturesLock;
     std::unordered_map<MemoryImage*, std::unique_ptr<HardwareTexture>> mTextures;
-    size_t mTextureMemory = 0;
-    // Textures of pictures dropped on another thread, freed by the drawing thread.
-    std::mutex mRetiredLock;
     std::vector<std::unique_ptr<HardwareTexture>> mRetired;
 };
 

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <link.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -145,6 +146,7 @@ SDL_Texture* NativeOf(GpuTexture* texture) {
 
 SdlGpuDevice::SdlGpuDevice(SDL_Renderer* renderer, SDL_Window* window) : mRenderer(renderer) {
     ReadInfo(window);
+    if (const char* failing = std::getenv("ZORBEL_GPU_FAIL_DRAW")) mFailingDraw = std::strtol(failing, nullptr, 10);
 }
 
 void SdlGpuDevice::ReadInfo(SDL_Window*) {
@@ -230,6 +232,7 @@ uint32_t SdlGpuDevice::DrawLines(const GpuVertex* vertices, int count, GpuBlend 
 uint32_t SdlGpuDevice::Draw(GpuPrimitive primitive, const GpuVertex* vertices, int count, GpuTexture* texture,
                             GpuBlend blend, bool linear) {
     if (count < 2) return ResultCode::InvalidParams;
+    if (++mDraws == mFailingDraw) return ResultCode::Generic;
     if (primitive == GpuPrimitive::LineStrip) return DrawLines(vertices, count, blend);
     if (count < 3) return ResultCode::InvalidParams;
 

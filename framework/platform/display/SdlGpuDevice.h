@@ -32,6 +32,9 @@ private:
 
     SDL_Renderer* mRenderer;
     GpuInfo mInfo;
+    // ZORBEL_GPU_FAIL_DRAW=n makes the nth draw of the device fail, to try the fall-back to software.
+    long mDraws = 0;
+    long mFailingDraw = 0;
 };
 
 } // namespace Zorbel
