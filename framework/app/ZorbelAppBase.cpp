@@ -399,7 +399,8 @@ bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
 // --- Window, display and screen modes ---
 
 bool ZorbelAppBase::DebugKeyDown(int32_t keyCode) {
-    if (keyCode == VirtualKey::F1 + 7 && mWidgetManager->IsKeyDown(VirtualKey::Shift)) {
+    WidgetManager* widgets = GetWidgetManager();
+    if (keyCode == VirtualKey::F1 + 7 && widgets && widgets->IsKeyDown(VirtualKey::Shift)) {
         Toggle3DMode();
         return true;
     }

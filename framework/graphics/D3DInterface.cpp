@@ -110,18 +110,20 @@ bool D3DInterface::Fail(const char* step, uint32_t code) {
 bool D3DInterface::InitDevice3D() {
     mErrorText.clear();
     ReleaseDevice3D();
+    // Set-up failures are the display's to report; only drawing failures go to the host.
+    auto fail = [&](const char* step, uint32_t code) {
+        mErrorText = std::string(step) + ": " + ErrorName(code);
+        mTarget.reset();
+        mGpu.reset();
+        return false;
+    };
     DisplayDriver* driver = mDisplay.Driver();
-    if (driver == nullptr) return Fail("Query DrawSurface", ResultCode::NotInitialized);
+    if (driver == nullptr) return fail("Query DrawSurface", ResultCode::NotInitialized);
     mWidth = mDisplay.Width();
     mHeight = mDisplay.Height();
-    if (uint32_t hr = driver->CreateGpuDevice(mGpu)) {
-        mGpu.reset();
-        return Fail("CreateDevice IID_IDirect3DHALDevice", hr);
-    }
-    if (uint32_t hr = mGpu->CreateTexture(GpuFormat::A8R8G8B8, mWidth, mHeight, true, mTarget)) {
-        mGpu.reset();
-        return Fail("Query DrawSurface", hr);
-    }
+    if (uint32_t hr = driver->CreateGpuDevice(mGpu)) return fail("CreateDevice IID_IDirect3DHALDevice", hr);
+    if (uint32_t hr = mGpu->CreateTexture(GpuFormat::A8R8G8B8, mWidth, mHeight, true, mTarget))
+        return fail("Query DrawSurface", hr);
     const GpuInfo& info = mGpu->Info();
     mCaps = TextureCaps{};
     if (info.maxTextureWidth > 0 && info.maxTextureHeight > 0) {
@@ -133,9 +135,9 @@ bool D3DInterface::InitDevice3D() {
         mCaps.maxAspect = 65536;
     }
     mCaps.formats = info.formats;
-    if (uint32_t hr = mGpu->SetTarget(mTarget.get())) return Fail("SetRenderTarget", hr);
-    if (uint32_t hr = mGpu->SetClip(nullptr)) return Fail("SetViewport", hr);
-    if (uint32_t hr = mGpu->Clear(0xFF000000)) return Fail("Clear", hr);
+    if (uint32_t hr = mGpu->SetTarget(mTarget.get())) return fail("SetRenderTarget", hr);
+    if (uint32_t hr = mGpu->SetClip(nullptr)) return fail("SetViewport", hr);
+    if (uint32_t hr = mGpu->Clear(0xFF000000)) return fail("Clear", hr);
     return true;
 }
 
@@ -493,10 +495,12 @@ void D3DInterface::DrawPicture(MemoryImage& picture, const Corner* corners, int 
             }
             if (polygon.size() < 3) continue;
             vertices.clear();
+            // The cut lies on the piece's edges up to rounding, which must not leave the texture.
+            auto within = [](double t) { return static_cast<float>(std::clamp(t, 0.0, 1.0)); };
             for (const Corner& c : polygon)
                 vertices.push_back(GpuVertex{ToDevice(c.x), ToDevice(c.y), c.color,
-                                             static_cast<float>((c.sx - px) / piece->Width()),
-                                             static_cast<float>((c.sy - py) / piece->Height())});
+                                             within((c.sx - px) / piece->Width()),
+                                             within((c.sy - py) / piece->Height())});
             if (uint32_t hr = mGpu->Draw(GpuPrimitive::TriangleFan, vertices.data(), static_cast<int>(vertices.size()),
                                          piece, BlendFor(mode), linear)) {
                 Fail(step, hr);

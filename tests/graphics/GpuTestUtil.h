@@ -2,6 +2,9 @@
 
 #include "DisplayTestUtil.h"
 
+#include "framework/graphics/D3DTester.h"
+#include "framework/platform/SettingsStore.h"
+
 #include "framework/platform/display/SdlDisplayDriver.h"
 #include "framework/platform/window/SdlWindowSystem.h"
 

@@ -26,6 +26,7 @@ struct FakeGpuState {
         info.vendor = "Fake";
         info.renderer = "Fake GPU";
         info.version = "1.0";
+        info.driverFile = "/proc/self/exe"; // a driver of this year
         info.videoMemory = uint64_t(256) << 20;
         info.maxTextureWidth = 4096;
         info.maxTextureHeight = 4096;

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <link.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -259,10 +260,12 @@ uint32_t SdlGpuDevice::Draw(GpuPrimitive primitive, const GpuVertex* vertices, i
     } else if (SDL_SetRenderDrawBlendMode(mRenderer, mode) != 0) {
         return ResultCode::Unsupported;
     }
-    const int drawn = SDL_RenderGeometry(mRenderer, native, corners.data(), count,
-                                         indices.empty() ? nullptr : indices.data(),
-                                         static_cast<int>(indices.size()));
-    return drawn == 0 ? ResultCode::Ok : ResultCode::Generic;
+    if (SDL_RenderGeometry(mRenderer, native, corners.data(), count, indices.empty() ? nullptr : indices.data(),
+                           static_cast<int>(indices.size())) != 0) {
+        std::fprintf(stderr, "Drawing on the GPU failed: %s\n", SDL_GetError());
+        return ResultCode::Generic;
+    }
+    return ResultCode::Ok;
 }
 
 uint32_t SdlGpuDevice::ReadPixels(const PixelRect& area, uint32_t* out) {
