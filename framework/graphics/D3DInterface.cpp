@@ -38,6 +38,31 @@ struct HardwareTexture {
 
 namespace {
 
+// One piece of a picture's texture and the part of the picture it holds.
+struct PieceArea {
+    GpuTexture& piece;
+    int32_t left;
+    int32_t top;
+    int32_t usedWidth;
+    int32_t usedHeight;
+};
+
+// Calls visit for every piece, row by row, while it returns true.
+template <typename Visit>
+bool ForEachPiece(const HardwareTexture& texture, Visit visit) {
+    const PieceLayout& layout = texture.layout;
+    for (int32_t row = 0; row < layout.rows; ++row) {
+        for (int32_t column = 0; column < layout.columns; ++column) {
+            GpuTexture& piece = *texture.Piece(column, row);
+            const int32_t left = column * layout.pieceWidth, top = row * layout.pieceHeight;
+            if (!visit(PieceArea{piece, left, top, std::min(piece.Width(), texture.width - left),
+                                 std::min(piece.Height(), texture.height - top)}))
+                return false;
+        }
+    }
+    return true;
+}
+
 // Device pixel centres lie at whole numbers: a vertex moves half a pixel back to hit them. The GPU
 // behind the renderer counts its centres at one half, so the two shifts meet at the nominal position.
 constexpr double kCentreShift = -0.5;
@@ -360,32 +385,26 @@ bool D3DInterface::Upload(MemoryImage& image, HardwareTexture& texture) {
         bits = image.GetPixels();
         if (bits == nullptr) return false;
     }
-    const PieceLayout& layout = texture.layout;
     const int bytes = GpuFormat::BytesPerPixel(texture.format);
     std::vector<uint8_t> buffer;
-    for (int32_t row = 0; row < layout.rows; ++row) {
-        for (int32_t column = 0; column < layout.columns; ++column) {
-            GpuTexture& piece = *texture.Piece(column, row);
-            const int32_t left = column * layout.pieceWidth, top = row * layout.pieceHeight;
-            const int32_t w = piece.Width(), h = piece.Height();
-            const int32_t usedW = std::min(w, texture.width - left), usedH = std::min(h, texture.height - top);
-            // What lies beyond the picture stays transparent black.
-            buffer.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(bytes), 0);
-            for (int32_t y = 0; y < usedH; ++y) {
-                const size_t start = static_cast<size_t>(top + y) * static_cast<size_t>(texture.width) +
-                                     static_cast<size_t>(left);
-                uint8_t* out = buffer.data() + static_cast<size_t>(y) * static_cast<size_t>(w * bytes);
-                for (int32_t x = 0; x < usedW; ++x) {
-                    const uint32_t p = bits ? bits[start + static_cast<size_t>(x)]
-                                            : table[indices[start + static_cast<size_t>(x)]];
-                    const uint32_t texel = ToTexel(p, texture.format);
-                    std::memcpy(out + static_cast<size_t>(x * bytes), &texel, static_cast<size_t>(bytes));
-                }
+    return ForEachPiece(texture, [&](const PieceArea& area) {
+        GpuTexture& piece = area.piece;
+        // What lies beyond the picture stays transparent black.
+        buffer.assign(static_cast<size_t>(piece.Width() * piece.Height() * bytes), 0);
+        for (int32_t y = 0; y < area.usedHeight; ++y) {
+            const size_t start =
+                static_cast<size_t>(area.top + y) * static_cast<size_t>(texture.width) + static_cast<size_t>(area.left);
+            uint8_t* out = buffer.data() + static_cast<size_t>(y * piece.Width() * bytes);
+            for (int32_t x = 0; x < area.usedWidth; ++x) {
+                const uint32_t p =
+                    bits ? bits[start + static_cast<size_t>(x)] : table[indices[start + static_cast<size_t>(x)]];
+                const uint32_t texel = ToTexel(p, texture.format);
+                std::memcpy(out + static_cast<size_t>(x * bytes), &texel, static_cast<size_t>(bytes));
             }
-            if (uint32_t hr = mGpu->Upload(piece, buffer.data(), w * bytes)) return Fail("Lock Texture", hr);
         }
-    }
-    return true;
+        if (uint32_t hr = mGpu->Upload(piece, buffer.data(), piece.Width() * bytes)) return Fail("Lock Texture", hr);
+        return true;
+    });
 }
 
 void D3DInterface::DropTexture(MemoryImage& image) {
@@ -403,29 +422,23 @@ bool D3DInterface::ReadTextureBack(MemoryImage& image) {
     const HardwareTexture& texture = *image.GetHardwareTexture();
     uint32_t* bits = image.GetPixels();
     if (bits == nullptr || texture.width != image.GetWidth() || texture.height != image.GetHeight()) return false;
-    const PieceLayout& layout = texture.layout;
     const int bytes = GpuFormat::BytesPerPixel(texture.format);
     std::vector<uint8_t> buffer;
-    for (int32_t row = 0; row < layout.rows; ++row) {
-        for (int32_t column = 0; column < layout.columns; ++column) {
-            GpuTexture& piece = *texture.Piece(column, row);
-            const int32_t w = piece.Width(), h = piece.Height();
-            buffer.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(bytes), 0);
-            if (mGpu->ReadTexture(piece, buffer.data(), w * bytes) != ResultCode::Ok) return false;
-            const int32_t left = column * layout.pieceWidth, top = row * layout.pieceHeight;
-            const int32_t usedW = std::min(w, texture.width - left), usedH = std::min(h, texture.height - top);
-            for (int32_t y = 0; y < usedH; ++y) {
-                const uint8_t* in = buffer.data() + static_cast<size_t>(y) * static_cast<size_t>(w * bytes);
-                uint32_t* out = bits + static_cast<size_t>(top + y) * static_cast<size_t>(texture.width) + left;
-                for (int32_t x = 0; x < usedW; ++x) {
-                    uint32_t texel = 0;
-                    std::memcpy(&texel, in + static_cast<size_t>(x * bytes), static_cast<size_t>(bytes));
-                    out[x] = FromTexel(texel, texture.format);
-                }
+    return ForEachPiece(texture, [&](const PieceArea& area) {
+        GpuTexture& piece = area.piece;
+        buffer.assign(static_cast<size_t>(piece.Width() * piece.Height() * bytes), 0);
+        if (mGpu->ReadTexture(piece, buffer.data(), piece.Width() * bytes) != ResultCode::Ok) return false;
+        for (int32_t y = 0; y < area.usedHeight; ++y) {
+            const uint8_t* in = buffer.data() + static_cast<size_t>(y * piece.Width() * bytes);
+            uint32_t* out = bits + static_cast<size_t>(area.top + y) * static_cast<size_t>(texture.width) + area.left;
+            for (int32_t x = 0; x < area.usedWidth; ++x) {
+                uint32_t texel = 0;
+                std::memcpy(&texel, in + static_cast<size_t>(x * bytes), static_cast<size_t>(bytes));
+                out[x] = FromTexel(texel, texture.format);
             }
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 // --- Drawing ---

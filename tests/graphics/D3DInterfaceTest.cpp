@@ -83,17 +83,9 @@ TEST(D3DInterfaceTest, FormatsFollowAlphaFlagsAndTheDevice) {
 
 // A display whose driver offers the fake GPU, and which finds an earlier "usable" verdict for it.
 struct FakeGpuDisplay {
-    FakeGpuDisplay() : display(Options(state)) {
+    FakeGpuDisplay() : display(ZorbelTest::WithFakeGpu(state)) {
         StoreUsableVerdict(display.host, state->info);
         display.device->Set3DEnabled(true);
-    }
-    static DisplayOptions Options(const std::shared_ptr<FakeGpuState>& state) {
-        DisplayOptions options;
-        options.gpuDevice = [state](std::unique_ptr<GpuDevice>& out) {
-            out = std::make_unique<FakeGpuDevice>(state);
-            return ResultCode::Ok;
-        };
-        return options;
     }
 
     std::shared_ptr<FakeGpuState> state = std::make_shared<FakeGpuState>();

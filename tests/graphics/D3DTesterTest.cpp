@@ -19,20 +19,12 @@ namespace {
 
 // A headless display driver offering the fake GPU.
 struct FakeGpuDriver {
-    FakeGpuDriver() : windows(clock, Options(state)) {
+    FakeGpuDriver() : windows(clock, ZorbelTest::WithFakeGpu(state)) {
         WindowDesc desc;
         desc.clientWidth = 320;
         desc.clientHeight = 200;
         window = windows.CreateWindow(desc);
         (void)windows.CreateDisplayDriver(driver);
-    }
-    static DisplayOptions Options(const std::shared_ptr<FakeGpuState>& state) {
-        DisplayOptions options;
-        options.gpuDevice = [state](std::unique_ptr<GpuDevice>& out) {
-            out = std::make_unique<FakeGpuDevice>(state);
-            return ResultCode::Ok;
-        };
-        return options;
     }
 
     std::shared_ptr<FakeGpuState> state = std::make_shared<FakeGpuState>();

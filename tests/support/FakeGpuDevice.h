@@ -2,6 +2,7 @@
 
 #include "framework/platform/GpuDevice.h"
 #include "framework/platform/ResultCode.h"
+#include "framework/platform/display/DisplayOptions.h"
 
 #include <cstring>
 #include <memory>
@@ -117,5 +118,15 @@ private:
     std::shared_ptr<FakeGpuState> mState;
     FakeGpuTexture* mTarget = nullptr;
 };
+
+// Display options whose desktop has the fake GPU, every device made sharing the state.
+inline Zorbel::DisplayOptions WithFakeGpu(const std::shared_ptr<FakeGpuState>& state) {
+    Zorbel::DisplayOptions options;
+    options.gpuDevice = [state](std::unique_ptr<Zorbel::GpuDevice>& out) {
+        out = std::make_unique<FakeGpuDevice>(state);
+        return Zorbel::ResultCode::Ok;
+    };
+    return options;
+}
 
 } // namespace ZorbelTest
