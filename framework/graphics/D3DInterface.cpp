@@ -5,6 +5,7 @@
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/Matrix3.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/SurfaceKernels.h"
 #include "framework/platform/FontFace.h"
 #include "framework/platform/ResultCode.h"
 #include "framework/platform/display/ErrorName.h"
@@ -233,23 +234,20 @@ bool D3DInterface::Begin(const Rect* clip) {
 
 bool D3DInterface::CopyTargetTo(uint8_t* pixels, int32_t pitch, int32_t bitDepth) {
     if (!mGpu || !mTarget) return false;
-    std::vector<uint32_t> frame(static_cast<size_t>(mWidth) * static_cast<size_t>(mHeight));
     if (uint32_t hr = mGpu->SetTarget(mTarget.get())) return Fail("SetRenderTarget", hr);
-    if (uint32_t hr = mGpu->ReadPixels({0, 0, mWidth, mHeight}, frame.data())) return Fail("CopyPrimary Lock", hr);
-    const NativeDisplay& layout = mDisplay;
+    const PixelRect whole{0, 0, mWidth, mHeight};
+    // A 32-bit surface takes the frame as it is; a 16-bit one through a copy in its layout.
+    if (bitDepth == 32) {
+        if (uint32_t hr = mGpu->ReadPixels(whole, pixels, pitch)) return Fail("CopyPrimary Lock", hr);
+        return true;
+    }
+    std::vector<uint32_t> frame(static_cast<size_t>(mWidth) * static_cast<size_t>(mHeight));
+    if (uint32_t hr = mGpu->ReadPixels(whole, frame.data(), mWidth * 4)) return Fail("CopyPrimary Lock", hr);
     for (int32_t y = 0; y < mHeight; ++y) {
         uint8_t* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(pitch);
         const uint32_t* from = frame.data() + static_cast<size_t>(y) * static_cast<size_t>(mWidth);
-        if (bitDepth == 32) {
-            std::memcpy(row, from, static_cast<size_t>(mWidth) * 4);
-            continue;
-        }
         for (int32_t x = 0; x < mWidth; ++x) {
-            const uint32_t p = from[x];
-            const auto value = static_cast<uint16_t>(
-                ((p >> 16 & 0xFF) >> (8 - layout.redBits) << layout.redShift) |
-                ((p >> 8 & 0xFF) >> (8 - layout.greenBits) << layout.greenShift) |
-                ((p & 0xFF) >> (8 - layout.blueBits) << layout.blueShift));
+            const auto value = static_cast<uint16_t>(SurfaceKernels::ToNative(mDisplay, from[x]));
             std::memcpy(row + static_cast<size_t>(x) * 2, &value, 2);
         }
     }

@@ -341,7 +341,7 @@ bool D3DTester::RunScene(int scene) {
     }
     mTestImage.width = mTestImage.height = TargetSize;
     mTestImage.pixels.assign(size_t(TargetSize) * TargetSize, 0);
-    if (uint32_t hr = mGpu->ReadPixels({0, 0, TargetSize, TargetSize}, mTestImage.pixels.data()))
+    if (uint32_t hr = mGpu->ReadPixels({0, 0, TargetSize, TargetSize}, mTestImage.pixels.data(), TargetSize * 4))
         return DxFail("CopyPrimary Lock", hr);
 
     const int32_t compared = clip ? kClipComparedSize : kComparedSize;

@@ -90,8 +90,8 @@ public:
     // nearest; lines take the first vertex's colour and no texture.
     [[nodiscard]] virtual uint32_t Draw(GpuPrimitive primitive, const GpuVertex* vertices, int count,
                                         GpuTexture* texture, GpuBlend blend, bool linear) = 0;
-    // The target's pixels in area as 0xAARRGGBB words, area.width to a row.
-    [[nodiscard]] virtual uint32_t ReadPixels(const PixelRect& area, uint32_t* out) = 0;
+    // The target's pixels in area as 0xAARRGGBB words, rows pitch bytes apart.
+    [[nodiscard]] virtual uint32_t ReadPixels(const PixelRect& area, void* out, int pitch) = 0;
     // A texture's pixels as they were uploaded, in its own format, pitch bytes to a row. Leaves the
     // target and the clip as they were.
     [[nodiscard]] virtual uint32_t ReadTexture(GpuTexture& texture, void* out, int pitch) = 0;

@@ -94,10 +94,10 @@ public:
         if (mState->failDrawFrom >= 0 && draw >= mState->failDrawFrom) return mState->failCode;
         return Zorbel::ResultCode::Ok;
     }
-    uint32_t ReadPixels(const Zorbel::PixelRect& area, uint32_t* out) override {
+    uint32_t ReadPixels(const Zorbel::PixelRect& area, void* out, int pitch) override {
         if (!mTarget) return Zorbel::ResultCode::NotInitialized;
         for (int y = 0; y < area.height; ++y)
-            std::memcpy(out + static_cast<size_t>(y) * static_cast<size_t>(area.width),
+            std::memcpy(static_cast<uint8_t*>(out) + static_cast<size_t>(y) * static_cast<size_t>(pitch),
                         mTarget->bytes.data() +
                             (static_cast<size_t>(area.y + y) * static_cast<size_t>(mTarget->Width()) +
                              static_cast<size_t>(area.x)) *

@@ -268,9 +268,9 @@ uint32_t SdlGpuDevice::Draw(GpuPrimitive primitive, const GpuVertex* vertices, i
     return ResultCode::Ok;
 }
 
-uint32_t SdlGpuDevice::ReadPixels(const PixelRect& area, uint32_t* out) {
+uint32_t SdlGpuDevice::ReadPixels(const PixelRect& area, void* out, int pitch) {
     const SDL_Rect rect{area.x, area.y, area.width, area.height};
-    return SDL_RenderReadPixels(mRenderer, &rect, SDL_PIXELFORMAT_ARGB8888, out, area.width * 4) == 0
+    return SDL_RenderReadPixels(mRenderer, &rect, SDL_PIXELFORMAT_ARGB8888, out, pitch) == 0
                ? ResultCode::Ok
                : ResultCode::Generic;
 }

@@ -23,7 +23,7 @@ public:
     uint32_t Clear(uint32_t color) override;
     uint32_t Draw(GpuPrimitive primitive, const GpuVertex* vertices, int count, GpuTexture* texture,
                   GpuBlend blend, bool linear) override;
-    uint32_t ReadPixels(const PixelRect& area, uint32_t* out) override;
+    uint32_t ReadPixels(const PixelRect& area, void* out, int pitch) override;
     uint32_t ReadTexture(GpuTexture& texture, void* out, int pitch) override;
 
 private:
