@@ -237,7 +237,8 @@ void BM_FrameOnScreen(benchmark::State& state) {
         shown &= display->Redraw(nullptr);
     }
     const double wall = std::chrono::duration<double, std::micro>(Clock::now() - wallStart).count();
-    if (!drawn || !shown || display->Is3D() != threeD) state.SkipWithError("a frame was not drawn or not presented");
+    if (!drawn || !shown || display->Is3D() != threeD)
+        state.SkipWithError("a frame was not drawn or not presented");
     state.counters["process_cpu_us"] =
         benchmark::Counter(ProcessCpuMicroseconds() - start, benchmark::Counter::kAvgIterations);
     state.counters["wall_us"] = benchmark::Counter(wall, benchmark::Counter::kAvgIterations);

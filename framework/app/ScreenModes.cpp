@@ -184,9 +184,10 @@ void ScreenModes::ConfirmHardwareAcceleration(const std::string& titlePrefix, bo
         int32_t stored = 0;
         bool wasStored = mHost.ReadStored3D(stored);
         if (!wasStored && mDisplay->Is3D()) {
-            request.text = "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
-                           "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
-                           "Acceleration switched on?";
+            request.text =
+                "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
+                "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
+                "Acceleration switched on?";
             bool yes = mWindows.ShowMessageBox(0, request) == MessageBoxAnswer::Yes;
             mDisplay->Set3D(yes);
             answeredNo = !yes;
@@ -194,9 +195,10 @@ void ScreenModes::ConfirmHardwareAcceleration(const std::string& titlePrefix, bo
         if (!answeredNo) mHost.WriteStored3D(mDisplay->Is3D() ? 1 : 0);
     }
     if (mDisplay->HadHardwareProblems() && !screenSaver && !answeredNo) {
-        request.text = "Hardware Acceleration may not have been working correctly during this session.\r\nIf "
-                       "you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould "
-                       "you like to keep Hardware Acceleration switched on?";
+        request.text =
+            "Hardware Acceleration may not have been working correctly during this session.\r\nIf "
+            "you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould "
+            "you like to keep Hardware Acceleration switched on?";
         if (mWindows.ShowMessageBox(0, request) != MessageBoxAnswer::Yes) mHost.WriteStored3D(0);
     }
 }

@@ -100,8 +100,9 @@ int32_t Clamp(int32_t side, int32_t least, int32_t most) {
 }
 
 GpuBlend BlendFor(DrawMode mode) {
-    return mode == DRAWMODE_ADDITIVE ? GpuBlend{GpuBlendFactor::SourceAlpha, GpuBlendFactor::One}
-                                     : GpuBlend{GpuBlendFactor::SourceAlpha, GpuBlendFactor::InverseSourceAlpha};
+    return mode == DRAWMODE_ADDITIVE
+               ? GpuBlend{GpuBlendFactor::SourceAlpha, GpuBlendFactor::One}
+               : GpuBlend{GpuBlendFactor::SourceAlpha, GpuBlendFactor::InverseSourceAlpha};
 }
 
 uint32_t Modulate(uint32_t a, uint32_t b) {
@@ -267,7 +268,8 @@ uint32_t D3DInterface::ChooseFormat(bool hasAlpha, uint32_t flags, uint32_t form
     return format;
 }
 
-PieceLayout D3DInterface::LayoutPieces(int32_t width, int32_t height, uint32_t flags, const TextureCaps& caps) {
+PieceLayout D3DInterface::LayoutPieces(int32_t width, int32_t height, uint32_t flags,
+                                       const TextureCaps& caps) {
     PieceLayout layout;
     if (width <= 0 || height <= 0) return layout;
     auto side = [&](int32_t size, int32_t least, int32_t most) {
@@ -390,17 +392,18 @@ bool D3DInterface::Upload(MemoryImage& image, HardwareTexture& texture) {
         // What lies beyond the picture stays transparent black.
         buffer.assign(static_cast<size_t>(piece.Width() * piece.Height() * bytes), 0);
         for (int32_t y = 0; y < area.usedHeight; ++y) {
-            const size_t start =
-                static_cast<size_t>(area.top + y) * static_cast<size_t>(texture.width) + static_cast<size_t>(area.left);
+            const size_t start = static_cast<size_t>(area.top + y) * static_cast<size_t>(texture.width) +
+                                 static_cast<size_t>(area.left);
             uint8_t* out = buffer.data() + static_cast<size_t>(y * piece.Width() * bytes);
             for (int32_t x = 0; x < area.usedWidth; ++x) {
-                const uint32_t p =
-                    bits ? bits[start + static_cast<size_t>(x)] : table[indices[start + static_cast<size_t>(x)]];
+                const uint32_t p = bits ? bits[start + static_cast<size_t>(x)]
+                                        : table[indices[start + static_cast<size_t>(x)]];
                 const uint32_t texel = ToTexel(p, texture.format);
                 std::memcpy(out + static_cast<size_t>(x * bytes), &texel, static_cast<size_t>(bytes));
             }
         }
-        if (uint32_t hr = mGpu->Upload(piece, buffer.data(), piece.Width() * bytes)) return Fail("Lock Texture", hr);
+        if (uint32_t hr = mGpu->Upload(piece, buffer.data(), piece.Width() * bytes))
+            return Fail("Lock Texture", hr);
         return true;
     });
 }
@@ -419,7 +422,8 @@ bool D3DInterface::ReadTextureBack(MemoryImage& image) {
     if (image.GetHardwareTexture() == nullptr || !mGpu) return false;
     const HardwareTexture& texture = *image.GetHardwareTexture();
     uint32_t* bits = image.GetPixels();
-    if (bits == nullptr || texture.width != image.GetWidth() || texture.height != image.GetHeight()) return false;
+    if (bits == nullptr || texture.width != image.GetWidth() || texture.height != image.GetHeight())
+        return false;
     const int bytes = GpuFormat::BytesPerPixel(texture.format);
     std::vector<uint8_t> buffer;
     return ForEachPiece(texture, [&](const PieceArea& area) {
@@ -428,7 +432,8 @@ bool D3DInterface::ReadTextureBack(MemoryImage& image) {
         if (mGpu->ReadTexture(piece, buffer.data(), piece.Width() * bytes) != ResultCode::Ok) return false;
         for (int32_t y = 0; y < area.usedHeight; ++y) {
             const uint8_t* in = buffer.data() + static_cast<size_t>(y * piece.Width() * bytes);
-            uint32_t* out = bits + static_cast<size_t>(area.top + y) * static_cast<size_t>(texture.width) + area.left;
+            uint32_t* out =
+                bits + static_cast<size_t>(area.top + y) * static_cast<size_t>(texture.width) + area.left;
             for (int32_t x = 0; x < area.usedWidth; ++x) {
                 uint32_t texel = 0;
                 std::memcpy(&texel, in + static_cast<size_t>(x * bytes), static_cast<size_t>(bytes));
@@ -466,8 +471,9 @@ void D3DInterface::DrawPicture(MemoryImage& picture, const Corner* corners, int 
     const int32_t r0 = first(top, layout.pieceHeight, layout.rows);
     const int32_t r1 = first(std::nextafter(bottom, top), layout.pieceHeight, layout.rows);
 
-    std::vector<Corner> polygon, cut;
-    std::vector<GpuVertex> vertices;
+    std::vector<Corner>& polygon = mPolygon;
+    std::vector<Corner>& cut = mCut;
+    std::vector<GpuVertex>& vertices = mVertices;
     for (int32_t row = r0; row <= r1; ++row) {
         for (int32_t column = c0; column <= c1; ++column) {
             GpuTexture* piece = texture.Piece(column, row);
@@ -498,8 +504,8 @@ void D3DInterface::DrawPicture(MemoryImage& picture, const Corner* corners, int 
                     if (da >= 0) cut.push_back(a);
                     if ((da >= 0) != (db >= 0)) {
                         const double t = da / (da - db);
-                        cut.push_back(Corner{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.sx + (b.sx - a.sx) * t,
-                                             a.sy + (b.sy - a.sy) * t, a.color});
+                        cut.push_back(Corner{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t,
+                                             a.sx + (b.sx - a.sx) * t, a.sy + (b.sy - a.sy) * t, a.color});
                     }
                 }
                 polygon.swap(cut);
@@ -512,8 +518,8 @@ void D3DInterface::DrawPicture(MemoryImage& picture, const Corner* corners, int 
                 vertices.push_back(GpuVertex{ToDevice(c.x), ToDevice(c.y), c.color,
                                              within((c.sx - px) / piece->Width()),
                                              within((c.sy - py) / piece->Height())});
-            if (uint32_t hr = mGpu->Draw(GpuPrimitive::TriangleFan, vertices.data(), static_cast<int>(vertices.size()),
-                                         piece, BlendFor(mode), linear)) {
+            if (uint32_t hr = mGpu->Draw(GpuPrimitive::TriangleFan, vertices.data(),
+                                         static_cast<int>(vertices.size()), piece, BlendFor(mode), linear)) {
                 Fail(step, hr);
                 return;
             }
@@ -526,8 +532,8 @@ bool D3DInterface::FillPolygon(DDImage&, const Point* points, int32_t count, con
     if (points == nullptr || count < 3 || !Begin(&clipRect)) return false;
     std::vector<GpuVertex> fan(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
-        fan[static_cast<size_t>(i)] = GpuVertex{ToDevice(points[i].x + offsetX), ToDevice(points[i].y + offsetY),
-                                                color.ToPacked(), 0, 0};
+        fan[static_cast<size_t>(i)] = GpuVertex{ToDevice(points[i].x + offsetX),
+                                                ToDevice(points[i].y + offsetY), color.ToPacked(), 0, 0};
     DrawUntextured(GpuPrimitive::TriangleFan, fan.data(), count, drawMode, "DrawPrimitive (FillPoly)");
     return mErrorText.empty();
 }
@@ -553,7 +559,8 @@ void D3DInterface::DrawSegment(DDImage&, double x1, double y1, double x2, double
 void D3DInterface::BlitImage(DDImage& target, Image* source, int32_t x, int32_t y, const Rect& srcRect,
                              const Color& color, DrawMode drawMode) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || src == &target || srcRect.width <= 0 || srcRect.height <= 0 || !Begin(nullptr)) return;
+    if (src == nullptr || src == &target || srcRect.width <= 0 || srcRect.height <= 0 || !Begin(nullptr))
+        return;
     const uint32_t c = color.ToPacked();
     const double l = x, t = y, r = double(x) + srcRect.width, b = double(y) + srcRect.height;
     const double sl = srcRect.x, st = srcRect.y, sr = sl + srcRect.width, sb = st + srcRect.height;
@@ -561,10 +568,11 @@ void D3DInterface::BlitImage(DDImage& target, Image* source, int32_t x, int32_t 
     DrawPicture(*src, quad, 4, drawMode, false, "DrawPrimitive (Tri) 1");
 }
 
-void D3DInterface::BlitImageScaled(DDImage& target, Image* source, const FRect& destRect, const FRect& srcRect,
-                                   const BlitState& state, bool mirror) {
+void D3DInterface::BlitImageScaled(DDImage& target, Image* source, const FRect& destRect,
+                                   const FRect& srcRect, const BlitState& state, bool mirror) {
     auto* src = dynamic_cast<MemoryImage*>(source);
-    if (src == nullptr || src == &target || destRect.width <= 0 || destRect.height <= 0 || !Begin(&state.clip))
+    if (src == nullptr || src == &target || destRect.width <= 0 || destRect.height <= 0 ||
+        !Begin(&state.clip))
         return;
     const uint32_t c = state.color.ToPacked();
     const double l = destRect.x, t = destRect.y, r = l + destRect.width, b = t + destRect.height;
@@ -575,12 +583,12 @@ void D3DInterface::BlitImageScaled(DDImage& target, Image* source, const FRect& 
     DrawPicture(*src, quad, 4, state.mode, state.smooth, "DrawPrimitive (Tri) 2");
 }
 
-void D3DInterface::BlitImageMirrored(DDImage& target, Image* source, int32_t x, int32_t y, const Rect& srcRect,
-                                     const Color& color, DrawMode drawMode) {
+void D3DInterface::BlitImageMirrored(DDImage& target, Image* source, int32_t x, int32_t y,
+                                     const Rect& srcRect, const Color& color, DrawMode drawMode) {
     const FRect dest(x, y, srcRect.width, srcRect.height);
     const FRect from(srcRect.x, srcRect.y, srcRect.width, srcRect.height);
-    BlitImageScaled(target, source, dest, from, BlitState{Rect(0, 0, mWidth, mHeight), color, drawMode, false},
-                    true);
+    BlitImageScaled(target, source, dest, from,
+                    BlitState{Rect(0, 0, mWidth, mHeight), color, drawMode, false}, true);
 }
 
 void D3DInterface::BlitImageTurned(DDImage& target, Image* source, float x, float y, const FRect& srcRect,
@@ -596,15 +604,16 @@ void D3DInterface::BlitImageTurned(DDImage& target, Image* source, float x, floa
         const double localX = (i == 1 || i == 2) ? srcRect.width : 0.0;
         const double localY = i >= 2 ? srcRect.height : 0.0;
         const double X = localX - centreX, Y = localY - centreY;
-        quad[i] = Corner{X * c + Y * s + pivotX, Y * c - X * s + pivotY, srcRect.x + localX, srcRect.y + localY,
-                         colour};
+        quad[i] = Corner{X * c + Y * s + pivotX, Y * c - X * s + pivotY, srcRect.x + localX,
+                         srcRect.y + localY, colour};
     }
     // The software path always samples bilinearly when turning; the hardware follows smooth blending.
     DrawPicture(*src, quad, 4, state.mode, state.smooth || angle != 0.0, "DrawPrimitive (Tri) 3");
 }
 
-void D3DInterface::BlitImageTransformed(DDImage& target, Image* source, float x, float y, const Matrix3& matrix,
-                                        const BlitState& state, const Rect& srcRect, bool filtered) {
+void D3DInterface::BlitImageTransformed(DDImage& target, Image* source, float x, float y,
+                                        const Matrix3& matrix, const BlitState& state, const Rect& srcRect,
+                                        bool filtered) {
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (src == nullptr || src == &target || srcRect.IsEmpty() || !Begin(&state.clip)) return;
     const double halfW = srcRect.width / 2.0, halfH = srcRect.height / 2.0;
@@ -634,8 +643,9 @@ void D3DInterface::BlitTexturedTriangles(DDImage& target, Image* texture, const 
         Corner corners[3];
         for (int k = 0; k < 3; ++k) {
             const TriVertex& v = triangles[i].vertices[k];
-            corners[k] = Corner{double(v.x) + offsetX, double(v.y) + offsetY, double(v.u) * src->GetWidth(),
-                                double(v.v) * src->GetHeight(), vertexColours ? Modulate(v.color, colour) : colour};
+            corners[k] =
+                Corner{double(v.x) + offsetX, double(v.y) + offsetY, double(v.u) * src->GetWidth(),
+                       double(v.v) * src->GetHeight(), vertexColours ? Modulate(v.color, colour) : colour};
         }
         DrawPicture(*src, corners, 3, state.mode, filtered, "DrawPrimitive (TriList)");
     }

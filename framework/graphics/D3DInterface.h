@@ -159,6 +159,10 @@ private:
     std::mutex mTexturesLock;
     std::unordered_map<MemoryImage*, std::unique_ptr<HardwareTexture>> mTextures;
     std::vector<std::unique_ptr<HardwareTexture>> mRetired;
+    // Kept between draws, so that drawing does not allocate.
+    std::vector<Corner> mPolygon;
+    std::vector<Corner> mCut;
+    std::vector<GpuVertex> mVertices;
 };
 
 } // namespace Zorbel

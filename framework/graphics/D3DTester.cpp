@@ -40,14 +40,34 @@ struct Scene {
 };
 
 constexpr Scene kSceneTable[kScenes - 1] = {
-    {{F::SourceAlpha, F::InverseSourceAlpha}, 0xFF0000FF, 0x80FF0000, 0xFFFFFFFF, 0x7F007F,
-     "Alpha blend Not Supported", "Alpha blend test not uniform."},
-    {{F::One, F::One}, 0xFF404040, 0xFF404040, 0xFFFFFFFF, 0x808080, "Additive blend not supported.",
+    {{F::SourceAlpha, F::InverseSourceAlpha},
+     0xFF0000FF,
+     0x80FF0000,
+     0xFFFFFFFF,
+     0x7F007F,
+     "Alpha blend Not Supported",
+     "Alpha blend test not uniform."},
+    {{F::One, F::One},
+     0xFF404040,
+     0xFF404040,
+     0xFFFFFFFF,
+     0x808080,
+     "Additive blend not supported.",
      "Additive blend test not uniform."},
-    {{F::SourceAlpha, F::One}, 0xFF404040, 0x80808080, 0xFFFFFFFF, 0x808080, "AlphaAdd blend not supported.",
+    {{F::SourceAlpha, F::One},
+     0xFF404040,
+     0x80808080,
+     0xFFFFFFFF,
+     0x808080,
+     "AlphaAdd blend not supported.",
      "AlphaAdd blend test not uniform."},
-    {{F::SourceAlpha, F::InverseSourceAlpha}, 0xFF0000FF, 0xFFFF0000, 0x80FFFFFF, 0x7F007F,
-     "AlphaModulated blend not supported.", "AlphaModulated blend test not uniform."},
+    {{F::SourceAlpha, F::InverseSourceAlpha},
+     0xFF0000FF,
+     0xFFFF0000,
+     0x80FFFFFF,
+     0x7F007F,
+     "AlphaModulated blend not supported.",
+     "AlphaModulated blend test not uniform."},
 };
 constexpr int kClipScene = 4;
 
@@ -118,8 +138,8 @@ D3DTester::Identifier D3DTester::MakeIdentifier(const std::string& vendor, const
     return id;
 }
 
-bool D3DTester::IsCardSupported(const std::string& description, int32_t driverYear, const std::string* vhwList,
-                                const std::string* vhwbList) {
+bool D3DTester::IsCardSupported(const std::string& description, int32_t driverYear,
+                                const std::string* vhwList, const std::string* vhwbList) {
     if (vhwbList && ListNames(*vhwbList, description)) return false;
     if (vhwList) return ListNames(*vhwList, description);
     if (driverYear >= 2002) return true;
@@ -235,8 +255,8 @@ bool D3DTester::ReadCache() {
     auto number = [&](const char* name, int32_t& value) {
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!mHost.ReadSetting(std::string("Test3D\\") + name, type, data) || type != SettingsStore::TYPE_DWORD ||
-            data.size() != 4)
+        if (!mHost.ReadSetting(std::string("Test3D\\") + name, type, data) ||
+            type != SettingsStore::TYPE_DWORD || data.size() != 4)
             return false;
         std::memcpy(&value, data.data(), 4);
         return true;
@@ -244,7 +264,8 @@ bool D3DTester::ReadCache() {
     auto text = [&](const char* name, std::string& value) {
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!mHost.ReadSetting(std::string("Test3D\\") + name, type, data) || type != SettingsStore::TYPE_STRING)
+        if (!mHost.ReadSetting(std::string("Test3D\\") + name, type, data) ||
+            type != SettingsStore::TYPE_STRING)
             return false;
         value.assign(data.begin(), data.end());
         while (!value.empty() && value.back() == '\0')
@@ -253,7 +274,8 @@ bool D3DTester::ReadCache() {
     };
     int32_t version = 0, minimum = 0, recommended = 0;
     if (!number("Version", version) || version != CacheVersion || !number("MinVidMemory", minimum) ||
-        minimum != mMinVideoMemoryMB || !number("RecVidMemory", recommended) || recommended != mRecVideoMemoryMB)
+        minimum != mMinVideoMemoryMB || !number("RecVidMemory", recommended) ||
+        recommended != mRecVideoMemoryMB)
         return false;
     uint32_t type = 0;
     std::vector<uint8_t> guid;
@@ -297,7 +319,8 @@ bool D3DTester::DrawTiles(GpuTexture& texture, int32_t at, uint32_t color, GpuBl
     for (int32_t y = at; y < TargetSize; y += TileSize) {
         for (int32_t x = at; x < TargetSize; x += TileSize) {
             const auto l = float(x), t = float(y), r = float(x + TileSize), b = float(y + TileSize);
-            const GpuVertex quad[4] = {{l, t, color, 0, 0}, {r, t, color, 1, 0}, {l, b, color, 0, 1}, {r, b, color, 1, 1}};
+            const GpuVertex quad[4] = {
+                {l, t, color, 0, 0}, {r, t, color, 1, 0}, {l, b, color, 0, 1}, {r, b, color, 1, 1}};
             if (uint32_t hr = mGpu->Draw(GpuPrimitive::TriangleStrip, quad, 4, &texture, blend, false))
                 return DxFail("DrawPrimitive", hr);
         }
@@ -341,7 +364,8 @@ bool D3DTester::RunScene(int scene) {
     }
     mTestImage.width = mTestImage.height = TargetSize;
     mTestImage.pixels.assign(size_t(TargetSize) * TargetSize, 0);
-    if (uint32_t hr = mGpu->ReadPixels({0, 0, TargetSize, TargetSize}, mTestImage.pixels.data(), TargetSize * 4))
+    if (uint32_t hr =
+            mGpu->ReadPixels({0, 0, TargetSize, TargetSize}, mTestImage.pixels.data(), TargetSize * 4))
         return DxFail("CopyPrimary Lock", hr);
 
     const int32_t compared = clip ? kClipComparedSize : kComparedSize;

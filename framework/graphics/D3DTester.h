@@ -64,8 +64,8 @@ public:
     // The card rule: a card named in the "vhwb.dat" list (when given) is not supported; with a
     // "vhw.dat" list only the cards it names are; without either, drivers from before 2002 are trusted
     // only on "ati " cards that are neither "nvidia" nor "radeon". Lists hold one name a line.
-    static bool IsCardSupported(const std::string& description, int32_t driverYear, const std::string* vhwList,
-                                const std::string* vhwbList);
+    static bool IsCardSupported(const std::string& description, int32_t driverYear,
+                                const std::string* vhwList, const std::string* vhwbList);
 
 private:
     bool InitTest(WindowId window, DisplayDriver* driver);

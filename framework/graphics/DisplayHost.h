@@ -36,7 +36,8 @@ public:
     virtual void HardwareError(const std::string& /*text*/) {}
     // The 3D tester's cache in the settings store, by value name below the application's key
     // ("Test3D\Version"). Without a store nothing is read and nothing kept.
-    virtual bool ReadSetting(const std::string& /*name*/, uint32_t& /*type*/, std::vector<uint8_t>& /*data*/) {
+    virtual bool ReadSetting(const std::string& /*name*/, uint32_t& /*type*/,
+                             std::vector<uint8_t>& /*data*/) {
         return false;
     }
     virtual bool WriteSetting(const std::string& /*name*/, uint32_t /*type*/, const void* /*data*/,

@@ -22,7 +22,6 @@ extern char** environ;
 using namespace GameE2E;
 using Zorbel::Testing::XwdImage;
 
-
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: GameDriver TESSERINE\n");

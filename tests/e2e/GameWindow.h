@@ -5,8 +5,8 @@
 
 #include <cstdio>
 #include <optional>
-#include <string>
 #include <signal.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>

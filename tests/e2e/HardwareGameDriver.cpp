@@ -6,10 +6,10 @@
 #include "GameWindow.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <fcntl.h>
 #include <spawn.h>
 
 using namespace GameE2E;
@@ -55,7 +55,6 @@ pid_t Start(const char* program) {
     posix_spawn_file_actions_destroy(&actions);
     return started == 0 ? game : 0;
 }
-
 
 // The menu at rest, as the screen shows it inside the window.
 std::optional<std::vector<uint32_t>> MenuFrame(const Window& w) {
@@ -126,7 +125,8 @@ int main(int argc, char** argv) {
             for (int which = 0; which < 2; ++which) {
                 std::ofstream out(std::string(keep) + (which ? "/hw.ppm" : "/sw.ppm"), std::ios::binary);
                 out << "P6 800 600 255\n";
-                for (uint32_t p : which ? *hardware : *software) out << char(p >> 16) << char(p >> 8) << char(p);
+                for (uint32_t p : which ? *hardware : *software)
+                    out << char(p >> 16) << char(p >> 8) << char(p);
             }
         }
         Check(share >= 0.999, "the GPU's menu matches the software one within 4 per channel");
@@ -160,10 +160,13 @@ int main(int argc, char** argv) {
     Check(Quit(game, w) == 0, "the game ends with code 0");
     // Xvfb has no fonts for SDL's own message boxes, so the question at the end goes to standard error
     // and counts as answered "no".
-    Check(Read(ErrorOutput()).find("Hardware Acceleration may not have been working correctly") != std::string::npos,
+    Check(Read(ErrorOutput()).find("Hardware Acceleration may not have been working correctly") !=
+              std::string::npos,
           "the end asks whether to keep hardware acceleration");
-    Check(TestSettings().find("RuntimeError = 1:DrawPrimitive") != std::string::npos, "the failure is recorded");
-    Check(Settings().find("Is3D = 4:%00%00%00%00") != std::string::npos, "hardware acceleration is stored as off");
+    Check(TestSettings().find("RuntimeError = 1:DrawPrimitive") != std::string::npos,
+          "the failure is recorded");
+    Check(Settings().find("Is3D = 4:%00%00%00%00") != std::string::npos,
+          "hardware acceleration is stored as off");
 
     std::filesystem::remove_all(work);
     return failures == 0 ? 0 : 1;

@@ -1,6 +1,7 @@
 // The game with hardware acceleration on, where OpenGL exists (Mesa under Xvfb): the tester approves
 // the device, the frames go through the GPU, and the menu and a 7 x 7 game look as they do when drawn
 // in software. The clock is driven by hand, so both runs deal the same puzzle.
+#include "game/GameApp.h"
 #include "framework/app/DDDisplayDevice.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DTester.h"
@@ -12,9 +13,8 @@
 #include "framework/platform/window/SdlWindowSystem.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/Board.h"
-#include "game/GameApp.h"
-#include "game/GameMenu.h"
 #include "game/GameHarness.h"
+#include "game/GameMenu.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +38,16 @@ protected:
     // frames as the window's primary surface shows them.
     Frames Play(bool threeD) {
         Frames frames;
-        const auto root =
-            std::filesystem::temp_directory_path() / ("tesserine-gpu-" + std::to_string(getpid()) + (threeD ? "3d" : ""));
+        const auto root = std::filesystem::temp_directory_path() /
+                          ("tesserine-gpu-" + std::to_string(getpid()) + (threeD ? "3d" : ""));
         std::filesystem::create_directories(root);
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
         ManualClock clock(1000);
         auto windows = SdlWindowSystem::Create(clock);
         FileSettingsStore store((root / "config").string());
         const int32_t on = threeD ? 1 : 0;
-        EXPECT_TRUE(store.Write("SOFTWARE\\Bramblewick\\Tesserine", "Is3D", SettingsStore::TYPE_DWORD, &on, 4));
+        EXPECT_TRUE(
+            store.Write("SOFTWARE\\Bramblewick\\Tesserine", "Is3D", SettingsStore::TYPE_DWORD, &on, 4));
 
         ZorbelAppBase::SetProgramCommandLine("\"" + std::string(ZORBEL_BINARY_DIR) + "/tesserine\"");
         AppPlatform platform;
@@ -92,7 +93,8 @@ protected:
         frames.puzzle = shoot();
         EXPECT_EQ(board->GetModel().Difficulty(), 7);
         if (threeD) {
-            EXPECT_GT(display->Device().Hardware().TexturedImageCount(), 0u) << "nothing went through the GPU";
+            EXPECT_GT(display->Device().Hardware().TexturedImageCount(), 0u)
+                << "nothing went through the GPU";
         }
         app.reset();
         windows.reset();
@@ -102,12 +104,14 @@ protected:
     }
 
     // How many pixels differ by more than the tolerance in some channel.
-    static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance, int& worst) {
+    static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance,
+                         int& worst) {
         int count = 0;
         for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
             int distance = 0;
             for (int shift = 0; shift < 24; shift += 8)
-                distance = std::max(distance, std::abs(int(a[i] >> shift & 0xFF) - int(b[i] >> shift & 0xFF)));
+                distance =
+                    std::max(distance, std::abs(int(a[i] >> shift & 0xFF) - int(b[i] >> shift & 0xFF)));
             worst = std::max(worst, distance);
             count += distance > tolerance;
         }
@@ -122,7 +126,8 @@ TEST_F(GpuGameTest, TheGameOnTheGpuLooksAsInSoftware) {
         // Only a window with OpenGL makes this a test of the GPU.
         ManualClock clock(1000);
         auto windows = SdlWindowSystem::Create(clock);
-        if (!windows || std::string(std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "") == "dummy")
+        if (!windows ||
+            std::string(std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "") == "dummy")
             GTEST_SKIP() << "no OpenGL context can be made on SDL's headless video driver";
     }
     const Frames software = Play(false);
@@ -133,9 +138,11 @@ TEST_F(GpuGameTest, TheGameOnTheGpuLooksAsInSoftware) {
     // Every channel of every pixel within 4 of the software frame.
     constexpr int kTolerance = 4;
     int worst = 0;
-    EXPECT_EQ(Differing(software.menu, hardware.menu, kTolerance, worst), 0) << "largest difference " << worst;
+    EXPECT_EQ(Differing(software.menu, hardware.menu, kTolerance, worst), 0)
+        << "largest difference " << worst;
     worst = 0;
-    EXPECT_EQ(Differing(software.puzzle, hardware.puzzle, kTolerance, worst), 0) << "largest difference " << worst;
+    EXPECT_EQ(Differing(software.puzzle, hardware.puzzle, kTolerance, worst), 0)
+        << "largest difference " << worst;
 }
 
 } // namespace

@@ -123,8 +123,8 @@ TEST(D3DInterfaceTest, TexturesHoldThePictureAndGiveItBack) {
     ASSERT_TRUE(hardware.PrepareTexture(opaque));
     opaque.DropPixels();
     ASSERT_NE(opaque.GetPixels(), nullptr);
-    EXPECT_EQ(opaque.GetPixels()[0], D3DInterface::FromTexel(D3DInterface::ToTexel(colour, GpuFormat::R5G6B5),
-                                                               GpuFormat::R5G6B5));
+    EXPECT_EQ(opaque.GetPixels()[0],
+              D3DInterface::FromTexel(D3DInterface::ToTexel(colour, GpuFormat::R5G6B5), GpuFormat::R5G6B5));
 
     // Leaving 3D gives every picture its pixels back and frees the textures.
     fake.display.device->ReleaseDevice();
@@ -143,7 +143,8 @@ TEST(D3DInterfaceTest, AFailingDrawSwitchesToSoftwareAtTheNextPresentation) {
         g.PaintRect(0, 0, 320, 200);
     }
     EXPECT_EQ(fake.state->draws, 1);
-    EXPECT_EQ(fake.state->blends.back(), (GpuBlend{GpuBlendFactor::SourceAlpha, GpuBlendFactor::InverseSourceAlpha}));
+    EXPECT_EQ(fake.state->blends.back(),
+              (GpuBlend{GpuBlendFactor::SourceAlpha, GpuBlendFactor::InverseSourceAlpha}));
     ASSERT_TRUE(device.Redraw());
     EXPECT_TRUE(device.Is3DEnabled());
 
@@ -252,8 +253,8 @@ TEST(GpuPathTest, FramesOnTheGpuMatchTheSoftwareRenderer) {
         device.Set3DEnabled(threeD);
         EXPECT_EQ(device.InitDevice(gl.window, true), DDInterface::RESULT_OK) << device.ErrorText();
         if (threeD) {
-            EXPECT_TRUE(device.Is3DEnabled()) << "the tester said: " << device.Tester()->FailureReason() << " / "
-                                              << device.Tester()->Warning();
+            EXPECT_TRUE(device.Is3DEnabled()) << "the tester said: " << device.Tester()->FailureReason()
+                                              << " / " << device.Tester()->Warning();
         }
         DrawScene(device.GetScreenImage(), picture, opaque);
         EXPECT_TRUE(device.Redraw());
@@ -288,13 +289,14 @@ TEST(GpuPathTest, FramesOnTheGpuMatchTheSoftwareRenderer) {
         if (scaled.Contains(x, y)) {
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx)
-                    if (scaled.Contains(x + dx, y + dy)) best = std::min(best, distance(i, size_t((y + dy) * 320 + x + dx)));
+                    if (scaled.Contains(x + dx, y + dy))
+                        best = std::min(best, distance(i, size_t((y + dy) * 320 + x + dx)));
         }
         worst = std::max(worst, best);
         if (best > kTolerance) {
             if (off++ < 5)
-                ADD_FAILURE() << "at " << i % 320 << "," << i / 320 << std::hex << ": software " << software[i]
-                              << ", GPU " << hardware[i];
+                ADD_FAILURE() << "at " << i % 320 << "," << i / 320 << std::hex << ": software "
+                              << software[i] << ", GPU " << hardware[i];
         }
     }
     EXPECT_EQ(off, 0) << "largest difference " << worst;

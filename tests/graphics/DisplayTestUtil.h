@@ -106,7 +106,9 @@ public:
     }
     PixelPoint ClientOrigin(WindowId window) override { return mInner->ClientOrigin(window); }
     int32_t ScreenHeight() override { return mInner->ScreenHeight(); }
-    uint32_t CreateGpuDevice(std::unique_ptr<GpuDevice>& out) override { return mInner->CreateGpuDevice(out); }
+    uint32_t CreateGpuDevice(std::unique_ptr<GpuDevice>& out) override {
+        return mInner->CreateGpuDevice(out);
+    }
 
 private:
     uint32_t Injected(const std::string& operation) {

@@ -69,10 +69,12 @@ public:
     }
     uint32_t Upload(Zorbel::GpuTexture& texture, const void* pixels, int pitch) override {
         auto& fake = static_cast<FakeGpuTexture&>(texture);
-        const size_t row = static_cast<size_t>(fake.Width() * Zorbel::GpuFormat::BytesPerPixel(fake.Format()));
+        const size_t row =
+            static_cast<size_t>(fake.Width() * Zorbel::GpuFormat::BytesPerPixel(fake.Format()));
         for (int y = 0; y < fake.Height(); ++y)
             std::memcpy(fake.bytes.data() + row * static_cast<size_t>(y),
-                        static_cast<const uint8_t*>(pixels) + static_cast<size_t>(pitch) * static_cast<size_t>(y),
+                        static_cast<const uint8_t*>(pixels) +
+                            static_cast<size_t>(pitch) * static_cast<size_t>(y),
                         row);
         return Zorbel::ResultCode::Ok;
     }
@@ -87,8 +89,8 @@ public:
                 std::memcpy(mTarget->bytes.data() + i, &color, 4);
         return Zorbel::ResultCode::Ok;
     }
-    uint32_t Draw(Zorbel::GpuPrimitive, const Zorbel::GpuVertex*, int, Zorbel::GpuTexture*, Zorbel::GpuBlend blend,
-                  bool) override {
+    uint32_t Draw(Zorbel::GpuPrimitive, const Zorbel::GpuVertex*, int, Zorbel::GpuTexture*,
+                  Zorbel::GpuBlend blend, bool) override {
         const int draw = mState->draws++;
         mState->blends.push_back(blend);
         if (mState->failDrawFrom >= 0 && draw >= mState->failDrawFrom) return mState->failCode;
@@ -107,7 +109,8 @@ public:
     }
     uint32_t ReadTexture(Zorbel::GpuTexture& texture, void* out, int pitch) override {
         auto& fake = static_cast<FakeGpuTexture&>(texture);
-        const size_t row = static_cast<size_t>(fake.Width() * Zorbel::GpuFormat::BytesPerPixel(fake.Format()));
+        const size_t row =
+            static_cast<size_t>(fake.Width() * Zorbel::GpuFormat::BytesPerPixel(fake.Format()));
         for (int y = 0; y < fake.Height(); ++y)
             std::memcpy(static_cast<uint8_t*>(out) + static_cast<size_t>(pitch) * static_cast<size_t>(y),
                         fake.bytes.data() + row * static_cast<size_t>(y), row);

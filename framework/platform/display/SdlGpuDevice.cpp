@@ -19,9 +19,9 @@ namespace {
 constexpr unsigned kGlVendor = 0x1F00;
 constexpr unsigned kGlRenderer = 0x1F01;
 constexpr unsigned kGlVersion = 0x1F02;
-constexpr unsigned kGlTotalMemoryNvx = 0x9048;    // kilobytes
+constexpr unsigned kGlTotalMemoryNvx = 0x9048;       // kilobytes
 constexpr unsigned kGlTextureFreeMemoryAti = 0x87FC; // kilobytes, first of four
-constexpr int kGlxRendererVideoMemoryMesa = 0x8187; // megabytes
+constexpr int kGlxRendererVideoMemoryMesa = 0x8187;  // megabytes
 using GetStringFn = const unsigned char* (*)(unsigned);
 using GetIntegervFn = void (*)(unsigned, int*);
 using GetCurrentDisplayFn = void* (*)();
@@ -46,7 +46,8 @@ std::optional<uint64_t> GlVideoMemory() {
         getIntegerv(kGlTextureFreeMemoryAti, free);
         if (free[0] > 0) return uint64_t(free[0]) * 1024;
     }
-    auto currentDisplay = reinterpret_cast<GetCurrentDisplayFn>(SDL_GL_GetProcAddress("glXGetCurrentDisplay"));
+    auto currentDisplay =
+        reinterpret_cast<GetCurrentDisplayFn>(SDL_GL_GetProcAddress("glXGetCurrentDisplay"));
     auto extensions =
         reinterpret_cast<QueryExtensionsStringFn>(SDL_GL_GetProcAddress("glXQueryExtensionsString"));
     void* display = currentDisplay ? currentDisplay() : nullptr;
@@ -147,7 +148,8 @@ SDL_Texture* NativeOf(GpuTexture* texture) {
 
 SdlGpuDevice::SdlGpuDevice(SDL_Renderer* renderer, SDL_Window* window) : mRenderer(renderer) {
     ReadInfo(window);
-    if (const char* failing = std::getenv("ZORBEL_GPU_FAIL_DRAW")) mFailingDraw = std::strtol(failing, nullptr, 10);
+    if (const char* failing = std::getenv("ZORBEL_GPU_FAIL_DRAW"))
+        mFailingDraw = std::strtol(failing, nullptr, 10);
 }
 
 void SdlGpuDevice::ReadInfo(SDL_Window*) {
@@ -178,8 +180,8 @@ void SdlGpuDevice::ReadInfo(SDL_Window*) {
     mInfo.version = GlString(getString, kGlVersion);
     mInfo.videoMemory = GlVideoMemory();
     // The vendor's driver where one is loaded, else Mesa's.
-    mInfo.driverFile = LoadedLibrary({"_dri.so", "libnvidia-glcore", "libGLX_nvidia", "libGLX_mesa",
-                                      "libGLESv2", "libGL.so"});
+    mInfo.driverFile = LoadedLibrary(
+        {"_dri.so", "libnvidia-glcore", "libGLX_nvidia", "libGLX_mesa", "libGLESv2", "libGL.so"});
 }
 
 uint32_t SdlGpuDevice::CreateTexture(uint32_t format, int width, int height, bool target,
@@ -207,7 +209,8 @@ uint32_t SdlGpuDevice::SetTarget(GpuTexture* target) {
 uint32_t SdlGpuDevice::SetClip(const PixelRect* clip) {
     SDL_Rect rect{};
     if (clip) rect = {clip->x, clip->y, clip->width, clip->height};
-    return SDL_RenderSetClipRect(mRenderer, clip ? &rect : nullptr) == 0 ? ResultCode::Ok : ResultCode::Generic;
+    return SDL_RenderSetClipRect(mRenderer, clip ? &rect : nullptr) == 0 ? ResultCode::Ok
+                                                                         : ResultCode::Generic;
 }
 
 uint32_t SdlGpuDevice::Clear(uint32_t color) {
@@ -237,13 +240,15 @@ uint32_t SdlGpuDevice::Draw(GpuPrimitive primitive, const GpuVertex* vertices, i
     if (primitive == GpuPrimitive::LineStrip) return DrawLines(vertices, count, blend);
     if (count < 3) return ResultCode::InvalidParams;
 
-    std::vector<SDL_Vertex> corners(static_cast<size_t>(count));
+    std::vector<SDL_Vertex>& corners = mCorners;
+    corners.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const GpuVertex& v = vertices[i];
         corners[static_cast<size_t>(i)] = {{v.x, v.y}, SdlColor(v.color), {v.u, v.v}};
     }
     // The renderer draws triangle lists; strips and fans are spelled out as one.
-    std::vector<int> indices;
+    std::vector<int>& indices = mIndices;
+    indices.clear();
     if (primitive != GpuPrimitive::TriangleList) {
         indices.reserve(static_cast<size_t>(count - 2) * 3);
         for (int i = 2; i < count; ++i) {
@@ -260,7 +265,8 @@ uint32_t SdlGpuDevice::Draw(GpuPrimitive primitive, const GpuVertex* vertices, i
     } else if (SDL_SetRenderDrawBlendMode(mRenderer, mode) != 0) {
         return ResultCode::Unsupported;
     }
-    if (SDL_RenderGeometry(mRenderer, native, corners.data(), count, indices.empty() ? nullptr : indices.data(),
+    if (SDL_RenderGeometry(mRenderer, native, corners.data(), count,
+                           indices.empty() ? nullptr : indices.data(),
                            static_cast<int>(indices.size())) != 0) {
         std::fprintf(stderr, "Drawing on the GPU failed: %s\n", SDL_GetError());
         return ResultCode::Generic;
@@ -287,11 +293,11 @@ uint32_t SdlGpuDevice::ReadTexture(GpuTexture& texture, void* out, int pitch) {
     const bool clipped = SDL_RenderIsClipEnabled(mRenderer) == SDL_TRUE;
     std::vector<uint32_t> argb(static_cast<size_t>(width) * static_cast<size_t>(height));
     SDL_Texture* source = NativeOf(&texture);
-    const bool read = SDL_SetRenderTarget(mRenderer, NativeOf(scratch.get())) == 0 &&
-                      SDL_SetTextureBlendMode(source, SDL_BLENDMODE_NONE) == 0 &&
-                      SDL_RenderCopy(mRenderer, source, nullptr, nullptr) == 0 &&
-                      SDL_RenderReadPixels(mRenderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(),
-                                           width * 4) == 0;
+    const bool read =
+        SDL_SetRenderTarget(mRenderer, NativeOf(scratch.get())) == 0 &&
+        SDL_SetTextureBlendMode(source, SDL_BLENDMODE_NONE) == 0 &&
+        SDL_RenderCopy(mRenderer, source, nullptr, nullptr) == 0 &&
+        SDL_RenderReadPixels(mRenderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4) == 0;
     SDL_SetRenderTarget(mRenderer, previous);
     SDL_RenderSetClipRect(mRenderer, clipped ? &clip : nullptr);
     if (!read) return ResultCode::Generic;
@@ -305,11 +311,11 @@ uint32_t SdlGpuDevice::ReadTexture(GpuTexture& texture, void* out, int pitch) {
                 std::memcpy(row + x * 4, &p, 4);
                 continue;
             }
-            const uint16_t narrow =
-                format == GpuFormat::A4R4G4B4
-                    ? static_cast<uint16_t>((p >> 28 << 12) | ((p >> 20 & 0xF) << 8) | ((p >> 12 & 0xF) << 4) |
-                                            (p >> 4 & 0xF))
-                    : static_cast<uint16_t>(((p >> 19 & 0x1F) << 11) | ((p >> 10 & 0x3F) << 5) | (p >> 3 & 0x1F));
+            const uint16_t narrow = format == GpuFormat::A4R4G4B4
+                                        ? static_cast<uint16_t>((p >> 28 << 12) | ((p >> 20 & 0xF) << 8) |
+                                                                ((p >> 12 & 0xF) << 4) | (p >> 4 & 0xF))
+                                        : static_cast<uint16_t>(((p >> 19 & 0x1F) << 11) |
+                                                                ((p >> 10 & 0x3F) << 5) | (p >> 3 & 0x1F));
             std::memcpy(row + x * 2, &narrow, 2);
         }
     }

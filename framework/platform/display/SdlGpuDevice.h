@@ -2,6 +2,10 @@
 
 #include "framework/platform/GpuDevice.h"
 
+#include <SDL_render.h>
+
+#include <vector>
+
 struct SDL_Renderer;
 struct SDL_Window;
 
@@ -35,6 +39,9 @@ private:
     // ZORBEL_GPU_FAIL_DRAW=n makes the nth draw of the device fail, to try the fall-back to software.
     long mDraws = 0;
     long mFailingDraw = 0;
+    // Kept between draws, so that drawing does not allocate.
+    std::vector<SDL_Vertex> mCorners;
+    std::vector<int> mIndices;
 };
 
 } // namespace Zorbel
