@@ -11,8 +11,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace GameE2E {
 
 using Zorbel::Testing::XwdImage;
@@ -46,9 +44,9 @@ struct Window {
     int y = 0;
 };
 
-// Waits up to 15 s for a visible game window of the given width.
-inline std::optional<Window> FindWindowOfWidth(int width) {
-    for (int attempt = 0; attempt < 75; ++attempt) {
+// Waits up to the given time for a visible game window of the given width.
+inline std::optional<Window> FindWindowOfWidth(int width, int seconds = 15) {
+    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
         std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
         size_t start = 0;
         while (start < ids.size()) {
@@ -78,6 +76,22 @@ inline int Green(uint32_t c) {
 }
 inline int Blue(uint32_t c) {
     return static_cast<int>(c & 0xFF);
+}
+
+// Waits up to the given time for the process to end; kills it when it does not.
+inline std::optional<int> WaitForExit(pid_t pid, int seconds) {
+    int status = 0;
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        usleep(100000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return std::nullopt;
+}
+
+inline bool ExitedWithZero(const std::optional<int>& status) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }
 
 inline int failures = 0;
@@ -122,22 +136,6 @@ inline Window FindGameWindow() {
     std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &w.x);
     std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &w.y);
     return w;
-}
-
-// Waits up to tenths / 10 seconds for the process to end, then kills it. Its exit status.
-inline int WaitForExit(pid_t process, int tenths) {
-    int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < tenths && ended == 0; ++i) {
-        ended = waitpid(process, &status, WNOHANG);
-        if (ended == 0) usleep(100000);
-    }
-    if (ended == 0) {
-        kill(process, SIGKILL);
-        waitpid(process, &status, 0);
-        return -1;
-    }
-    return status;
 }
 
 } // namespace GameE2E
