@@ -84,7 +84,7 @@ TEST_F(LifecycleTest, InitMakesTheWindowsCursorsDisplayAndSound) {
     EXPECT_FALSE(a.GetSoundManager()->HasDevice());
     EXPECT_DOUBLE_EQ(static_cast<DSoundManager*>(a.GetSoundManager())->GetMasterLevel(), 0.85);
     ASSERT_NE(a.GetMusicPlayer(), nullptr);
-    EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.85);
     EXPECT_TRUE(windows.MessageBoxes().empty());
 }
 
@@ -324,20 +324,19 @@ TEST_F(LifecycleTest, ASoundThatCannotBeDuplicatedSaysHeyAndEndsTheProgramWithCo
 
 TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     TestApp& a = StartApp();
-    MusicInterface& music = *a.GetMusicPlayer();
     auto& sound = static_cast<DSoundManager&>(*a.GetSoundManager());
     a.Mute();
     a.Mute(true);
     EXPECT_TRUE(a.IsMuted());
-    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.0);
     EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.0);
     a.Unmute(true);
     EXPECT_TRUE(a.IsMuted());
     a.SetMusicVolume(0.5);
-    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.0);
     a.Unmute();
     EXPECT_FALSE(a.IsMuted());
-    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.5);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.5);
     EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.85);
     // Unmuting more often than muting changes nothing.
     a.Unmute();
