@@ -2,8 +2,11 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/audio/HeadlessAudioSink.h"
+#include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/DSoundManager.h"
+#include "framework/sound/FModMusicInterface.h"
 #include "framework/sound/MusicInterface.h"
+#include "support/RecordingMusicLibrary.h"
 
 #include <regex>
 
@@ -320,6 +323,33 @@ TEST_F(LifecycleTest, ASoundThatCannotBeDuplicatedSaysHeyAndEndsTheProgramWithCo
     a.PlaySample(id, -300);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Hey: DSERR_ALLOCATED"});
     EXPECT_EQ(exitCode, 5);
+}
+
+TEST_F(LifecycleTest, TheMusicPlayerFollowsTheSoundSwitchesAndAMissingLibraryEndsTheProgramWithCodeFour) {
+    auto log = std::make_shared<CallLog>();
+    loadMusicLibrary = [log](const std::string&) {
+        return std::make_unique<RecordingMusicLibrary>(nullptr, log, std::set<std::string>{});
+    };
+    TestApp& a = StartApp();
+    EXPECT_NE(dynamic_cast<BassMusicInterface*>(a.GetMusicPlayer()), nullptr);
+    // The stored music volume reaches the library as whole percentages.
+    EXPECT_EQ(log->back(), "BASS_SetConfig(5,85)");
+    a.Mute();
+    EXPECT_EQ(log->back(), "BASS_SetConfig(5,0)");
+
+    MakeApp().mUseFmodMusic = true;
+    app->Init();
+    EXPECT_NE(dynamic_cast<FModMusicInterface*>(app->GetMusicPlayer()), nullptr);
+    MakeApp().mNoSound = true;
+    app->Init();
+    MusicInterface* silent = app->GetMusicPlayer();
+    ASSERT_NE(silent, nullptr);
+    EXPECT_EQ(typeid(*silent), typeid(MusicInterface));
+
+    loadMusicLibrary = [](const std::string&) { return nullptr; };
+    StartApp();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Can't find bass.dll."});
+    EXPECT_EQ(exitCode, 4);
 }
 
 TEST_F(LifecycleTest, MuteAndUnmuteCount) {

@@ -127,6 +127,9 @@ TEST_F(BassMusicInterfaceTest, FadesStepByTheirSpeedUpToTheMaxAndAreAppliedAsTru
         player.UpdateFades();
         EXPECT_EQ(Calls(), CallLog{"BASS_ChannelSetAttributes(" + h + ",-1," + std::to_string(volume) + ",-101)"});
     }
+    // The level stays at the max; the step that would pass it ends the fade.
+    player.UpdateFades();
+    EXPECT_EQ(Calls(), CallLog{"BASS_ChannelSetAttributes(" + h + ",-1,100,-101)"});
     player.UpdateFades();
     EXPECT_TRUE(Calls().empty()) << "the fade is over at the max";
     EXPECT_DOUBLE_EQ(player.FindSong(1)->level, 1.0);

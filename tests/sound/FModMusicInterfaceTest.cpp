@@ -93,6 +93,8 @@ TEST_F(FModMusicInterfaceTest, ModulesPlayFromAnOrderUnderTheMasterLevel) {
     for (int step = 0; step < 4; ++step)
         player.UpdateFades();
     EXPECT_EQ(player.FindSong(1)->level, 1.0);
+    player.UpdateFades();
+    EXPECT_EQ(player.FindSong(1)->level, 1.0);
     EXPECT_EQ(player.FindSong(1)->fadeStep, 0.0);
 }
 
@@ -133,6 +135,7 @@ TEST_F(FModMusicInterfaceTest, ASampleSongIsDecodedOnceAndCachedAsAPlainWavBesid
     // Later loads take the cache, even without the source.
     std::filesystem::remove("music/theme.ogg");
     FModMusicInterface player(0, Services());
+    Calls();
     ASSERT_TRUE(player.LoadSampleSong(1, "music/theme", false));
     EXPECT_EQ(Calls(), CallLog{"_FSOUND_Sample_Load@16(-1,music/cached_theme.wav,0,0)"});
     EXPECT_FALSE(player.LoadSampleSong(2, "music/none", false));
