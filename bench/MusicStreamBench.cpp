@@ -64,7 +64,8 @@ void PlayThrough(benchmark::State& state, MusicEngine::Handle (MusicEngine::*ope
     size_t frames = 0;
     for (auto _ : state) {
         engine.Play(channel, 0);
-        for (size_t done = 0; done < size_t(Seconds * 44100) && engine.ActivityOf(channel) == MusicEngine::Playing;
+        for (size_t done = 0;
+             done < size_t(Seconds * 44100) && engine.ActivityOf(channel) == MusicEngine::Playing;
              done += BufferFrames) {
             engine.FeedAll();
             output->GetMixer().Render(out.data(), BufferFrames);
@@ -133,8 +134,9 @@ void BM_OpenmptRenderLoop(benchmark::State& state) {
     std::vector<int16_t> out(BufferFrames * 2);
     size_t frames = 0;
     for (auto _ : state) {
-        openmpt_module* module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent,
-                                                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        openmpt_module* module =
+            openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr,
+                                               nullptr, nullptr, nullptr, nullptr, nullptr);
         openmpt_module_set_repeat_count(module, -1);
         for (size_t done = 0; done < size_t(Seconds * 44100); done += BufferFrames)
             frames += openmpt_module_read_interleaved_stereo(module, 44100, BufferFrames, out.data());

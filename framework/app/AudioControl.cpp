@@ -19,7 +19,8 @@ std::unique_ptr<SoundManager> AudioControl::MakeSoundManager(SoundServices servi
 }
 
 std::unique_ptr<MusicInterface> AudioControl::MakeMusicPlayer(WindowId window, bool noSound,
-                                                             bool useSecondMusicLibrary, const MusicServices& services) {
+                                                              bool useSecondMusicLibrary,
+                                                              const MusicServices& services) {
     if (noSound) return std::make_unique<MusicInterface>();
     if (useSecondMusicLibrary) return std::make_unique<FModMusicInterface>(window, services);
     return std::make_unique<BassMusicInterface>(window, services);

@@ -28,7 +28,8 @@ public:
     // music player belongs to the window: the silent one when sound is off, else the player of the
     // second library or of the first, on the music services' device.
     static std::unique_ptr<SoundManager> MakeSoundManager(SoundServices services, bool useSecondMusicLibrary);
-    static std::unique_ptr<MusicInterface> MakeMusicPlayer(WindowId window, bool noSound, bool useSecondMusicLibrary,
+    static std::unique_ptr<MusicInterface> MakeMusicPlayer(WindowId window, bool noSound,
+                                                           bool useSecondMusicLibrary,
                                                            const MusicServices& services = {});
 
     // Takes the players over; either may be replaced later.

@@ -6,40 +6,20 @@ namespace Zorbel {
 
 namespace {
 
-// Looks the functions up in their order; the first one missing gives the message.
-class BassLookup {
-public:
-    explicit BassLookup(BassInstance& table) : mTable(table) {}
-
-    template <typename Signature>
-    bool Need(const char* name, std::function<Signature>& into) {
-        if (!mMissing.empty() || GetFunction(*mTable.module, name, into)) return true;
-        mMissing = std::string(name) + " function not found in bass.dll";
-        return false;
-    }
-    template <typename Signature>
-    bool Want(const char* name, std::function<Signature>& into) {
-        return GetFunction(*mTable.module, name, into);
-    }
-    void Fail(const std::string& text) {
-        if (mMissing.empty()) mMissing = text;
-    }
-    const std::string& Missing() const { return mMissing; }
-
-private:
-    BassInstance& mTable;
-    std::string mMissing;
-};
+std::string DescribeMissing(const std::string& name) {
+    return name + " function not found in bass.dll";
+}
 
 std::string FillBass(BassInstance& t) {
-    BassLookup look(t);
+    FunctionLookup<BassInstance> look(t, DescribeMissing);
     look.Need("BASS_Init", t.BASS_Init);
     look.Need("BASS_Free", t.BASS_Free);
     look.Need("BASS_Stop", t.BASS_Stop);
     look.Need("BASS_Start", t.BASS_Start);
     bool globalVolumes = look.Want("BASS_SetGlobalVolumes", t.BASS_SetGlobalVolumes);
     bool volume = look.Want("BASS_SetVolume", t.BASS_SetVolume);
-    if (!globalVolumes && !volume) look.Fail("Neither BASS_SetGlobalVolumes or BASS_SetVolume found in bass.dll");
+    if (!globalVolumes && !volume)
+        look.Fail("Neither BASS_SetGlobalVolumes or BASS_SetVolume found in bass.dll");
     look.Need("BASS_MusicSetAmplify", t.BASS_MusicSetAmplify);
     t.newApi = look.Want("BASS_SetConfig", t.BASS_SetConfig);
     look.Need("BASS_ChannelStop", t.BASS_ChannelStop);

@@ -18,7 +18,8 @@ struct BassInstance {
     // BASS_SetConfig exists: BASS_Init and BASS_MusicLoad take their newer argument lists.
     bool newApi = false;
 
-    std::function<bool(int32_t device, uint32_t frequency, uint32_t flags, WindowId window, const void* clsid)>
+    std::function<bool(int32_t device, uint32_t frequency, uint32_t flags, WindowId window,
+                       const void* clsid)>
         BASS_Init;
     std::function<bool()> BASS_Free;
     std::function<bool()> BASS_Stop;
@@ -30,7 +31,8 @@ struct BassInstance {
     std::function<bool(uint32_t handle)> BASS_ChannelStop;
     std::function<bool(uint32_t handle)> BASS_ChannelPause;
     std::function<bool(uint32_t handle)> BASS_ChannelResume;
-    std::function<bool(uint32_t handle, int32_t frequency, int32_t volume, int32_t pan)> BASS_ChannelSetAttributes;
+    std::function<bool(uint32_t handle, int32_t frequency, int32_t volume, int32_t pan)>
+        BASS_ChannelSetAttributes;
     std::function<bool(uint32_t handle, uint64_t position)> BASS_ChannelSetPosition;
     std::function<uint32_t(uint32_t handle)> BASS_ChannelIsActive;
     std::function<uint32_t(bool memory, const void* file, uint32_t offset, uint32_t length, uint32_t flags,

@@ -17,7 +17,8 @@ enum ConfigOption : uint32_t { ConfigBuffer = 0, ConfigStreamVolume = 5, ConfigM
 
 bool IsStreamName(const std::string& fileName) {
     size_t dot = fileName.rfind('.');
-    std::string extension = dot == std::string::npos ? std::string() : StringToLower(fileName.substr(dot + 1));
+    std::string extension =
+        dot == std::string::npos ? std::string() : StringToLower(fileName.substr(dot + 1));
     return extension == "wav" || extension == "ogg" || extension == "mp3";
 }
 
@@ -207,15 +208,14 @@ void BassMusicInterface::SetMusicLevel(double level) {
 }
 
 void BassMusicInterface::SetSongAmplify(int32_t id, double factor) {
-    if (SongRecord* song = Find(id)) mBass->BASS_MusicSetAmplify(song->Handle(), static_cast<uint32_t>(Percentage(factor * 100)));
+    if (SongRecord* song = Find(id))
+        mBass->BASS_MusicSetAmplify(song->Handle(), static_cast<uint32_t>(Percentage(factor * 100)));
 }
 
 void BassMusicInterface::UpdateFades() {
-    for (auto& [id, song] : mSongs) {
-        if (song.fadeStep == 0.0) continue;
-        if (song.StepFade()) mBass->BASS_ChannelStop(song.Handle());
-        ApplyLevel(song);
-    }
+    StepFades(
+        mSongs, [this](const SongRecord& song) { mBass->BASS_ChannelStop(song.Handle()); },
+        [this](const SongRecord& song) { ApplyLevel(song); });
 }
 
 } // namespace Zorbel

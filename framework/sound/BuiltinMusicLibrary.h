@@ -14,7 +14,8 @@ namespace Zorbel {
 class BuiltinMusicLibrary final : public MusicLibrary {
 public:
     // "bass.dll" or "fmod.dll" over the output (none plays nothing); null for any other name.
-    static std::unique_ptr<MusicLibrary> Open(const std::string& fileName, std::shared_ptr<AudioOutput> output);
+    static std::unique_ptr<MusicLibrary> Open(const std::string& fileName,
+                                              std::shared_ptr<AudioOutput> output);
     // The loader of the built-in libraries over an output.
     static MusicLibraryLoader Loader(std::shared_ptr<AudioOutput> output);
 

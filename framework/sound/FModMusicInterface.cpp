@@ -160,11 +160,9 @@ void FModMusicInterface::SetMusicLevel(double level) {
 }
 
 void FModMusicInterface::UpdateFades() {
-    for (auto& [id, song] : mSongs) {
-        if (song.fadeStep == 0.0) continue;
-        if (song.StepFade()) StopChannel(song);
-        ApplyLevel(song);
-    }
+    StepFades(
+        mSongs, [this](const SongRecord& song) { StopChannel(song); },
+        [this](const SongRecord& song) { ApplyLevel(song); });
 }
 
 std::string FModMusicInterface::CachePathFor(const std::string& name) {
@@ -216,8 +214,8 @@ bool FModMusicInterface::LoadSampleSong(int32_t id, const std::string& name, boo
     return sample != 0 && AddSampleSong(id, sample, loop);
 }
 
-bool FModMusicInterface::LoadJoinedSample(int32_t id, const std::string& introName, const std::string& loopName,
-                                          bool loop) {
+bool FModMusicInterface::LoadJoinedSample(int32_t id, const std::string& introName,
+                                          const std::string& loopName, bool loop) {
     if (!mFmod) return false;
     uint32_t intro = LoadSample(introName);
     uint32_t tail = intro ? LoadSample(loopName) : 0;
@@ -231,8 +229,8 @@ bool FModMusicInterface::LoadJoinedSample(int32_t id, const std::string& introNa
     uint64_t totalLength = uint64_t(introLength) + tailLength;
     uint32_t joined = 0;
     if (matching && totalLength <= INT32_MAX)
-        joined = mFmod->FSOUND_Sample_Alloc(-1, static_cast<int32_t>(totalLength), mode | FmodInstance::LoopNormal,
-                                            introRate, 255, 128, 0);
+        joined = mFmod->FSOUND_Sample_Alloc(-1, static_cast<int32_t>(totalLength),
+                                            mode | FmodInstance::LoopNormal, introRate, 255, 128, 0);
     if (joined) {
         uint32_t block = ((mode & FmodInstance::Mono) ? 1 : 2) * ((mode & FmodInstance::Bits8) ? 1 : 2);
         void* target = nullptr;
@@ -248,8 +246,8 @@ bool FModMusicInterface::LoadJoinedSample(int32_t id, const std::string& introNa
                 void* second = nullptr;
                 uint32_t length = 0, secondLength = 0;
                 uint32_t partBytes = (part == intro ? introLength : tailLength) * block;
-                if (!mFmod->FSOUND_Sample_Lock(part, 0, static_cast<int32_t>(partBytes), &data, &second, &length,
-                                               &secondLength))
+                if (!mFmod->FSOUND_Sample_Lock(part, 0, static_cast<int32_t>(partBytes), &data, &second,
+                                               &length, &secondLength))
                     continue;
                 std::memcpy(out + at, data, std::min<size_t>(length, targetLength - at));
                 at += length;
@@ -261,7 +259,8 @@ bool FModMusicInterface::LoadJoinedSample(int32_t id, const std::string& introNa
     if (intro) mFmod->FSOUND_Sample_Free(intro);
     if (tail) mFmod->FSOUND_Sample_Free(tail);
     if (!joined) return false;
-    mFmod->FSOUND_Sample_SetLoopPoints(joined, static_cast<int32_t>(introLength), static_cast<int32_t>(tailLength));
+    mFmod->FSOUND_Sample_SetLoopPoints(joined, static_cast<int32_t>(introLength),
+                                       static_cast<int32_t>(tailLength));
     return AddSampleSong(id, joined, loop);
 }
 

@@ -6,24 +6,13 @@ namespace Zorbel {
 
 namespace {
 
-class FmodLookup {
-public:
-    explicit FmodLookup(FmodInstance& table) : mTable(table) {}
-
-    template <typename Signature>
-    void Need(const char* name, std::function<Signature>& into) {
-        if (mMissing.empty() && !GetFunction(*mTable.module, name, into))
-            mMissing = "\"" + std::string(name) + "\" function not found in fmod.dll";
-    }
-    const std::string& Missing() const { return mMissing; }
-
-private:
-    FmodInstance& mTable;
-    std::string mMissing;
-};
+// The decorated name stands in double quotes.
+std::string DescribeMissing(const std::string& name) {
+    return "\"" + name + "\" function not found in fmod.dll";
+}
 
 std::string FillFmod(FmodInstance& t) {
-    FmodLookup look(t);
+    FunctionLookup<FmodInstance> look(t, DescribeMissing);
     look.Need("_FSOUND_SetBufferSize@4", t.FSOUND_SetBufferSize);
     look.Need("_FSOUND_SetHWND@4", t.FSOUND_SetHWND);
     look.Need("_FSOUND_Init@12", t.FSOUND_Init);

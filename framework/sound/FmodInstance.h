@@ -27,7 +27,8 @@ struct FmodInstance {
     std::function<bool(WindowId window)> FSOUND_SetHWND;
     std::function<bool(int32_t mixRate, int32_t maxChannels, uint32_t flags)> FSOUND_Init;
     std::function<void()> FSOUND_Close;
-    std::function<uint32_t(int32_t index, const char* name, uint32_t mode, int32_t offset)> FSOUND_Sample_Load;
+    std::function<uint32_t(int32_t index, const char* name, uint32_t mode, int32_t offset)>
+        FSOUND_Sample_Load;
     std::function<uint32_t(int32_t index, int32_t length, uint32_t mode, int32_t frequency, int32_t volume,
                            int32_t pan, int32_t priority)>
         FSOUND_Sample_Alloc;
@@ -36,7 +37,8 @@ struct FmodInstance {
     std::function<bool(uint32_t sample, int32_t offset, int32_t length, void** first, void** second,
                        uint32_t* firstLength, uint32_t* secondLength)>
         FSOUND_Sample_Lock;
-    std::function<bool(uint32_t sample, void* first, void* second, uint32_t firstLength, uint32_t secondLength)>
+    std::function<bool(uint32_t sample, void* first, void* second, uint32_t firstLength,
+                       uint32_t secondLength)>
         FSOUND_Sample_Unlock;
     // The looped part: from the start frame, length frames.
     std::function<bool(uint32_t sample, int32_t start, int32_t length)> FSOUND_Sample_SetLoopPoints;

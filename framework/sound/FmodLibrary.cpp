@@ -59,8 +59,8 @@ bool Loops(uint32_t mode) {
 void AddSetup(BuiltinMusicLibrary& fmod, const State& s) {
     fmod.Add<bool(int32_t)>("_FSOUND_SetBufferSize@4", [](int32_t) { return true; });
     fmod.Add<bool(WindowId)>("_FSOUND_SetHWND@4", [](WindowId) { return true; });
-    fmod.Add<bool(int32_t, int32_t, uint32_t)>("_FSOUND_Init@12",
-                                               [s](int32_t, int32_t, uint32_t) { return s->engine.HasOutput(); });
+    fmod.Add<bool(int32_t, int32_t, uint32_t)>(
+        "_FSOUND_Init@12", [s](int32_t, int32_t, uint32_t) { return s->engine.HasOutput(); });
     fmod.Add<void()>("_FSOUND_Close@0", [s] { s->engine.FreeAll(); });
 }
 
@@ -74,7 +74,8 @@ void AddSamples(BuiltinMusicLibrary& fmod, const State& s) {
         });
     fmod.Add<uint32_t(int32_t, int32_t, uint32_t, int32_t, int32_t, int32_t, int32_t)>(
         "_FSOUND_Sample_Alloc@28",
-        [s](int32_t, int32_t length, uint32_t mode, int32_t frequency, int32_t, int32_t, int32_t) -> uint32_t {
+        [s](int32_t, int32_t length, uint32_t mode, int32_t frequency, int32_t, int32_t,
+            int32_t) -> uint32_t {
             PcmFormat format{uint16_t((mode & FmodInstance::Mono) ? 1 : 2), static_cast<uint32_t>(frequency),
                              uint16_t((mode & FmodInstance::Bits8) ? 8 : 16)};
             if (length <= 0 || frequency <= 0 || !format.IsPlayable()) return 0;
@@ -87,10 +88,11 @@ void AddSamples(BuiltinMusicLibrary& fmod, const State& s) {
         s->loopModes.erase(sample);
     });
     fmod.Add<bool(uint32_t, int32_t, int32_t, void**, void**, uint32_t*, uint32_t*)>(
-        "_FSOUND_Sample_Lock@28", [s](uint32_t sample, int32_t offset, int32_t length, void** first, void** second,
-                                      uint32_t* firstLength, uint32_t* secondLength) {
+        "_FSOUND_Sample_Lock@28", [s](uint32_t sample, int32_t offset, int32_t length, void** first,
+                                      void** second, uint32_t* firstLength, uint32_t* secondLength) {
             SoundBuffer* sound = s->engine.SampleSound(sample);
-            if (!sound || offset < 0 || length < 0 || size_t(offset) + size_t(length) > sound->Size()) return false;
+            if (!sound || offset < 0 || length < 0 || size_t(offset) + size_t(length) > sound->Size())
+                return false;
             if (first) *first = sound->Data() + offset;
             if (firstLength) *firstLength = static_cast<uint32_t>(length);
             if (second) *second = nullptr;
@@ -98,11 +100,13 @@ void AddSamples(BuiltinMusicLibrary& fmod, const State& s) {
             return true;
         });
     fmod.Add<bool(uint32_t, void*, void*, uint32_t, uint32_t)>(
-        "_FSOUND_Sample_Unlock@20",
-        [s](uint32_t sample, void*, void*, uint32_t, uint32_t) { return s->engine.SampleSound(sample) != nullptr; });
+        "_FSOUND_Sample_Unlock@20", [s](uint32_t sample, void*, void*, uint32_t, uint32_t) {
+            return s->engine.SampleSound(sample) != nullptr;
+        });
     fmod.Add<bool(uint32_t, int32_t, int32_t)>(
         "_FSOUND_Sample_SetLoopPoints@12", [s](uint32_t sample, int32_t start, int32_t length) {
-            return start >= 0 && length >= 0 && s->engine.SetLoopPoints(sample, size_t(start), size_t(length));
+            return start >= 0 && length >= 0 &&
+                   s->engine.SetLoopPoints(sample, size_t(start), size_t(length));
         });
     fmod.Add<uint32_t(uint32_t)>("_FSOUND_Sample_GetLength@4", [s](uint32_t sample) -> uint32_t {
         const SoundBuffer* sound = s->engine.SampleSound(sample);
@@ -119,20 +123,22 @@ void AddSamples(BuiltinMusicLibrary& fmod, const State& s) {
             if (priority) *priority = 0;
             return true;
         });
-    fmod.Add<uint32_t(uint32_t)>("_FSOUND_Sample_GetMode@4", [s](uint32_t sample) { return s->ModeOf(sample); });
+    fmod.Add<uint32_t(uint32_t)>("_FSOUND_Sample_GetMode@4",
+                                 [s](uint32_t sample) { return s->ModeOf(sample); });
 }
 
 void AddChannels(BuiltinMusicLibrary& fmod, const State& s) {
-    fmod.Add<int32_t(int32_t, uint32_t)>("_FSOUND_PlaySound@8", [s](int32_t channel, uint32_t sample) -> int32_t {
-        channel = s->Claim(channel);
-        if (channel < 0) return -1;
-        Handle handle = s->engine.OpenSampleChannel(sample);
-        if (!handle) return -1;
-        s->channels[size_t(channel)] = handle;
-        s->owned[size_t(channel)] = true;
-        s->engine.SetLoop(handle, Loops(s->ModeOf(sample)));
-        return s->engine.Play(handle, 0) ? channel : -1;
-    });
+    fmod.Add<int32_t(int32_t, uint32_t)>("_FSOUND_PlaySound@8",
+                                         [s](int32_t channel, uint32_t sample) -> int32_t {
+                                             channel = s->Claim(channel);
+                                             if (channel < 0) return -1;
+                                             Handle handle = s->engine.OpenSampleChannel(sample);
+                                             if (!handle) return -1;
+                                             s->channels[size_t(channel)] = handle;
+                                             s->owned[size_t(channel)] = true;
+                                             s->engine.SetLoop(handle, Loops(s->ModeOf(sample)));
+                                             return s->engine.Play(handle, 0) ? channel : -1;
+                                         });
     fmod.Add<bool(int32_t)>("_FSOUND_StopSound@4",
                             [s](int32_t channel) { return s->engine.Stop(s->ChannelHandle(channel)); });
     fmod.Add<bool(int32_t, int32_t)>("_FSOUND_SetVolume@8", [s](int32_t channel, int32_t volume) {
@@ -163,31 +169,35 @@ void AddStreams(BuiltinMusicLibrary& fmod, const State& s) {
             if (!s->owned[i] && s->channels[i] == stream) s->channels[i] = 0;
         return s->engine.FreeChannel(stream);
     });
-    fmod.Add<int32_t(int32_t, uint32_t)>("_FSOUND_Stream_Play@8", [s](int32_t channel, uint32_t stream) -> int32_t {
-        if (!s->engine.IsChannel(stream)) return -1;
-        channel = s->Claim(channel);
-        if (channel < 0) return -1;
-        s->channels[size_t(channel)] = stream;
-        return s->engine.Play(stream, 0) ? channel : -1;
-    });
+    fmod.Add<int32_t(int32_t, uint32_t)>("_FSOUND_Stream_Play@8",
+                                         [s](int32_t channel, uint32_t stream) -> int32_t {
+                                             if (!s->engine.IsChannel(stream)) return -1;
+                                             channel = s->Claim(channel);
+                                             if (channel < 0) return -1;
+                                             s->channels[size_t(channel)] = stream;
+                                             return s->engine.Play(stream, 0) ? channel : -1;
+                                         });
 }
 
 void AddModules(BuiltinMusicLibrary& fmod, const State& s) {
     fmod.Add<uint32_t(const char*)>("_FMUSIC_LoadSong@4", [s](const char* name) -> uint32_t {
         return name ? s->engine.OpenModule(name) : 0;
     });
-    fmod.Add<bool(uint32_t)>("_FMUSIC_PlaySong@4", [s](uint32_t module) { return s->engine.Play(module, 0); });
+    fmod.Add<bool(uint32_t)>("_FMUSIC_PlaySong@4",
+                             [s](uint32_t module) { return s->engine.Play(module, 0); });
     fmod.Add<bool(uint32_t)>("_FMUSIC_StopSong@4", [s](uint32_t module) { return s->engine.Stop(module); });
     fmod.Add<bool(uint32_t, int32_t)>("_FMUSIC_SetLooping@8", [s](uint32_t module, int32_t mode) {
         return s->engine.SetLoop(module, Loops(static_cast<uint32_t>(mode)));
     });
-    fmod.Add<bool(uint32_t, int32_t)>("_FMUSIC_SetOrder@8",
-                                      [s](uint32_t module, int32_t order) { return s->engine.SetPosition(module, order); });
+    fmod.Add<bool(uint32_t, int32_t)>("_FMUSIC_SetOrder@8", [s](uint32_t module, int32_t order) {
+        return s->engine.SetPosition(module, order);
+    });
     fmod.Add<bool(uint32_t, bool)>("_FMUSIC_SetPaused@8", [s](uint32_t module, bool paused) {
         return paused ? s->engine.Pause(module) : s->engine.Resume(module);
     });
-    fmod.Add<bool(uint32_t, int32_t)>("_FMUSIC_SetMasterVolume@8",
-                                      [s](uint32_t module, int32_t volume) { return s->engine.SetVolume(module, volume); });
+    fmod.Add<bool(uint32_t, int32_t)>("_FMUSIC_SetMasterVolume@8", [s](uint32_t module, int32_t volume) {
+        return s->engine.SetVolume(module, volume);
+    });
     fmod.Add<bool(uint32_t)>("_FMUSIC_IsPlaying@4", [s](uint32_t module) {
         return s->engine.ActivityOf(module) != MusicEngine::Stopped;
     });

@@ -26,7 +26,9 @@ public:
     static std::unique_ptr<ModuleSource> FromMemory(const void* bytes, size_t size);
     ~ModuleSource() override;
 
-    uint16_t Channels() const override { return 2; }
+    uint16_t Channels() const override {
+        return 2;
+    }
     uint32_t Rate() const override;
     long ReadFrames(int16_t* out, size_t frameCount) override;
     // The position is an order of the song.

@@ -3,11 +3,42 @@
 #include "framework/sound/BuiltinMusicLibrary.h"
 #include "framework/sound/MusicServices.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
 namespace Zorbel {
+
+// Looks a table's functions up in their order; the first one missing gives the message, worded by
+// describe from the function's name.
+template <typename Table>
+class FunctionLookup {
+public:
+    FunctionLookup(Table& table, std::string (*describe)(const std::string& name))
+        : mTable(table), mDescribe(describe) {}
+
+    // A function the table cannot do without.
+    template <typename Signature>
+    void Need(const char* name, std::function<Signature>& into) {
+        if (mMissing.empty() && !GetFunction(*mTable.module, name, into)) mMissing = mDescribe(name);
+    }
+    // A function that may be missing; true when it is there.
+    template <typename Signature>
+    bool Want(const char* name, std::function<Signature>& into) {
+        return GetFunction(*mTable.module, name, into);
+    }
+    // A missing function found some other way.
+    void Fail(const std::string& text) {
+        if (mMissing.empty()) mMissing = text;
+    }
+    const std::string& Missing() const { return mMissing; }
+
+private:
+    Table& mTable;
+    std::string (*mDescribe)(const std::string& name);
+    std::string mMissing;
+};
 
 // The one process-wide table of a library's functions, counted by its users: the first to acquire it
 // loads the library and looks every function up, the last to release it frees both.

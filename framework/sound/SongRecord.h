@@ -43,6 +43,17 @@ struct SongRecord {
 // Songs by id, in id order. Adding an id already present keeps the earlier song.
 using SongTable = std::map<int32_t, SongRecord>;
 
+// Moves every fade of the table on by one step: a song that has just gone silent with stop-when-silent
+// set is stopped, then every fading song's level is applied.
+template <typename Stop, typename Apply>
+void StepFades(SongTable& songs, Stop stop, Apply apply) {
+    for (auto& [id, song] : songs) {
+        if (song.fadeStep == 0.0) continue;
+        if (song.StepFade()) stop(song);
+        apply(song);
+    }
+}
+
 // A level as the libraries take it: a whole percentage, truncated toward zero.
 inline int32_t Percentage(double value) {
     return static_cast<int32_t>(value);

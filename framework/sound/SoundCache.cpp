@@ -38,8 +38,8 @@ bool SoundCache::WritePlain(const std::string& path, const PcmFormat& format, co
     return WriteWav(path, format, data, length, nullptr);
 }
 
-bool SoundCache::WriteWav(const std::string& path, const PcmFormat& format, const uint8_t* data, uint32_t length,
-                          const std::string* sourcePath) {
+bool SoundCache::WriteWav(const std::string& path, const PcmFormat& format, const uint8_t* data,
+                          uint32_t length, const std::string* sourcePath) {
     std::string header;
     PutTag(header, "RIFF");
     // The dependency chunk is not counted in the RIFF size.

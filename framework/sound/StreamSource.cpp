@@ -29,37 +29,37 @@ constexpr size_t ReadPiece = 16 * 1024;
 std::unique_ptr<StreamSource> StreamSource::Open(const std::string& path) {
     std::unique_ptr<StreamSource> source(new StreamSource);
     switch (ContainerOf(path)) {
-    case Container::Wav:
-        source->mWav = std::make_unique<WavReader>(path);
-        if (!source->mWav->Open()) return nullptr;
-        source->mFormat = source->mWav->Format();
-        break;
-    case Container::Ogg:
-        source->mOgg = std::make_unique<OggDecoder>(path);
-        if (!source->mOgg->Open()) return nullptr;
-        source->mFormat = source->mOgg->Format();
-        break;
-    case Container::Mpeg:
-        source->mMp3 = std::make_unique<Mp3Decoder>(path);
-        if (!source->mMp3->Open()) return nullptr;
-        source->mFormat = source->mMp3->Format();
-        break;
-    case Container::None:
-        return nullptr;
+        case Container::Wav:
+            source->mWav = std::make_unique<WavReader>(path);
+            if (!source->mWav->Open()) return nullptr;
+            source->mFormat = source->mWav->Format();
+            break;
+        case Container::Ogg:
+            source->mOgg = std::make_unique<OggDecoder>(path);
+            if (!source->mOgg->Open()) return nullptr;
+            source->mFormat = source->mOgg->Format();
+            break;
+        case Container::Mpeg:
+            source->mMp3 = std::make_unique<Mp3Decoder>(path);
+            if (!source->mMp3->Open()) return nullptr;
+            source->mFormat = source->mMp3->Format();
+            break;
+        case Container::None:
+            return nullptr;
     }
     return source;
 }
 
 std::shared_ptr<SoundBuffer> StreamSource::ReadWhole(const std::string& path) {
     switch (ContainerOf(path)) {
-    case Container::Wav:
-        return WavReader::ReadSound(path);
-    case Container::Ogg:
-        return OggDecoder::ReadSound(path);
-    case Container::Mpeg:
-        return Mp3Decoder::ReadSound(path);
-    case Container::None:
-        break;
+        case Container::Wav:
+            return WavReader::ReadSound(path);
+        case Container::Ogg:
+            return OggDecoder::ReadSound(path);
+        case Container::Mpeg:
+            return Mp3Decoder::ReadSound(path);
+        case Container::None:
+            break;
     }
     return nullptr;
 }

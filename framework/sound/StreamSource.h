@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/sound/MusicSource.h"
 #include "framework/sound/Mp3Decoder.h"
+#include "framework/sound/MusicSource.h"
 #include "framework/sound/OggDecoder.h"
 #include "framework/sound/WavReader.h"
 

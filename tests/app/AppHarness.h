@@ -55,10 +55,10 @@ public:
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
     using ZorbelAppBase::mNoSound;
-    using ZorbelAppBase::mUseFmodMusic;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
     using ZorbelAppBase::mSingleInstance;
+    using ZorbelAppBase::mUseFmodMusic;
     using ZorbelAppBase::mWidth;
     using ZorbelAppBase::mWindowTitle;
     using ZorbelAppBase::StartLoadingThread;

@@ -1,8 +1,6 @@
 // The default music player's calls into its library, seen through a recording library over our own:
 // the level and fade arithmetic, the old and new argument lists, and the messages of a missing library.
-#include "framework/platform/audio/HeadlessAudioSink.h"
 #include "framework/sound/BassMusicInterface.h"
-#include "framework/sound/BuiltinMusicLibrary.h"
 #include "support/MusicTestFiles.h"
 #include "support/RecordingMusicLibrary.h"
 
@@ -13,7 +11,7 @@ using namespace ZorbelTest;
 
 namespace {
 
-class BassMusicInterfaceTest : public ::testing::Test {
+class BassMusicInterfaceTest : public ::testing::Test, public RecordedMusic {
 protected:
     BassMusicInterfaceTest() {
         WriteFile("tone.wav", PcmWav(ConstantSamples(1000, 44100), 1, 44100));
@@ -21,28 +19,7 @@ protected:
         WriteFile("tiny.mod", TinyMod({428, 214}));
     }
 
-    MusicServices Services(std::set<std::string> missing = {}, bool noLibrary = false) {
-        MusicServices services;
-        services.output = output;
-        services.loadLibrary = [this, missing, noLibrary](const std::string& name) -> std::unique_ptr<MusicLibrary> {
-            if (noLibrary) return nullptr;
-            return std::make_unique<RecordingMusicLibrary>(BuiltinMusicLibrary::Open(name, output), log, missing);
-        };
-        services.libraryMissing = [this](const std::string& text) { messages.push_back(text); };
-        return services;
-    }
-
-    // The calls since the last look.
-    CallLog Calls() {
-        CallLog calls = *log;
-        log->clear();
-        return calls;
-    }
-
     SoundFolder folder;
-    std::shared_ptr<AudioOutput> output = AudioOutput::Open(std::make_unique<HeadlessAudioSink>());
-    std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
-    std::vector<std::string> messages;
 };
 
 } // namespace
@@ -50,7 +27,8 @@ protected:
 TEST_F(BassMusicInterfaceTest, TheLibraryStartsWithThePlayerAndStopsWithIt) {
     {
         BassMusicInterface player(7, Services());
-        EXPECT_EQ(Calls(), (CallLog{"BASS_Init(1,44100,0,7,null)", "BASS_SetConfig(0,2000)", "BASS_Start()"}));
+        EXPECT_EQ(Calls(),
+                  (CallLog{"BASS_Init(1,44100,0,7,null)", "BASS_SetConfig(0,2000)", "BASS_Start()"}));
         // Whole percentages, truncated: 0.57 × 100 is 56.99… and gives 56.
         player.SetMusicLevel(0.57);
         EXPECT_EQ(Calls(), (CallLog{"BASS_SetConfig(6,56)", "BASS_SetConfig(5,56)"}));
@@ -67,8 +45,8 @@ TEST_F(BassMusicInterfaceTest, WithoutTheConfigurationFunctionTheOldArgumentList
     player.PlaySong(1, 1, false);
     uint32_t module = player.FindSong(1)->moduleHandle;
     std::string h = std::to_string(module);
-    EXPECT_EQ(Calls(), (CallLog{"BASS_ChannelSetAttributes(" + h + ",-1,100,-101)", "BASS_ChannelStop(" + h + ")",
-                                "BASS_MusicPlayEx(" + h + ",1,4,1)"}));
+    EXPECT_EQ(Calls(), (CallLog{"BASS_ChannelSetAttributes(" + h + ",-1,100,-101)",
+                                "BASS_ChannelStop(" + h + ")", "BASS_MusicPlayEx(" + h + ",1,4,1)"}));
     player.SetMusicLevel(0.55);
     EXPECT_EQ(Calls(), (CallLog{"BASS_SetGlobalVolumes(22,22,22)"}));
     EXPECT_TRUE(messages.empty());
@@ -86,8 +64,9 @@ TEST_F(BassMusicInterfaceTest, AMissingLibraryOrFunctionIsReportedAndThePlayerSt
     { BassMusicInterface player(0, Services({"BASS_SetGlobalVolumes", "BASS_SetVolume"})); }
     // One of the two volume functions is enough.
     { BassMusicInterface player(0, Services({"BASS_SetVolume"})); }
-    EXPECT_EQ(messages, (std::vector<std::string>{"Can't find bass.dll.", "BASS_Init function not found in bass.dll",
-                                                  "Neither BASS_SetGlobalVolumes or BASS_SetVolume found in bass.dll"}));
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "Can't find bass.dll.", "BASS_Init function not found in bass.dll",
+                            "Neither BASS_SetGlobalVolumes or BASS_SetVolume found in bass.dll"}));
 }
 
 TEST_F(BassMusicInterfaceTest, TheLowerCasedExtensionTellsStreamsFromModules) {
@@ -121,11 +100,13 @@ TEST_F(BassMusicInterfaceTest, FadesStepByTheirSpeedUpToTheMaxAndAreAppliedAsTru
     std::string h = std::to_string(player.FindSong(1)->streamHandle);
     Calls();
     player.FadeSongIn(1, 0, 0.25, false);
-    EXPECT_EQ(Calls(), (CallLog{"BASS_ChannelStop(" + h + ")", "BASS_ChannelSetAttributes(" + h + ",-1,0,-101)",
-                                "BASS_StreamPlay(" + h + ",1,4)"}));
+    EXPECT_EQ(Calls(),
+              (CallLog{"BASS_ChannelStop(" + h + ")", "BASS_ChannelSetAttributes(" + h + ",-1,0,-101)",
+                       "BASS_StreamPlay(" + h + ",1,4)"}));
     for (int volume : {25, 50, 75, 100}) {
         player.UpdateFades();
-        EXPECT_EQ(Calls(), CallLog{"BASS_ChannelSetAttributes(" + h + ",-1," + std::to_string(volume) + ",-101)"});
+        EXPECT_EQ(Calls(),
+                  CallLog{"BASS_ChannelSetAttributes(" + h + ",-1," + std::to_string(volume) + ",-101)"});
     }
     // The level stays at the max; the step that would pass it ends the fade.
     player.UpdateFades();
@@ -200,14 +181,15 @@ TEST_F(BassMusicInterfaceTest, LevelsMaxLevelsOffsetsAndAmplificationReachTheLib
     EXPECT_FALSE(player.IsSongPlaying(2));
     player.ResumeSong(2);
     EXPECT_TRUE(player.IsSongPlaying(2));
-    EXPECT_EQ(Calls(), (CallLog{"BASS_ChannelSetAttributes(" + s + ",-1,80,-101)",
-                                "BASS_ChannelSetAttributes(" + s + ",-1,50,-101)",
-                                "BASS_ChannelSetAttributes(" + s + ",-1,50,-101)", "BASS_ChannelStop(" + s + ")",
-                                "BASS_StreamPlay(" + s + ",1,0)", "BASS_ChannelSetPosition(" + s + ",4000)",
-                                "BASS_ChannelSetAttributes(" + m + ",-1,100,-101)", "BASS_ChannelStop(" + m + ")",
-                                "BASS_MusicPlayEx(" + m + ",1,512,1)", "BASS_MusicSetAmplify(" + m + ",75)",
-                                "BASS_ChannelPause(" + m + ")", "BASS_ChannelIsActive(" + m + ")",
-                                "BASS_ChannelResume(" + m + ")", "BASS_ChannelIsActive(" + m + ")"}));
+    EXPECT_EQ(Calls(),
+              (CallLog{"BASS_ChannelSetAttributes(" + s + ",-1,80,-101)",
+                       "BASS_ChannelSetAttributes(" + s + ",-1,50,-101)",
+                       "BASS_ChannelSetAttributes(" + s + ",-1,50,-101)", "BASS_ChannelStop(" + s + ")",
+                       "BASS_StreamPlay(" + s + ",1,0)", "BASS_ChannelSetPosition(" + s + ",4000)",
+                       "BASS_ChannelSetAttributes(" + m + ",-1,100,-101)", "BASS_ChannelStop(" + m + ")",
+                       "BASS_MusicPlayEx(" + m + ",1,512,1)", "BASS_MusicSetAmplify(" + m + ",75)",
+                       "BASS_ChannelPause(" + m + ")", "BASS_ChannelIsActive(" + m + ")",
+                       "BASS_ChannelResume(" + m + ")", "BASS_ChannelIsActive(" + m + ")"}));
 
     // Unknown ids do nothing; unloading frees the song and forgets it.
     player.PlaySong(9, 0, false);

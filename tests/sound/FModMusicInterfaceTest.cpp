@@ -1,7 +1,5 @@
 // The sample player's calls into its library, through a recording library over our own: its own
 // differences from the default player, the master level, and the sample songs with their WAV cache.
-#include "framework/platform/audio/HeadlessAudioSink.h"
-#include "framework/sound/BuiltinMusicLibrary.h"
 #include "framework/sound/FModMusicInterface.h"
 #include "support/MusicTestFiles.h"
 #include "support/RecordingMusicLibrary.h"
@@ -15,31 +13,11 @@ using namespace ZorbelTest;
 
 namespace {
 
-class FModMusicInterfaceTest : public ::testing::Test {
+class FModMusicInterfaceTest : public ::testing::Test, public RecordedMusic {
 protected:
     FModMusicInterfaceTest() { WriteFile("tiny.mod", TinyMod({428, 214})); }
 
-    MusicServices Services(std::set<std::string> missing = {}, bool noLibrary = false) {
-        MusicServices services;
-        services.output = output;
-        services.loadLibrary = [this, missing, noLibrary](const std::string& name) -> std::unique_ptr<MusicLibrary> {
-            if (noLibrary) return nullptr;
-            return std::make_unique<RecordingMusicLibrary>(BuiltinMusicLibrary::Open(name, output), log, missing);
-        };
-        services.libraryMissing = [this](const std::string& text) { messages.push_back(text); };
-        return services;
-    }
-
-    CallLog Calls() {
-        CallLog calls = *log;
-        log->clear();
-        return calls;
-    }
-
     SoundFolder folder;
-    std::shared_ptr<AudioOutput> output = AudioOutput::Open(std::make_unique<HeadlessAudioSink>());
-    std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
-    std::vector<std::string> messages;
 };
 
 } // namespace
@@ -61,8 +39,9 @@ TEST_F(FModMusicInterfaceTest, ModulesPlayFromAnOrderUnderTheMasterLevel) {
     std::string m = std::to_string(player.FindSong(1)->moduleHandle);
     Calls();
     player.PlaySong(1, 1, true);
-    EXPECT_EQ(Calls(), (CallLog{"_FMUSIC_SetMasterVolume@8(" + m + ",100)", "_FMUSIC_SetLooping@8(" + m + ",1)",
-                                "_FMUSIC_PlaySong@4(" + m + ")", "_FMUSIC_SetOrder@8(" + m + ",1)"}));
+    EXPECT_EQ(Calls(),
+              (CallLog{"_FMUSIC_SetMasterVolume@8(" + m + ",100)", "_FMUSIC_SetLooping@8(" + m + ",1)",
+                       "_FMUSIC_PlaySong@4(" + m + ")", "_FMUSIC_SetOrder@8(" + m + ",1)"}));
     EXPECT_TRUE(player.IsSongPlaying(1));
     // The master level scales every song at once: 0.29 × 100 × 0.5 is 14.499….
     player.SetSongLevel(1, 0.29);
@@ -109,8 +88,9 @@ TEST_F(FModMusicInterfaceTest, ASampleSongIsDecodedOnceAndCachedAsAPlainWavBesid
         EXPECT_EQ(calls[0], "_FSOUND_Sample_Load@16(-1,music/cached_theme.wav,0,0)");
         EXPECT_EQ(calls[1], "_FSOUND_Sample_Load@16(-1,music/theme.ogg,0,0)");
         player.PlaySong(1, 0, false);
-        EXPECT_EQ(Calls(), (CallLog{"_FSOUND_PlaySound@8(0," + std::to_string(player.FindSong(1)->streamHandle) + ")",
-                                    "_FSOUND_SetLoopMode@8(0,2)", "_FSOUND_SetVolume@8(0,100)"}));
+        EXPECT_EQ(Calls(),
+                  (CallLog{"_FSOUND_PlaySound@8(0," + std::to_string(player.FindSong(1)->streamHandle) + ")",
+                           "_FSOUND_SetLoopMode@8(0,2)", "_FSOUND_SetVolume@8(0,100)"}));
         EXPECT_TRUE(player.IsSongPlaying(1));
     }
     std::string cache = ReadFile("music/cached_theme.wav");

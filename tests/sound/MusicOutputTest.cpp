@@ -4,6 +4,7 @@
 #include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/FModMusicInterface.h"
+#include "support/CountingSink.h"
 #include "support/MusicTestFiles.h"
 #include "support/ScopedEnvironment.h"
 
@@ -19,21 +20,8 @@ using namespace ZorbelTest;
 
 namespace {
 
-class CountingSink : public AudioSink {
-public:
-    explicit CountingSink(std::unique_ptr<AudioSink> device) : mDevice(std::move(device)) {}
-    void Start(RenderFunction render) override {
-        mDevice->Start([this, render](int16_t* frames, size_t count) {
-            render(frames, count);
-            played += count;
-        });
-    }
-    void Stop() override { mDevice->Stop(); }
-
-    std::atomic<size_t> played{0};
-
 private:
-    std::unique_ptr<AudioSink> mDevice;
+std::unique_ptr<AudioSink> mDevice;
 };
 
 constexpr size_t StepFrames = 441;
@@ -57,16 +45,7 @@ protected:
         services.output = AudioOutput::Open(std::move(counting));
     }
 
-    // Waits (at most ten seconds) until the device has played frames more frames.
-    bool WaitForFrames(size_t frames) {
-        size_t target = sink->played + frames;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (sink->played < target) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
-    }
+    bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
 
     // Runs update steps, one per 10 ms of sound played. The device plays in buffers of 512 frames, so
     // now and then two steps fall into one buffer.

@@ -31,9 +31,9 @@ inline std::string TinyMod(const std::vector<int>& periods) {
         std::string header(22, '\0');
         bool used = sample == 1;
         PutBe16(header, used ? ModSampleFrames / 2 : 0);
-        header.push_back(0);                           // finetune
-        header.push_back(used ? 64 : 0);               // volume
-        PutBe16(header, 0);                            // loop start, in words
+        header.push_back(0);                             // finetune
+        header.push_back(used ? 64 : 0);                 // volume
+        PutBe16(header, 0);                              // loop start, in words
         PutBe16(header, used ? ModSampleFrames / 2 : 1); // loop length, in words
         file += header;
     }

@@ -3,7 +3,9 @@
 // A music library for the players' tests: it writes every call down as "NAME(arg,arg,...)" and answers
 // from a real library beneath it (or with zeros when there is none). Names listed as missing are not
 // found, so that the messages about missing functions can be seen.
+#include "framework/platform/audio/HeadlessAudioSink.h"
 #include "framework/sound/BassInstance.h"
+#include "framework/sound/BuiltinMusicLibrary.h"
 #include "framework/sound/FmodInstance.h"
 #include "framework/sound/MusicLibrary.h"
 
@@ -136,6 +138,37 @@ private:
     std::shared_ptr<CallLog> mLog;
     std::set<std::string> mMissing;
     std::map<std::string, std::any> mFunctions;
+};
+
+// Music services whose libraries are recorded: our own over a device that plays only when told, with
+// the messages about missing ones kept.
+class RecordedMusic {
+public:
+    // Services whose loader hides the missing names, or finds no library at all.
+    Zorbel::MusicServices Services(std::set<std::string> missing = {}, bool noLibrary = false) {
+        Zorbel::MusicServices services;
+        services.output = output;
+        services.loadLibrary = [this, missing,
+                                noLibrary](const std::string& name) -> std::unique_ptr<Zorbel::MusicLibrary> {
+            if (noLibrary) return nullptr;
+            return std::make_unique<RecordingMusicLibrary>(Zorbel::BuiltinMusicLibrary::Open(name, output),
+                                                           log, missing);
+        };
+        services.libraryMissing = [this](const std::string& text) { messages.push_back(text); };
+        return services;
+    }
+
+    // The calls since the last look.
+    CallLog Calls() {
+        CallLog calls = *log;
+        log->clear();
+        return calls;
+    }
+
+    std::shared_ptr<Zorbel::AudioOutput> output =
+        Zorbel::AudioOutput::Open(std::make_unique<Zorbel::HeadlessAudioSink>());
+    std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
+    std::vector<std::string> messages;
 };
 
 } // namespace ZorbelTest
