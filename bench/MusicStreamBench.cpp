@@ -112,9 +112,10 @@ void BM_Mpg123DecodeLoop(benchmark::State& state) {
         mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
         mpg123_open(handle, Encoded("mp3", Seconds).c_str());
         size_t done = 0;
-        while (mpg123_read(handle, out.data(), out.size(), &done) == MPG123_OK || done > 0) {
+        int result = MPG123_OK;
+        while (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
+            result = mpg123_read(handle, out.data(), out.size(), &done);
             frames += done / 4;
-            if (done == 0) break;
         }
         mpg123_close(handle);
         mpg123_delete(handle);

@@ -16,7 +16,9 @@ MusicVoice::MusicVoice(Mixer& mixer, std::unique_ptr<MusicSource> source)
 
 void MusicVoice::Compact() {
     size_t played = std::min(static_cast<size_t>(mPosition >> 32), mFrames);
-    if (played == 0) return;
+    // Moved only once half the window has been played: the room left still holds a good stretch, and
+    // the copy is made a few times a second rather than on every fill.
+    if (played < mWindow.size() / mChannels / 2) return;
     std::memmove(mWindow.data(), mWindow.data() + played * mChannels, (mFrames - played) * mChannels * 2);
     mFrames -= played;
     mPosition -= uint64_t(played) << 32;

@@ -31,7 +31,8 @@ public:
 
 private:
     size_t Mix(int32_t* sum, size_t frameCount, const VoiceMix& mix) override;
-    // With the mixer's lock: moves the frames still to play to the front of the window.
+    // With the mixer's lock: moves the frames still to play to the front of the window, once enough
+    // of it has been played.
     void Compact();
 
     // Held while the source is used: by Fill for a whole decode, by the controls.

@@ -20,10 +20,6 @@ using namespace ZorbelTest;
 
 namespace {
 
-private:
-std::unique_ptr<AudioSink> mDevice;
-};
-
 constexpr size_t StepFrames = 441;
 constexpr int16_t Loud = 16000;
 

@@ -18,10 +18,6 @@ using namespace ZorbelTest;
 
 namespace {
 
-private:
-std::unique_ptr<AudioSink> mDevice;
-};
-
 class SoundOutputTest : public ::testing::Test {
 protected:
     SoundOutputTest() {
