@@ -251,7 +251,15 @@ void ZorbelAppBase::Init() {
 }
 
 std::unique_ptr<MusicInterface> ZorbelAppBase::CreateMusicInterface() {
-    return AudioControl::MakeMusicPlayer(mInvisibleWindow, mNoSound, mUseFmodMusic);
+    MusicServices services;
+    if (SoundManager* sound = GetSoundManager()) services.output = sound->GetOutput();
+    services.loadLibrary = mPlatform.loadMusicLibrary;
+    services.libraryMissing = [this](const std::string& text) {
+        MessageBoxRequest request{text, "Error", MessageBoxStyle::Ok | MessageBoxStyle::IconError};
+        mWindowSystem->ShowMessageBox(0, request);
+        HardExit(EXIT_CODE_AUDIO_BACKEND);
+    };
+    return AudioControl::MakeMusicPlayer(mInvisibleWindow, mNoSound, mUseFmodMusic, services);
 }
 
 // --- Command line ---
