@@ -1,0 +1,304 @@
+#include "framework/resource/ResourceManifest.h"
+
+#include "framework/platform/files/Path.h"
+#include "framework/resource/ResourceManager.h"
+#include "framework/resource/ResourceRecord.h"
+
+#include <limits>
+
+namespace Zorbel {
+
+namespace {
+
+constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
+
+const std::string& Text(const DataElement& element) {
+    return static_cast<const SingleDataElement&>(element).Value();
+}
+
+std::string Word(const DataElement& element) {
+    return element.IsList() ? std::string() : StringToUpper(Text(element));
+}
+
+} // namespace
+
+ResourceManifest::ResourceManifest(ResourceManager& manager) : mManager(&manager) {
+    SetSeparatorFlags(SEPARATE_AT_SEMICOLON | SEPARATE_AT_UNINDENTED_LINE);
+}
+
+ResourceManifest::~ResourceManifest() {
+    if (mManager && mManager->GetRecordSource() == this) mManager->AttachRecordSource(nullptr);
+}
+
+// --- Reading ---
+
+bool ResourceManifest::Read(const std::string& path) {
+    if (mManager == nullptr) return false;
+    mManager->ClearError();
+    mManager->AttachRecordSource(this);
+    mReading = true;
+    mReadingPath = path;
+    mFolder = GetFileDir(path);
+    mGroup.clear();
+    bool ok = LoadDescriptor(path, MaxManifestBytes);
+    // The parser says nothing about a file it cannot read.
+    if (!ok && !mManager->HasFailed()) Error("Failed to read manifest");
+    if (ok)
+        Commit();
+    else
+        DropStaged();
+    mReading = false;
+    return ok;
+}
+
+bool ResourceManifest::Error(const std::string& message) {
+    DescParser::Error(message);
+    if (mManager) mManager->Fail(message);
+    return false;
+}
+
+bool ResourceManifest::HandleCommand(const ListDataElement& e) {
+    const std::string word = Word(e[0]);
+    if (word == "DEFINE") return HandleDefine(e);
+    if (word == "GROUP") return ReadGroup(e);
+    if (word == "IMAGE" || word == "PROGRAMIMAGE") return ReadImage(e, word[0] == 'P');
+    if (word == "SOUND" || word == "PROGRAMSOUND") return ReadSound(e, word[0] == 'P');
+    if (word == "FONT" || word == "PROGRAMFONT") return ReadFont(e, word[0] == 'P');
+    return Report("Unknown Command: " + Text(e[0]));
+}
+
+bool ResourceManifest::ReadGroup(const ListDataElement& e) {
+    if (e.Size() != 2) return Report("Invalid Number of Parameters");
+    std::string group;
+    if (!DataToString(e[1], group) || group.empty()) return Report("Invalid Group Name");
+    mGroup = group;
+    return true;
+}
+
+bool ResourceManifest::StartRecord(const ListDataElement& e, ResourceRecord& record, bool fromProgram,
+                                   size_t& index) {
+    if (e.Size() < (fromProgram ? 2u : 3u)) return Report("Invalid Number of Parameters");
+    if (e[1].IsList() || Unquote(Text(e[1])).empty()) return Report("Invalid Resource Id");
+    record.id = Unquote(Text(e[1]));
+    if (mGroup.empty()) return Report("Resource Outside a Group: " + record.id);
+    record.group = mGroup;
+    record.fromProgram = fromProgram;
+    index = 2;
+    if (fromProgram) return true;
+    if (!DataToString(e[2], record.path) || record.path.empty()) return Report("Invalid Path: " + record.id);
+    record.path = Resolve(record.path);
+    index = 3;
+    return true;
+}
+
+bool ResourceManifest::ReadImage(const ListDataElement& e, bool fromProgram) {
+    auto record = std::make_unique<ImageRecord>();
+    size_t i = 0;
+    if (!StartRecord(e, *record, fromProgram, i)) return false;
+    std::vector<int32_t> delays;
+    std::vector<int32_t> frames;
+    while (i < e.Size()) {
+        const std::string option = Word(e[i]);
+        const std::string name = e[i].IsList() ? DataElementToString(e[i]) : Text(e[i]);
+        ++i;
+        bool ok = true;
+        if (option == "PALLETIZE")
+            record->palletize = true;
+        else if (option == "DISPLAYSURFACE")
+            record->useDisplaySurface = true;
+        else if (option == "PURGE")
+            record->purgeBits = true;
+        else if (option == "TEXTUREPOW2")
+            record->textureBit1 = true;
+        else if (option == "TEXTURE4444")
+            record->textureBit4 = true;
+        else if (option == "TEXTUREALPHA")
+            record->textureBit8 = true;
+        else if (option == "ALPHA")
+            ok = PathValue(e, i, name, record->alphaImagePath);
+        else if (option == "ALPHAGRID")
+            ok = PathValue(e, i, name, record->alphaGridImagePath);
+        else if (option == "VARIANT")
+            ok = TextValue(e, i, name, record->variant);
+        else if (option == "ROWS")
+            ok = IntValue(e, i, name, 1, MaxCels, record->rows);
+        else if (option == "COLUMNS")
+            ok = IntValue(e, i, name, 1, MaxCels, record->columns);
+        else if (option == "ALPHACOLOR") {
+            int32_t color = 0;
+            ok = IntValue(e, i, name, 0, 0xFFFFFF, color);
+            record->alphaColor = static_cast<uint32_t>(color);
+        } else if (option == "FRAMEDELAYS")
+            ok = ListValue(e, i, name, delays);
+        else if (option == "FRAMEMAP")
+            ok = ListValue(e, i, name, frames);
+        else
+            return Report("Unknown Option: " + name);
+        if (!ok) return false;
+    }
+    if (!delays.empty() || !frames.empty()) record->animation = AnimInfo{std::move(delays), std::move(frames)};
+    if (!CheckAnimation(*record)) return false;
+    return Stage(std::move(record), mStagedImages, "Image");
+}
+
+bool ResourceManifest::CheckAnimation(const ImageRecord& record) {
+    if (!record.animation) return true;
+    const AnimInfo& animation = *record.animation;
+    if (animation.frameDelays.size() != animation.frameMap.size())
+        return Report("FrameDelays and FrameMap Differ in Length: " + record.id);
+    const int64_t cels = int64_t(record.rows) * record.columns;
+    for (size_t i = 0; i < animation.frameMap.size(); ++i) {
+        if (animation.frameDelays[i] < 0) return Report("Value Out of Range: FrameDelays");
+        if (animation.frameMap[i] < 0 || animation.frameMap[i] >= cels)
+            return Report("Value Out of Range: FrameMap");
+    }
+    return true;
+}
+
+bool ResourceManifest::ReadSound(const ListDataElement& e, bool fromProgram) {
+    auto record = std::make_unique<SoundRecord>();
+    size_t i = 0;
+    if (!StartRecord(e, *record, fromProgram, i)) return false;
+    while (i < e.Size()) {
+        const std::string option = Word(e[i]);
+        const std::string name = e[i].IsList() ? DataElementToString(e[i]) : Text(e[i]);
+        ++i;
+        bool ok = true;
+        if (option == "VOLUME") {
+            std::string text;
+            ok = TextValue(e, i, name, text);
+            if (ok && !(StringToDouble(text, record->baseVolume) && record->baseVolume >= 0.0 &&
+                        record->baseVolume <= 1.0))
+                return Report("Value Out of Range: " + name);
+        } else if (option == "PAN") {
+            ok = IntValue(e, i, name, -MaxPan, MaxPan, record->basePan);
+        } else {
+            return Report("Unknown Option: " + name);
+        }
+        if (!ok) return false;
+    }
+    return Stage(std::move(record), mStagedSounds, "Sound");
+}
+
+bool ResourceManifest::ReadFont(const ListDataElement& e, bool fromProgram) {
+    auto record = std::make_unique<FontRecord>();
+    size_t i = 0;
+    if (!StartRecord(e, *record, fromProgram, i)) return false;
+    while (i < e.Size()) {
+        const std::string option = Word(e[i]);
+        const std::string name = e[i].IsList() ? DataElementToString(e[i]) : Text(e[i]);
+        ++i;
+        bool ok = true;
+        if (option == "IMAGE") {
+            ok = PathValue(e, i, name, record->imagePath);
+        } else if (option == "TAGS") {
+            std::vector<std::string> tags;
+            if (i < e.Size() && e[i].IsList()) {
+                ok = DataToStringVector(e[i++], tags) || Report("Invalid Value: " + name);
+                for (const std::string& tag : tags)
+                    record->tags += (record->tags.empty() ? "" : ",") + tag;
+            } else {
+                ok = TextValue(e, i, name, record->tags);
+            }
+        } else {
+            return Report("Unknown Option: " + name);
+        }
+        if (!ok) return false;
+    }
+    return Stage(std::move(record), mStagedFonts, "Font");
+}
+
+// --- Values ---
+
+bool ResourceManifest::TextValue(const ListDataElement& e, size_t& index, const std::string& option,
+                                 std::string& text) {
+    if (index >= e.Size()) return Report("Missing Value: " + option);
+    if (!DataToString(e[index++], text)) return Report("Invalid Value: " + option);
+    return true;
+}
+
+bool ResourceManifest::PathValue(const ListDataElement& e, size_t& index, const std::string& option,
+                                 std::string& path) {
+    if (!TextValue(e, index, option, path)) return false;
+    if (path.empty()) return Report("Invalid Value: " + option);
+    path = Resolve(path);
+    return true;
+}
+
+bool ResourceManifest::IntValue(const ListDataElement& e, size_t& index, const std::string& option, int32_t low,
+                                int32_t high, int32_t& value) {
+    std::string text;
+    if (!TextValue(e, index, option, text)) return false;
+    int32_t parsed = 0;
+    if (!StringToInt(text, parsed) || parsed < low || parsed > high) return Report("Value Out of Range: " + option);
+    value = parsed;
+    return true;
+}
+
+bool ResourceManifest::ListValue(const ListDataElement& e, size_t& index, const std::string& option,
+                                 std::vector<int32_t>& values) {
+    if (index >= e.Size()) return Report("Missing Value: " + option);
+    const int32_t reportsBefore = ReportCount();
+    if (DataToIntVector(e[index++], values)) return true;
+    return ReportCount() > reportsBefore ? false : Report("Invalid Value: " + option);
+}
+
+// Paths are written relative to the manifest; "!" names a picture the program makes.
+std::string ResourceManifest::Resolve(const std::string& path) const {
+    if (path.empty() || path[0] == '/' || path[0] == '!' || mFolder.empty()) return path;
+    return mFolder + "/" + path;
+}
+
+// --- Records ---
+
+template <typename Record>
+bool ResourceManifest::Stage(std::unique_ptr<Record> record, StagedTable<Record>& staged, const char* kind) {
+    const ResourceManager::Table& table = kind[0] == 'I'   ? mManager->Images()
+                                          : kind[0] == 'S' ? mManager->Sounds()
+                                                           : mManager->Fonts();
+    if (table.count(record->id) != 0 || !staged.ids.insert(record->id).second)
+        return Report(std::string("Duplicate ") + kind + " Id: " + record->id);
+    staged.records.push_back({std::move(record), DescParser::GetCurrentLineNumber()});
+    return true;
+}
+
+void ResourceManifest::Commit() {
+    const size_t file = mFiles.size();
+    mFiles.push_back(mReadingPath);
+    auto commit = [&](auto& staged, auto add) {
+        for (auto& [record, line] : staged.records) {
+            mPlaces[record.get()] = Place{file, line};
+            (mManager->*add)(std::move(record));
+        }
+    };
+    commit(mStagedImages, &ResourceManager::AddImage);
+    commit(mStagedSounds, &ResourceManager::AddSound);
+    commit(mStagedFonts, &ResourceManager::AddFont);
+    DropStaged();
+}
+
+void ResourceManifest::DropStaged() {
+    mStagedImages = {};
+    mStagedSounds = {};
+    mStagedFonts = {};
+}
+
+// --- Record source ---
+
+int32_t ResourceManifest::GetCurrentLineNumber() const {
+    if (mReading) return DescParser::GetCurrentLineNumber();
+    auto found = mLoading ? mPlaces.find(mLoading) : mPlaces.end();
+    return found != mPlaces.end() ? found->second.line : 0;
+}
+
+std::string ResourceManifest::GetCurrentFileName() const {
+    if (mReading) return mReadingPath;
+    auto found = mLoading ? mPlaces.find(mLoading) : mPlaces.end();
+    return found != mPlaces.end() ? mFiles[found->second.file] : std::string();
+}
+
+void ResourceManifest::RecordLoading(const ResourceRecord* record) {
+    mLoading = record;
+}
+
+} // namespace Zorbel
