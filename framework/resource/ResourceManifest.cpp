@@ -192,11 +192,14 @@ bool ResourceManifest::ReadFont(const ListDataElement& e, bool fromProgram) {
         if (option == "IMAGE") {
             ok = PathValue(e, i, name, record->imagePath);
         } else if (option == "TAGS") {
-            std::vector<std::string> tags;
             if (i < e.Size() && e[i].IsList()) {
-                ok = DataToStringVector(e[i++], tags) || Report("Invalid Value: " + name);
-                for (const std::string& tag : tags)
-                    record->tags += (record->tags.empty() ? "" : ",") + tag;
+                // Tags are words of their own, not values: a list of them is taken as written.
+                for (const auto& tag : static_cast<const ListDataElement&>(e[i]).Children()) {
+                    std::string text;
+                    if (!DataToString(*tag, text)) return Report("Invalid Value: " + name);
+                    record->tags += (record->tags.empty() ? "" : ",") + text;
+                }
+                ++i;
             } else {
                 ok = TextValue(e, i, name, record->tags);
             }

@@ -92,7 +92,9 @@ Sound MISSING sounds/none
     EXPECT_EQ(*tiles.GetAnimInfo(), (AnimInfo{{10, 20}, {0, 11}}));
     EXPECT_EQ(resources.FindSoundId("SLIDE"), 1);
     ImageFont* small = resources.FindFont("SMALL");
-    EXPECT_TRUE(small->HasTag("flat") && small->HasTag("small") && !small->HasTag("glow"));
+    // A duplicate starts as a copy of its font, tags and all, and takes its own tags besides.
+    EXPECT_TRUE(small->HasTag("flat") && small->HasTag("small") && small->HasTag("glow"));
+    EXPECT_FALSE(resources.FindFont("TESSERA")->HasTag("flat"));
     EXPECT_EQ(&small->Data(), &resources.FindFont("TESSERA")->Data());
     resources.SetAllowMissingProgramResources(true);
     EXPECT_EQ(resources.FindImage("SCREEN"), nullptr);

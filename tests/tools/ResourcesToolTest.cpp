@@ -24,7 +24,7 @@ std::string ReadAll(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-Outcome Run(const ScratchFolder& folder, const std::string& arguments) {
+Outcome RunTool(const ScratchFolder& folder, const std::string& arguments) {
     const std::string command = std::string(ZORBEL_BINARY_DIR) + "/zorbel-resources " + arguments + " >" +
                                 folder.Path("out.txt") + " 2>" + folder.Path("err.txt") + " </dev/null";
     const int status = std::system(command.c_str());
@@ -43,7 +43,7 @@ TEST(ResourcesToolTest, ListsEveryGroupOfAManifestAndNamesTheLineOfAMistake) {
                                                           "Group Sounds\n"
                                                           "Sound CLICK click Volume 0.25\n"
                                                           "ProgramFont CAPTION\n");
-    Outcome listed = Run(folder, manifest);
+    Outcome listed = RunTool(folder, manifest);
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_NE(listed.out.find("group Menu\n  image BORDER "), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("  image PANEL "), std::string::npos) << listed.out;
@@ -52,17 +52,17 @@ TEST(ResourcesToolTest, ListsEveryGroupOfAManifestAndNamesTheLineOfAMistake) {
               std::string::npos)
         << listed.out;
 
-    Outcome one = Run(folder, "--group Sounds " + manifest);
+    Outcome one = RunTool(folder, "--group Sounds " + manifest);
     EXPECT_EQ(one.exitCode, 0);
     EXPECT_EQ(one.out.find("group Menu"), std::string::npos) << one.out;
 
     // A sound that is not there stops its group with the line it was written on.
     const std::string broken = folder.Write("broken.txt", "Group Sounds\n\nSound GONE gone\n");
-    Outcome failed = Run(folder, broken);
+    Outcome failed = RunTool(folder, broken);
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.err, "Failed to load sound: " + folder.Path("gone") + " on Line 3 in File '" + broken + "'\n");
 
-    EXPECT_EQ(Run(folder, "").exitCode, 2);
+    EXPECT_EQ(RunTool(folder, "").exitCode, 2);
 }
 
 } // namespace
