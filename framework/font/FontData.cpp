@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <sstream>
 #include <functional>
 #include <limits>
+#include <sstream>
 
 namespace Zorbel {
 

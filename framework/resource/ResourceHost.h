@@ -20,7 +20,8 @@ public:
 
     // The picture shared by path and variant; its image is null when the file cannot be read. isNew
     // tells whether this call loaded it.
-    virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew) = 0;
+    virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant,
+                                          bool* isNew) = 0;
     // A picture of one's own, or null when the file cannot be read.
     virtual std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit) = 0;
     // Null while there is none (before the application's Init).

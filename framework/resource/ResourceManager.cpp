@@ -168,11 +168,12 @@ bool ResourceManager::ApplyAlphaGridImage(MemoryImage& image, const ImageRecord&
     uint32_t* pixels =
         alpha->GetWidth() == cellWidth && alpha->GetHeight() == cellHeight ? image.GetPixels() : nullptr;
     if (pixels == nullptr)
-        return Fail("GridAlphaImage size mismatch between " + record.path + " and " + record.alphaGridImagePath);
+        return Fail("GridAlphaImage size mismatch between " + record.path + " and " +
+                    record.alphaGridImagePath);
     for (int32_t row = 0; row < rows; ++row)
         for (int32_t column = 0; column < columns; ++column)
-            CopyBlueToAlpha(alpha->GetBits(), cellWidth, cellHeight, pixels, image.GetWidth(), column * cellWidth,
-                            row * cellHeight);
+            CopyBlueToAlpha(alpha->GetBits(), cellWidth, cellHeight, pixels, image.GetWidth(),
+                            column * cellWidth, row * cellHeight);
     image.NotifyPixelsChanged();
     return true;
 }

@@ -4,13 +4,9 @@
 #include "framework/resource/ResourceManager.h"
 #include "framework/resource/ResourceRecord.h"
 
-#include <limits>
-
 namespace Zorbel {
 
 namespace {
-
-constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 
 const std::string& Text(const DataElement& element) {
     return static_cast<const SingleDataElement&>(element).Value();
@@ -91,53 +87,49 @@ bool ResourceManifest::StartRecord(const ListDataElement& e, ResourceRecord& rec
     return true;
 }
 
+template <typename Handle>
+bool ResourceManifest::ReadOptions(const ListDataElement& e, size_t index, Handle handle) {
+    while (index < e.Size()) {
+        const DataElement& word = e[index++];
+        const std::string name = word.IsList() ? DataElementToString(word) : Text(word);
+        if (!handle(word.IsList() ? std::string() : StringToUpper(name), name, index)) return false;
+    }
+    return true;
+}
+
 bool ResourceManifest::ReadImage(const ListDataElement& e, bool fromProgram) {
     auto record = std::make_unique<ImageRecord>();
-    size_t i = 0;
-    if (!StartRecord(e, *record, fromProgram, i)) return false;
+    size_t start = 0;
+    if (!StartRecord(e, *record, fromProgram, start)) return false;
+    ImageRecord& r = *record;
     std::vector<int32_t> delays;
     std::vector<int32_t> frames;
-    while (i < e.Size()) {
-        const std::string option = Word(e[i]);
-        const std::string name = e[i].IsList() ? DataElementToString(e[i]) : Text(e[i]);
-        ++i;
-        bool ok = true;
-        if (option == "PALLETIZE")
-            record->palletize = true;
-        else if (option == "DISPLAYSURFACE")
-            record->useDisplaySurface = true;
-        else if (option == "PURGE")
-            record->purgeBits = true;
-        else if (option == "TEXTUREPOW2")
-            record->textureBit1 = true;
-        else if (option == "TEXTURE4444")
-            record->textureBit4 = true;
-        else if (option == "TEXTUREALPHA")
-            record->textureBit8 = true;
-        else if (option == "ALPHA")
-            ok = PathValue(e, i, name, record->alphaImagePath);
-        else if (option == "ALPHAGRID")
-            ok = PathValue(e, i, name, record->alphaGridImagePath);
-        else if (option == "VARIANT")
-            ok = TextValue(e, i, name, record->variant);
-        else if (option == "ROWS")
-            ok = IntValue(e, i, name, 1, MaxCels, record->rows);
-        else if (option == "COLUMNS")
-            ok = IntValue(e, i, name, 1, MaxCels, record->columns);
-        else if (option == "ALPHACOLOR") {
-            int32_t color = 0;
-            ok = IntValue(e, i, name, 0, 0xFFFFFF, color);
-            record->alphaColor = static_cast<uint32_t>(color);
-        } else if (option == "FRAMEDELAYS")
-            ok = ListValue(e, i, name, delays);
-        else if (option == "FRAMEMAP")
-            ok = ListValue(e, i, name, frames);
-        else
+    const bool read =
+        ReadOptions(e, start, [&](const std::string& option, const std::string& name, size_t& i) {
+            if (option == "PALLETIZE") return r.palletize = true;
+            if (option == "DISPLAYSURFACE") return r.useDisplaySurface = true;
+            if (option == "PURGE") return r.purgeBits = true;
+            if (option == "TEXTUREPOW2") return r.textureBit1 = true;
+            if (option == "TEXTURE4444") return r.textureBit4 = true;
+            if (option == "TEXTUREALPHA") return r.textureBit8 = true;
+            if (option == "ALPHA") return PathValue(e, i, name, r.alphaImagePath);
+            if (option == "ALPHAGRID") return PathValue(e, i, name, r.alphaGridImagePath);
+            if (option == "VARIANT") return TextValue(e, i, name, r.variant);
+            if (option == "ROWS") return IntValue(e, i, name, 1, MaxCels, r.rows);
+            if (option == "COLUMNS") return IntValue(e, i, name, 1, MaxCels, r.columns);
+            if (option == "FRAMEDELAYS") return ListValue(e, i, name, delays);
+            if (option == "FRAMEMAP") return ListValue(e, i, name, frames);
+            if (option == "ALPHACOLOR") {
+                int32_t color = 0;
+                if (!IntValue(e, i, name, 0, 0xFFFFFF, color)) return false;
+                r.alphaColor = static_cast<uint32_t>(color);
+                return true;
+            }
             return Report("Unknown Option: " + name);
-        if (!ok) return false;
-    }
-    if (!delays.empty() || !frames.empty()) record->animation = AnimInfo{std::move(delays), std::move(frames)};
-    if (!CheckAnimation(*record)) return false;
+        });
+    if (!read) return false;
+    if (!delays.empty() || !frames.empty()) r.animation = AnimInfo{std::move(delays), std::move(frames)};
+    if (!CheckAnimation(r)) return false;
     return Stage(std::move(record), mStagedImages, "Image");
 }
 
@@ -157,58 +149,42 @@ bool ResourceManifest::CheckAnimation(const ImageRecord& record) {
 
 bool ResourceManifest::ReadSound(const ListDataElement& e, bool fromProgram) {
     auto record = std::make_unique<SoundRecord>();
-    size_t i = 0;
-    if (!StartRecord(e, *record, fromProgram, i)) return false;
-    while (i < e.Size()) {
-        const std::string option = Word(e[i]);
-        const std::string name = e[i].IsList() ? DataElementToString(e[i]) : Text(e[i]);
-        ++i;
-        bool ok = true;
-        if (option == "VOLUME") {
+    size_t start = 0;
+    if (!StartRecord(e, *record, fromProgram, start)) return false;
+    SoundRecord& r = *record;
+    const bool read =
+        ReadOptions(e, start, [&](const std::string& option, const std::string& name, size_t& i) {
+            if (option == "PAN") return IntValue(e, i, name, -MaxPan, MaxPan, r.basePan);
+            if (option != "VOLUME") return Report("Unknown Option: " + name);
             std::string text;
-            ok = TextValue(e, i, name, text);
-            if (ok && !(StringToDouble(text, record->baseVolume) && record->baseVolume >= 0.0 &&
-                        record->baseVolume <= 1.0))
+            if (!TextValue(e, i, name, text)) return false;
+            if (!StringToDouble(text, r.baseVolume) || r.baseVolume < 0.0 || r.baseVolume > 1.0)
                 return Report("Value Out of Range: " + name);
-        } else if (option == "PAN") {
-            ok = IntValue(e, i, name, -MaxPan, MaxPan, record->basePan);
-        } else {
-            return Report("Unknown Option: " + name);
-        }
-        if (!ok) return false;
-    }
-    return Stage(std::move(record), mStagedSounds, "Sound");
+            return true;
+        });
+    return read && Stage(std::move(record), mStagedSounds, "Sound");
 }
 
 bool ResourceManifest::ReadFont(const ListDataElement& e, bool fromProgram) {
     auto record = std::make_unique<FontRecord>();
-    size_t i = 0;
-    if (!StartRecord(e, *record, fromProgram, i)) return false;
-    while (i < e.Size()) {
-        const std::string option = Word(e[i]);
-        const std::string name = e[i].IsList() ? DataElementToString(e[i]) : Text(e[i]);
-        ++i;
-        bool ok = true;
-        if (option == "IMAGE") {
-            ok = PathValue(e, i, name, record->imagePath);
-        } else if (option == "TAGS") {
-            if (i < e.Size() && e[i].IsList()) {
-                // Tags are words of their own, not values: a list of them is taken as written.
-                for (const auto& tag : static_cast<const ListDataElement&>(e[i]).Children()) {
-                    std::string text;
-                    if (!DataToString(*tag, text)) return Report("Invalid Value: " + name);
-                    record->tags += (record->tags.empty() ? "" : ",") + text;
-                }
-                ++i;
-            } else {
-                ok = TextValue(e, i, name, record->tags);
+    size_t start = 0;
+    if (!StartRecord(e, *record, fromProgram, start)) return false;
+    FontRecord& r = *record;
+    const bool read =
+        ReadOptions(e, start, [&](const std::string& option, const std::string& name, size_t& i) {
+            if (option == "IMAGE") return PathValue(e, i, name, r.imagePath);
+            if (option != "TAGS") return Report("Unknown Option: " + name);
+            if (i >= e.Size() || !e[i].IsList()) return TextValue(e, i, name, r.tags);
+            // Tags are words of their own, not values: a list of them is taken as written.
+            for (const auto& tag : static_cast<const ListDataElement&>(e[i]).Children()) {
+                std::string text;
+                if (!DataToString(*tag, text)) return Report("Invalid Value: " + name);
+                r.tags += (r.tags.empty() ? "" : ",") + text;
             }
-        } else {
-            return Report("Unknown Option: " + name);
-        }
-        if (!ok) return false;
-    }
-    return Stage(std::move(record), mStagedFonts, "Font");
+            ++i;
+            return true;
+        });
+    return read && Stage(std::move(record), mStagedFonts, "Font");
 }
 
 // --- Values ---
@@ -228,12 +204,13 @@ bool ResourceManifest::PathValue(const ListDataElement& e, size_t& index, const 
     return true;
 }
 
-bool ResourceManifest::IntValue(const ListDataElement& e, size_t& index, const std::string& option, int32_t low,
-                                int32_t high, int32_t& value) {
+bool ResourceManifest::IntValue(const ListDataElement& e, size_t& index, const std::string& option,
+                                int32_t low, int32_t high, int32_t& value) {
     std::string text;
     if (!TextValue(e, index, option, text)) return false;
     int32_t parsed = 0;
-    if (!StringToInt(text, parsed) || parsed < low || parsed > high) return Report("Value Out of Range: " + option);
+    if (!StringToInt(text, parsed) || parsed < low || parsed > high)
+        return Report("Value Out of Range: " + option);
     value = parsed;
     return true;
 }

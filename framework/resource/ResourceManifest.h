@@ -75,13 +75,17 @@ private:
     bool ReadSound(const ListDataElement& e, bool fromProgram);
     bool ReadFont(const ListDataElement& e, bool fromProgram);
     bool ReadGroup(const ListDataElement& e);
+    // Hands each option from index on to handle (upper-cased word, word as written, index of its
+    // value), which moves index past the values it takes; stops at the first that fails.
+    template <typename Handle>
+    bool ReadOptions(const ListDataElement& e, size_t index, Handle handle);
     // Id, group and (unless from the program) path of a new record; the options follow at index.
     bool StartRecord(const ListDataElement& e, ResourceRecord& record, bool fromProgram, size_t& index);
     // The value after an option, moving index past it.
     bool TextValue(const ListDataElement& e, size_t& index, const std::string& option, std::string& text);
     bool PathValue(const ListDataElement& e, size_t& index, const std::string& option, std::string& path);
-    bool IntValue(const ListDataElement& e, size_t& index, const std::string& option, int32_t low, int32_t high,
-                  int32_t& value);
+    bool IntValue(const ListDataElement& e, size_t& index, const std::string& option, int32_t low,
+                  int32_t high, int32_t& value);
     bool ListValue(const ListDataElement& e, size_t& index, const std::string& option,
                    std::vector<int32_t>& values);
     bool CheckAnimation(const ImageRecord& record);

@@ -16,7 +16,8 @@ void ImageRecord::Release(ResourceHost*) {
 
 void SoundRecord::Release(ResourceHost* host) {
     if (soundId < 0) return;
-    if (SoundManager* sounds = host != nullptr ? host->GetSoundManager() : nullptr) sounds->UnloadSound(soundId);
+    if (SoundManager* sounds = host != nullptr ? host->GetSoundManager() : nullptr)
+        sounds->UnloadSound(soundId);
     soundId = -1;
 }
 

@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!manifest.Read(FuzzFiles::PathOf("manifest.txt"))) return 0;
 
     std::vector<std::string> groups;
-    for (const Zorbel::ResourceManager::Table* table : {&resources.Images(), &resources.Sounds(), &resources.Fonts()})
+    for (const Zorbel::ResourceManager::Table* table :
+         {&resources.Images(), &resources.Sounds(), &resources.Fonts()})
         for (const auto& [id, record] : *table)
             groups.push_back(record->group);
     for (const std::string& group : groups)

@@ -75,8 +75,10 @@ TEST_F(ResourceManagerTest, EmptyTablesLoadAnyGroupAndFindNothing) {
 
 TEST_F(ResourceManagerTest, AnAlphaGridOfOneCellGoesIntoEveryCell) {
     ResourceManager& resources = Start();
-    const std::string path = Picture("tiles.png", 80, 30, [](int x, int y) { return 0xFF000000u | (x << 8) | y; });
-    const std::string grid = Picture("cell.png", 20, 10, [](int x, int y) { return 0xFF000000u | (x * 10 + y); });
+    const std::string path =
+        Picture("tiles.png", 80, 30, [](int x, int y) { return 0xFF000000u | (x << 8) | y; });
+    const std::string grid =
+        Picture("cell.png", 20, 10, [](int x, int y) { return 0xFF000000u | (x * 10 + y); });
     auto record = Image("TILES", "Board", path);
     record->alphaGridImagePath = grid;
     record->rows = 3;
@@ -101,15 +103,17 @@ TEST_F(ResourceManagerTest, AnAlphaGridOfOneCellGoesIntoEveryCell) {
     wrong->rows = 2;
     ASSERT_TRUE(resources.AddImage(std::move(wrong)));
     EXPECT_FALSE(resources.LoadGroup("Menu"));
-    EXPECT_EQ(resources.GetLastError(), "GridAlphaImage size mismatch between " + folder.path + "/menu.png and " +
-                                            grid);
+    EXPECT_EQ(resources.GetLastError(),
+              "GridAlphaImage size mismatch between " + folder.path + "/menu.png and " + grid);
     EXPECT_FALSE(resources.IsGroupLoaded("Menu"));
 }
 
 TEST_F(ResourceManagerTest, AnImageRecordIsAppliedToItsPicture) {
     ResourceManager& resources = Start();
-    const std::string path = Picture("strip.png", 8, 2, [](int x, int) { return x < 4 ? 0xFF102030u : 0xFF405060u; });
-    const std::string alpha = Picture("strip_alpha.png", 8, 2, [](int x, int) { return 0xFF000000u | (x * 30); });
+    const std::string path =
+        Picture("strip.png", 8, 2, [](int x, int) { return x < 4 ? 0xFF102030u : 0xFF405060u; });
+    const std::string alpha =
+        Picture("strip_alpha.png", 8, 2, [](int x, int) { return 0xFF000000u | (x * 30); });
     auto record = Image("STRIP", "Board", path);
     record->alphaImagePath = alpha;
     record->palletize = true;
@@ -126,7 +130,8 @@ TEST_F(ResourceManagerTest, AnImageRecordIsAppliedToItsPicture) {
     EXPECT_EQ(strip, resources.FindImage("STRIP_AGAIN"));
     MemoryImage& image = *strip->image;
     EXPECT_NE(image.ColorTable(), nullptr) << "palettised";
-    EXPECT_EQ(image.GetTextureFlags(), ImageRecord::TexturePowerOfTwoPieces | ImageRecord::TextureAlwaysAlpha);
+    EXPECT_EQ(image.GetTextureFlags(),
+              ImageRecord::TexturePowerOfTwoPieces | ImageRecord::TextureAlwaysAlpha);
     ASSERT_NE(image.GetAnimInfo(), nullptr);
     EXPECT_EQ(*image.GetAnimInfo(), (AnimInfo{{10, 20}, {1, 0}}));
     // The later record's grid is the one that holds.

@@ -110,7 +110,8 @@ Sound MISSING sounds/none
     EXPECT_EQ(resources.GetLoadedGroups(), std::set<std::string>{"Board"});
 
     // A broken entry stops its group, and the message says where it was written.
-    const std::string more = Write("more.txt", "Group Extra\n\nImage BROKEN pictures/missing.png\nSound LATER x\n");
+    const std::string more =
+        Write("more.txt", "Group Extra\n\nImage BROKEN pictures/missing.png\nSound LATER x\n");
     ASSERT_TRUE(reader.Read(more)) << resources.GetLastError();
     EXPECT_FALSE(resources.LoadGroup("Extra"));
     EXPECT_EQ(resources.GetLastError(), "Failed to load image: " + folder.path +
@@ -118,8 +119,8 @@ Sound MISSING sounds/none
     EXPECT_FALSE(resources.Sounds().at("LATER")->IsLoaded()) << "the rest of the group is not loaded";
     // Records of the first manifest still know their place.
     EXPECT_FALSE(resources.LoadGroup("Later"));
-    EXPECT_EQ(resources.GetLastError(),
-              "Failed to load sound: " + folder.path + "/game/sounds/none on Line 16 in File '" + manifest + "'");
+    EXPECT_EQ(resources.GetLastError(), "Failed to load sound: " + folder.path +
+                                            "/game/sounds/none on Line 16 in File '" + manifest + "'");
 }
 
 TEST_F(ResourceManifestTest, AManifestWithAMistakeSaysWhereAndAddsNothing) {
@@ -137,7 +138,8 @@ TEST_F(ResourceManifestTest, AManifestWithAMistakeSaysWhereAndAddsNothing) {
         {"Group A\nFont F f.txt Size 3\n", "Unknown Option: Size on Line 2"},
         {"Group A\nImage X (x.png)\n", "Invalid Path: X on Line 2"},
         {"Group A\nImage X\n", "Invalid Number of Parameters on Line 2"},
-        {"Group A\nImage X x.png FrameMap (0, 1)\n", "FrameDelays and FrameMap Differ in Length: X on Line 2"},
+        {"Group A\nImage X x.png FrameMap (0, 1)\n",
+         "FrameDelays and FrameMap Differ in Length: X on Line 2"},
         {"Group A\nImage X x.png FrameDelays (1) FrameMap (1)\n", "Value Out of Range: FrameMap on Line 2"},
         {"Group A\nImage X x.png FrameDelays (1, two) FrameMap (0, 0)\n",
          "Unable to Dereference \"two\" on Line 2"},
@@ -150,12 +152,14 @@ TEST_F(ResourceManifestTest, AManifestWithAMistakeSaysWhereAndAddsNothing) {
         ResourceManifest reader(resources);
         EXPECT_FALSE(reader.Read(path)) << text;
         EXPECT_EQ(resources.GetLastError(), std::string(expected) + " in File '" + path + "'") << text;
-        EXPECT_TRUE(resources.Images().empty() && resources.Sounds().empty() && resources.Fonts().empty()) << text;
+        EXPECT_TRUE(resources.Images().empty() && resources.Sounds().empty() && resources.Fonts().empty())
+            << text;
     }
 
     ResourceManifest reader(resources);
     EXPECT_FALSE(reader.Read(folder.path + "/game/none.txt"));
-    EXPECT_EQ(resources.GetLastError(), "Failed to read manifest in File '" + folder.path + "/game/none.txt'");
+    EXPECT_EQ(resources.GetLastError(),
+              "Failed to read manifest in File '" + folder.path + "/game/none.txt'");
     EXPECT_FALSE(reader.Read(folder.path + "/game"));
     EXPECT_EQ(resources.GetLastError(), "Failed to read manifest in File '" + folder.path + "/game'");
 

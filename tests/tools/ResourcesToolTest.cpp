@@ -34,15 +34,22 @@ Outcome RunTool(const ScratchFolder& folder, const std::string& arguments) {
 
 TEST(ResourcesToolTest, ListsEveryGroupOfAManifestAndNamesTheLineOfAMistake) {
     ScratchFolder folder("zorbel-resources-tool");
-    ZorbelTest::WriteFile(folder.Path("click.wav"), ZorbelTest::PcmWav(ZorbelTest::ToneSamples(440, 32, 22050), 1, 22050));
+    ZorbelTest::WriteFile(folder.Path("click.wav"),
+                          ZorbelTest::PcmWav(ZorbelTest::ToneSamples(440, 32, 22050), 1, 22050));
     const std::string build = ZORBEL_BINARY_DIR;
     const std::string manifest = folder.Write("game.txt", "Group Menu\n"
-                                                          "Image PANEL \"" + build + "/images/menuBack\"\n"
-                                                          "Image BORDER \"" + build + "/images/border2\" Columns 2\n"
-                                                          "Font TESSERA \"" + build + "/fonts/Tessera.txt\"\n"
-                                                          "Group Sounds\n"
-                                                          "Sound CLICK click Volume 0.25\n"
-                                                          "ProgramFont CAPTION\n");
+                                                          "Image PANEL \"" +
+                                                              build +
+                                                              "/images/menuBack\"\n"
+                                                              "Image BORDER \"" +
+                                                              build +
+                                                              "/images/border2\" Columns 2\n"
+                                                              "Font TESSERA \"" +
+                                                              build +
+                                                              "/fonts/Tessera.txt\"\n"
+                                                              "Group Sounds\n"
+                                                              "Sound CLICK click Volume 0.25\n"
+                                                              "ProgramFont CAPTION\n");
     Outcome listed = RunTool(folder, manifest);
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_NE(listed.out.find("group Menu\n  image BORDER "), std::string::npos) << listed.out;
@@ -60,7 +67,8 @@ TEST(ResourcesToolTest, ListsEveryGroupOfAManifestAndNamesTheLineOfAMistake) {
     const std::string broken = folder.Write("broken.txt", "Group Sounds\n\nSound GONE gone\n");
     Outcome failed = RunTool(folder, broken);
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.err, "Failed to load sound: " + folder.Path("gone") + " on Line 3 in File '" + broken + "'\n");
+    EXPECT_EQ(failed.err,
+              "Failed to load sound: " + folder.Path("gone") + " on Line 3 in File '" + broken + "'\n");
 
     EXPECT_EQ(RunTool(folder, "").exitCode, 2);
 }

@@ -57,7 +57,8 @@ void ListGroup(ResourceManager& resources, const std::string& group) {
     std::printf("group %s\n", group.c_str());
     for (const auto& [id, record] : resources.Images()) {
         if (record->group != group) continue;
-        const MemoryImage* image = record->IsLoaded() ? static_cast<ImageRecord&>(*record).image->image.get() : nullptr;
+        const MemoryImage* image =
+            record->IsLoaded() ? static_cast<ImageRecord&>(*record).image->image.get() : nullptr;
         if (image)
             std::printf("  image %s %dx%d, %d x %d cels\n", id.c_str(), image->GetWidth(), image->GetHeight(),
                         image->GetColumnCount(), image->GetRowCount());
