@@ -3,11 +3,12 @@
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/files/ProgramFolders.h"
 
 namespace Tesserine {
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadImage(const std::string& path) {
-    return mApp.GetImage(path, true);
+    return mApp.GetImage(Zorbel::DataPath(path), true);
 }
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::CreateImage() {

@@ -23,6 +23,7 @@
 #include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
+#include "framework/platform/files/ProgramFolders.h"
 #include "framework/platform/font/TtfFontEngine.h"
 #include "framework/platform/process/SingleInstance.h"
 #include "framework/resource/ResourceManager.h"
@@ -178,10 +179,11 @@ void ZorbelAppBase::Init() {
         mNotifyMessage = 1;
     }
 
-    std::string directory = GetFileDir(ProgramInstance::ProgramPath());
-    if (!directory.empty() && !ChangeDirectoryHook(directory)) {
-        if (chdir(directory.c_str()) != 0) DebugOutput("Cannot change to the program's folder\r\n");
+    ProgramFolders folders = ProgramFolders::Locate(ProgramInstance::ProgramPath(), mSettingsKey);
+    if (!folders.Working().empty() && !ChangeDirectoryHook(folders.Working())) {
+        if (!folders.EnterWorkingFolder()) DebugOutput("Cannot change to " + folders.Working() + "\r\n");
     }
+    UseDataFolder(folders.Data());
 
     mRunSeed = mClock->Milliseconds();
     SharedRandom().SRand(mRunSeed);
