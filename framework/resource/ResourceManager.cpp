@@ -8,6 +8,8 @@
 #include "framework/resource/ResourceRecordSource.h"
 #include "framework/sound/SoundManager.h"
 
+#include <algorithm>
+
 namespace Zorbel {
 
 namespace {
