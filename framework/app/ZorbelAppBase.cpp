@@ -102,7 +102,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
 
     mWidgetManager = mPlatform.createWidgetLayer ? mPlatform.createWidgetLayer()
                                                  : std::make_unique<WidgetManagerLayer>(this);
-    mResourceManager = std::make_unique<ResourceManager>();
+    mResourceManager = std::make_unique<ResourceManager>(this);
 
     // The collaborators call back through the application's own operations.
     DialogRegistry::Hooks& dialogHooks = *this;

@@ -21,6 +21,7 @@
 #include "framework/platform/Clock.h"
 #include "framework/platform/WindowMessage.h"
 #include "framework/platform/WindowSystem.h"
+#include "framework/resource/ResourceHost.h"
 #include "framework/widget/ButtonListener.h"
 #include "framework/widget/DialogListener.h"
 #include "framework/widget/WidgetHost.h"
@@ -67,6 +68,7 @@ class ZorbelAppBase : public ButtonListener,
                       public DialogListener,
                       public WidgetHost,
                       public FontHost,
+                      public ResourceHost,
                       private MessagePump::Host,
                       private StepClock::Host,
                       private ScreenModes::Host,
@@ -144,8 +146,9 @@ public:
     void Mute(bool autoMute = false) override { mAudio->Mute(autoMute); }
     void Unmute(bool autoMute = false) override { mAudio->Unmute(autoMute); }
     virtual double GetLoadingProgress() { return mLoading->GetProgress(); }
-    virtual std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true);
-    virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew);
+    std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true) override;
+    SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew) override;
+    FontHost* GetFontHost() override { return this; }
     // Image fonts load their pictures through GetSharedImage and show descriptor errors with Popup.
     std::shared_ptr<MemoryImage> LoadFontPicture(const std::string& path, bool& isNew) override;
     void ShowFontError(const std::string& text) override;
@@ -243,7 +246,7 @@ public:
     WidgetLayer* GetWidgetLayer() { return mWidgetManager.get(); }
     // The widget manager; null when a stand-in takes its place.
     WidgetManager* GetWidgetManager();
-    SoundManager* GetSoundManager() { return mAudio->GetSoundManager(); }
+    SoundManager* GetSoundManager() override { return mAudio->GetSoundManager(); }
     MusicInterface* GetMusicPlayer() { return mAudio->GetMusicPlayer(); }
     ResourceManager* GetResourceManager() { return mResourceManager.get(); }
 
