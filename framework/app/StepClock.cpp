@@ -78,6 +78,14 @@ bool StepClock::ProcessTimeStep(bool allowSleep) {
 
     mHost.ServiceShutdownRequest();
 
+    if (mHost.FastForward()) {
+        // The time spent hurrying is not caught up afterwards.
+        mPendingMs = 0;
+        mLastTickMs = 0;
+        ProcessDeletions();
+        return true;
+    }
+
     if (mPaused || mSpeed <= 0) {
         ProcessDeletions();
         return true;
