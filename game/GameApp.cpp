@@ -13,7 +13,7 @@ GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChoos
     : ZorbelAppBase(std::move(platform)), mChooser(std::move(chooser)) {
     mProductName = "Tesserine";
     mWindowTitle = mProductName;
-    mProductVersion = " 0.9b";
+    mProductVersion = ProductVersion;
     mSettingsKey = "Bramblewick\\Tesserine";
     mNoSound = true;
     mWidth = PuzzleModel::FieldWidth;
