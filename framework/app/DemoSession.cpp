@@ -192,20 +192,42 @@ std::vector<DemoMarker> DemoSession::GetMarkers() const {
 
 void DemoSession::PlaybackStep(PlaybackSink& sink) {
     if (!mPlaying || !mPlayer) return;
+    // A move followed by a button was one message in the recorded run, which moved the pointer and
+    // pressed or released in one go; it is handed on the same way.
+    bool movePending = false;
+    auto flushMove = [&] {
+        if (!movePending) return;
+        movePending = false;
+        WindowMessage move;
+        move.kind = MessageKind::MouseMove;
+        move.x = mPlayer->GetMouseX();
+        move.y = mPlayer->GetMouseY();
+        sink.ReplayMessage(move);
+    };
     DemoEvent event;
     while (!sink.ReplayStopped() && mPlayer->TakeDispatched(event)) {
-        WindowMessage message;
-        if (ToMessage(event, mPlayer->GetMouseX(), mPlayer->GetMouseY(), message)) {
-            sink.ReplayMessage(message);
-        } else if (!event.isShort && event.code == DemoCode::PointerEntered) {
-            sink.ReplayPointerCrossed(true, mPlayer->GetMouseX(), mPlayer->GetMouseY());
-        } else if (!event.isShort && event.code == DemoCode::PointerLeft) {
-            sink.ReplayPointerCrossed(false, mPlayer->GetMouseX(), mPlayer->GetMouseY());
-        } else if (!event.isShort && event.code == DemoCode::DisplayMode) {
-            sink.ReplayDisplayMode(event.flag, event.a);
+        bool isMove = event.isShort ? event.code == DemoCode::MouseMoveBy : event.code == DemoCode::MouseMoveTo;
+        bool isButton = event.isShort && event.code == DemoCode::MouseButton;
+        if (isMove) {
+            flushMove();
+            movePending = true;
+        } else {
+            if (!isButton) flushMove();
+            movePending = false;
+            WindowMessage message;
+            if (ToMessage(event, mPlayer->GetMouseX(), mPlayer->GetMouseY(), message)) {
+                sink.ReplayMessage(message);
+            } else if (!event.isShort && event.code == DemoCode::PointerEntered) {
+                sink.ReplayPointerCrossed(true, mPlayer->GetMouseX(), mPlayer->GetMouseY());
+            } else if (!event.isShort && event.code == DemoCode::PointerLeft) {
+                sink.ReplayPointerCrossed(false, mPlayer->GetMouseX(), mPlayer->GetMouseY());
+            } else if (!event.isShort && event.code == DemoCode::DisplayMode) {
+                sink.ReplayDisplayMode(event.flag, event.a);
+            }
         }
         event = DemoEvent();
     }
+    if (!sink.ReplayStopped()) flushMove();
 }
 
 bool DemoSession::UpdateMayRun() {

@@ -87,6 +87,10 @@ bool StepClock::ProcessTimeStep(bool allowSleep) {
     }
 
     if (mPaused || mSpeed <= 0) {
+        // Nothing is due while paused: the thread rests a step's time instead of spinning.
+        mStepState = 3;
+        if (!allowSleep) return false;
+        Sleep(static_cast<uint32_t>(mFrameTimeMs));
         ProcessDeletions();
         return true;
     }

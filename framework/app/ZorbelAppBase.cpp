@@ -348,7 +348,8 @@ bool ZorbelAppBase::UpdateApp() {
 }
 
 bool ZorbelAppBase::RunUpdateStep() {
-    if (mDesktopSaver->IsRunning()) return false;
+    // Nothing moves on once the program is shutting down, whatever step of the loop it was in.
+    if (mShuttingDown || mDesktopSaver->IsRunning()) return false;
     // A replayed step waits until the input recorded for it has been carried out.
     if (!mDemo->UpdateMayRun()) return false;
     if (!HandleLoadingCompletion()) return false;

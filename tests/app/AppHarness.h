@@ -52,6 +52,7 @@ public:
     using ZorbelAppBase::mCommandLineDone;
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
+    using ZorbelAppBase::mProductVersion;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
     using ZorbelAppBase::mSingleInstance;
