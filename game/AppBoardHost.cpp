@@ -6,6 +6,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/files/AtomicFile.h"
 #include "framework/platform/files/Path.h"
+#include "framework/platform/files/ProgramFolders.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,7 +16,7 @@ namespace Tesserine {
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadImage(const std::string& path) {
     if (!mChosenPath.empty() && path == mChosenPath && (mApp.IsRecordingDemo() || mApp.IsPlayingDemo()))
         return LoadThroughDemo(path);
-    return mApp.GetImage(path, true);
+    return mApp.GetImage(Zorbel::DataPath(path), true);
 }
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadThroughDemo(const std::string& path) {

@@ -2,12 +2,15 @@
 
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/chooser/ChainFileChooser.h"
+#include "framework/platform/files/ProgramFolders.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/AppBoardHost.h"
 #include "game/Board.h"
 #include "game/PuzzleModel.h"
 
 namespace Tesserine {
+
+const char* const GameApp::ProductVersion = " " TESSERINE_VERSION;
 
 GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChooser> chooser)
     : ZorbelAppBase(std::move(platform)), mChooser(std::move(chooser)) {
@@ -34,7 +37,7 @@ void GameApp::Init() {
 void GameApp::MakeWindow() {
     ZorbelAppBase::MakeWindow();
     if (GetMainWindow() == 0 || IsShuttingDown()) return;
-    if (auto icon = Zorbel::ImageLib::LoadImageFile("images/icon", false))
+    if (auto icon = Zorbel::ImageLib::LoadImageFile(Zorbel::DataPath("images/icon"), false))
         GetWindowSystem().SetIcon(GetMainWindow(), icon->GetBits(), icon->GetWidth(), icon->GetHeight());
 }
 

@@ -15,7 +15,7 @@ class Board;
 class GameApp : public Zorbel::ZorbelAppBase {
 public:
     // The product version demos are recorded with; a demo of another version is refused.
-    static constexpr const char* ProductVersion = " 0.9b";
+    static const char* const ProductVersion;
 
     // A null chooser means the desktop's own.
     explicit GameApp(Zorbel::AppPlatform platform = {},

@@ -163,7 +163,7 @@ TEST_F(GameDemoTest, AScriptedGameReplaysToTheSamePixelsAtEveryStep) {
     EXPECT_EQ(recorded.chooserRequests, 1u);
     ASSERT_TRUE(std::filesystem::exists(demo));
     Zorbel::DemoFile file;
-    ASSERT_EQ(Zorbel::ReadDemoFile(demo, " 0.9b", file).problem, Zorbel::DemoFileProblem::None);
+    ASSERT_EQ(Zorbel::ReadDemoFile(demo, Tesserine::GameApp::ProductVersion, file).problem, Zorbel::DemoFileProblem::None);
     EXPECT_EQ(file.demoLength, static_cast<int32_t>(recorded.checksums.size()));
     ASSERT_GT(recorded.checksums.size(), 1000u);
 
