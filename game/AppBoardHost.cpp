@@ -27,8 +27,8 @@ std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadThroughDemo(const std::st
     // The picture library tells the kind of picture by the name's extension.
     std::string copy = pattern + "/" + Zorbel::GetFileName(path);
     std::unique_ptr<Zorbel::MemoryImage> image;
-    if (Zorbel::WriteFileAtomically(copy, std::string_view(reinterpret_cast<const char*>(bytes.Data()),
-                                                           bytes.ByteLength())))
+    if (Zorbel::WriteFileAtomically(
+            copy, std::string_view(reinterpret_cast<const char*>(bytes.Data()), bytes.ByteLength())))
         image = mApp.GetImage(copy, true);
     std::error_code ignored;
     std::filesystem::remove_all(pattern, ignored);

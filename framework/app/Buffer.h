@@ -59,7 +59,6 @@ public:
     size_t BitsRemaining() const { return mReadPos < mBitsWritten ? mBitsWritten - mReadPos : 0; }
 
 private:
-
     std::vector<uint8_t> mData;
     size_t mBitsWritten = 0;
     size_t mReadPos = 0;

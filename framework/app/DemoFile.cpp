@@ -84,7 +84,8 @@ std::vector<uint8_t> DemoFile::Serialize() const {
     size_t textLength = std::min<size_t>(productVersion.size(), 0xFFFF);
     out.push_back(static_cast<uint8_t>(textLength & 0xFF));
     out.push_back(static_cast<uint8_t>(textLength >> 8));
-    out.insert(out.end(), productVersion.begin(), productVersion.begin() + static_cast<ptrdiff_t>(textLength));
+    out.insert(out.end(), productVersion.begin(),
+               productVersion.begin() + static_cast<ptrdiff_t>(textLength));
     if (version >= 2) {
         Buffer table;
         table.PutInt32(static_cast<int32_t>(markers.size()));
@@ -100,8 +101,8 @@ std::vector<uint8_t> DemoFile::Serialize() const {
     return out;
 }
 
-DemoFileResult ParseDemoFile(const uint8_t* data, size_t size, const std::string& expectedVersion, DemoFile& out,
-                             bool acceptOtherVersion) {
+DemoFileResult ParseDemoFile(const uint8_t* data, size_t size, const std::string& expectedVersion,
+                             DemoFile& out, bool acceptOtherVersion) {
     DemoFileResult invalid{DemoFileProblem::Invalid, InvalidMessage};
     ByteReader in(data, size);
     uint32_t magic = 0, version = 0, seed = 0, textLength = 0;
@@ -111,11 +112,13 @@ DemoFileResult ParseDemoFile(const uint8_t* data, size_t size, const std::string
     out.seed = seed;
     const uint8_t* text = nullptr;
     if (!in.Take(textLength, text)) return invalid;
-    out.productVersion.assign(reinterpret_cast<const char*>(text), std::min<size_t>(textLength, DemoFile::MaxVersionText));
+    out.productVersion.assign(reinterpret_cast<const char*>(text),
+                              std::min<size_t>(textLength, DemoFile::MaxVersionText));
 
     DemoFileResult result;
     if (out.productVersion != expectedVersion) {
-        result = {DemoFileProblem::OtherVersion, "This demo file appears to be for '" + out.productVersion + "'"};
+        result = {DemoFileProblem::OtherVersion,
+                  "This demo file appears to be for '" + out.productVersion + "'"};
         if (!acceptOtherVersion) return result;
     }
 

@@ -141,7 +141,8 @@ DemoFile DemoRecorder::Finish(uint32_t seed, const std::string& productVersion) 
 
 bool DemoRecorder::Save(const std::string& path, uint32_t seed, const std::string& productVersion) const {
     std::vector<uint8_t> bytes = Finish(seed, productVersion).Serialize();
-    return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return WriteFileAtomically(path,
+                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 } // namespace Zorbel

@@ -206,7 +206,8 @@ void DemoSession::PlaybackStep(PlaybackSink& sink) {
     };
     DemoEvent event;
     while (!sink.ReplayStopped() && mPlayer->TakeDispatched(event)) {
-        bool isMove = event.isShort ? event.code == DemoCode::MouseMoveBy : event.code == DemoCode::MouseMoveTo;
+        bool isMove =
+            event.isShort ? event.code == DemoCode::MouseMoveBy : event.code == DemoCode::MouseMoveTo;
         bool isButton = event.isShort && event.code == DemoCode::MouseButton;
         if (isMove) {
             flushMove();
@@ -367,8 +368,8 @@ void DemoSession::WriteTransferResult(int32_t transferId, int32_t result, const 
 
 bool DemoSession::ReadTransferResult(int32_t transferId, int32_t& result, std::string& content) {
     DemoEvent event;
-    if (!mPlayer ||
-        !mPlayer->Take(DemoCode::Transfer, event, [transferId](const DemoEvent& e) { return e.a == transferId; }))
+    if (!mPlayer || !mPlayer->Take(DemoCode::Transfer, event,
+                                   [transferId](const DemoEvent& e) { return e.a == transferId; }))
         return false;
     result = event.b;
     content.assign(event.bytes.begin(), event.bytes.end());

@@ -29,17 +29,16 @@ DemoFileResult Parse(const std::vector<uint8_t>& bytes, DemoFile& out, const std
 
 TEST(DemoFileTest, TheLayoutIsByteExact) {
     std::vector<uint8_t> bytes = Sample().Serialize();
-    const std::vector<uint8_t> expected = {
-        0x78, 0xEF, 0xBE, 0x42,       // magic
-        2,    0,    0,    0,          // version
-        4,    3,    2,    1,          // seed
-        5,    0,    ' ',  '0', '.', '9', 'b', // product version
-        25,   0,    0,    0,          // marker table length
-        2,    0,    0,    0,          // two markers
-        5,    0,    's',  't', 'a', 'r', 't', 0, 0, 0, 0, // "start" at 0
-        4,    0,    'b',  'o', 's', 's', 250, 0, 0, 0,    // "boss" at 250
-        0xD2, 0x04, 0,    0,          // 1234 steps
-        0xAB, 0xCD};                  // the events
+    const std::vector<uint8_t> expected = {0x78, 0xEF, 0xBE, 0x42,                // magic
+                                           2,    0,    0,    0,                   // version
+                                           4,    3,    2,    1,                   // seed
+                                           5,    0,    ' ',  '0',  '.', '9', 'b', // product version
+                                           25,   0,    0,    0,                   // marker table length
+                                           2,    0,    0,    0,                   // two markers
+                                           5,    0,    's',  't',  'a', 'r', 't', 0, 0, 0, 0, // "start" at 0
+                                           4,    0,    'b',  'o',  's', 's', 250, 0, 0, 0,    // "boss" at 250
+                                           0xD2, 0x04, 0,    0,                               // 1234 steps
+                                           0xAB, 0xCD};                                       // the events
     EXPECT_EQ(bytes, expected);
 
     DemoFile back;
@@ -82,7 +81,8 @@ TEST(DemoFileTest, BadFilesAreRefusedWithTheirMessages) {
     EXPECT_EQ(other.message, "This demo file appears to be for ' 0.9b'");
 
     DemoFile missing;
-    EXPECT_EQ(ReadDemoFile("/nonexistent/x.dmo", "", missing).message, "Demo file not found: /nonexistent/x.dmo");
+    EXPECT_EQ(ReadDemoFile("/nonexistent/x.dmo", "", missing).message,
+              "Demo file not found: /nonexistent/x.dmo");
 }
 
 TEST(DemoFileTest, VersionOneHasNoMarkerTable) {

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         player.ReadEventHeader();
     }
     if (!player.IsAtEnd()) __builtin_trap();
-    if (stream.complete && player.GetSkippedCount() == 0 && player.GetEventCount() < static_cast<int32_t>(stream.events.size()))
+    if (stream.complete && player.GetSkippedCount() == 0 &&
+        player.GetEventCount() < static_cast<int32_t>(stream.events.size()))
         __builtin_trap();
     (void)taken;
     return 0;

@@ -37,7 +37,8 @@ public:
 
     // Of the screen surface's pixels as the display holds them.
     uint64_t ScreenChecksum() {
-        auto* screen = GetDisplay() ? dynamic_cast<Zorbel::DDImage*>(GetDisplay()->GetScreenImage()) : nullptr;
+        auto* screen =
+            GetDisplay() ? dynamic_cast<Zorbel::DDImage*>(GetDisplay()->GetScreenImage()) : nullptr;
         if (!screen || !screen->GetSurface()) return 0;
         std::lock_guard<std::recursive_mutex> guard(GetDisplay()->GetLock());
         Zorbel::SurfaceLock lock;
@@ -154,7 +155,8 @@ protected:
 } // namespace
 
 TEST_F(GameDemoTest, AScriptedGameReplaysToTheSamePixelsAtEveryStep) {
-    std::filesystem::copy_file(std::filesystem::path(ZORBEL_BINARY_DIR) / "images" / "quibBG.jpg", root / "mine.jpg");
+    std::filesystem::copy_file(std::filesystem::path(ZORBEL_BINARY_DIR) / "images" / "quibBG.jpg",
+                               root / "mine.jpg");
     const std::string demo = (root / "game.dmo").string();
 
     RunResult recorded = Run("-record -demofile=" + demo, "settings-recorded",
@@ -163,7 +165,8 @@ TEST_F(GameDemoTest, AScriptedGameReplaysToTheSamePixelsAtEveryStep) {
     EXPECT_EQ(recorded.chooserRequests, 1u);
     ASSERT_TRUE(std::filesystem::exists(demo));
     Zorbel::DemoFile file;
-    ASSERT_EQ(Zorbel::ReadDemoFile(demo, Tesserine::GameApp::ProductVersion, file).problem, Zorbel::DemoFileProblem::None);
+    ASSERT_EQ(Zorbel::ReadDemoFile(demo, Tesserine::GameApp::ProductVersion, file).problem,
+              Zorbel::DemoFileProblem::None);
     EXPECT_EQ(file.demoLength, static_cast<int32_t>(recorded.checksums.size()));
     ASSERT_GT(recorded.checksums.size(), 1000u);
 
@@ -187,8 +190,8 @@ TEST_F(GameDemoTest, ADemoOfAnotherVersionIsRefusedWithItsVersion) {
     file.events = {0};
     std::vector<uint8_t> bytes = file.Serialize();
     const std::string demo = (root / "other.dmo").string();
-    std::ofstream(demo, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(demo, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     RunResult run = Run("-play -demofile=" + demo, "settings", nullptr);
     EXPECT_EQ(run.exitCode, 3);
     ASSERT_FALSE(windows.MessageBoxes().empty());
