@@ -824,7 +824,7 @@ bool ZorbelAppBase::FastForward() {
     if (!mDemo->IsPlaying()) return false;
     if (!mDemo->WantsFastForward(GetUpdateCount())) {
         if (mDemo->IsFastForwardMuted()) {
-            if (SoundManager* sound = GetSoundManager()) sound->StopAllSounds();
+            if (SoundManager* sound = GetSoundManager()) sound->StopAllInstances();
             Unmute(true);
             mDemo->SetFastForwardMuted(false);
         }
