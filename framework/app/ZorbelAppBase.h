@@ -35,8 +35,10 @@
 
 namespace Zorbel {
 
+class Buffer;
 class Clock;
 class CrashHooks;
+class FrameDump;
 class DeveloperReports;
 class DesktopScreenSaver;
 class Dialog;
@@ -72,13 +74,17 @@ class ZorbelAppBase : public ButtonListener,
                       private MessagePump::Host,
                       private StepClock::Host,
                       private ScreenModes::Host,
-                      private DialogRegistry::Hooks {
+                      private DialogRegistry::Hooks,
+                      private DemoSession::PlaybackSink,
+                      private DemoSession::ControlHost {
 public:
     // Cursor numbers of SetCursor.
     using enum CursorController::CursorId;
 
     static constexpr int32_t MaxPendingMs = StepClock::MaxPendingMs;
     static constexpr int32_t DrawTimerId = ScreenModes::DrawTimerId;
+    // A fast forward presents a frame at least every second, and at the latest after this many steps.
+    static constexpr int64_t MaxFastForwardSteps = 1000000;
 
     explicit ZorbelAppBase(AppPlatform platform = {});
     ZorbelAppBase(const ZorbelAppBase&) = delete;
@@ -238,6 +244,25 @@ public:
     // Ends the process at once (from start-up failures); nothing more is written.
     void HardExit(int code);
 
+    // --- Demos ---
+    bool IsRecordingDemo() const { return mDemo->IsRecording(); }
+    // (also what the screen modes ask)
+    bool IsPlayingDemo() override { return mDemo->IsPlaying(); }
+    // Reads a whole file. While recording its bytes are written into the demo, and while playing they
+    // come from the demo instead of the disk (unless bypassDemo).
+    bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool bypassDemo = false);
+    // Values from outside the recorded input that a replay must see as the recording did: written
+    // into a recording, replaced by the recorded value during playback.
+    void SyncDemoBuffer(Buffer& buffer);
+    bool SyncDemoBool(bool value) { return mDemo->SyncBool(value); }
+    void SyncDemoText(std::string& text) { mDemo->SyncText(text); }
+    // A named point of the recording at the current update step, for the marker list of playback.
+    void AddDemoMarker(const std::string& name) { mDemo->AddMarker(name); }
+    // The largest number of the demo files prefix + number + ".dmo"; see NumberedDemo in DemoFile.h.
+    static int32_t NumberedDemo(const std::string& prefix, int32_t keep, bool deleteOldest);
+    // Playback: the jump-to-time dialog takes a time counted back from the end of the recording.
+    void JumpToTimeFromEnd(const std::string& time);
+
     // The live images and the saturation table that every image of this application shares.
     ImageContext& GetImageContext() { return mImageContext; }
     WindowSystem& GetWindowSystem() { return *mWindowSystem; }
@@ -365,8 +390,23 @@ private:
     void RestoredByDisplay() override { mPump->RestoredByDisplay(); }
     void WindowReplaced(WindowId window, bool windowed) override { mAudio->FollowWindow(window, windowed); }
     bool IsOpeningWebPage() override { return mWebPage->IsPending(); }
-    bool IsPlayingDemo() override { return mDemo->IsPlaying(); }
     int32_t GetFrameTimeMs() override { return mStepClock->GetFrameTimeMs(); }
+    // StepClock::Host: demo fast forward
+    bool FastForward() override;
+    // DemoSession::PlaybackSink
+    bool ReplayStopped() override { return mShuttingDown; }
+    void ReplayMessage(const WindowMessage& message) override { mPump->ReplayMessage(message); }
+    void ReplayPointerCrossed(bool entered, int32_t x, int32_t y) override;
+    void ReplayDisplayMode(bool windowed, int32_t refreshRate) override;
+    // DemoSession::ControlHost
+    double GetSpeed() override { return mStepClock->GetSpeed(); }
+    void SetSpeed(double speed) override { mStepClock->SetSpeed(speed); }
+    void TogglePause() override;
+    void ShowJumpToTimeDialog() override;
+    void ShowMarkerListDialog() override;
+    // Handles the loading thread's end when it is due (as recorded, during playback); false when the
+    // update step has to wait for it.
+    bool HandleLoadingCompletion();
 
     std::recursive_mutex* DisplayLock();
     void AllowScreenBlanking();
@@ -382,6 +422,8 @@ private:
     bool mHardExited = false;
 
     std::unique_ptr<DemoSession> mDemo;
+    // Frames written at chosen update steps (ZORBEL_FRAME_DUMP); null when none are asked for.
+    std::unique_ptr<FrameDump> mFrameDump;
     std::unique_ptr<DebugKeys> mDebugKeys;
     std::unique_ptr<DeveloperReports> mReports;
     std::unique_ptr<CrashHooks> mCrashHooks;

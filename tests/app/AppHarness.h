@@ -55,6 +55,7 @@ public:
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
     using ZorbelAppBase::mNoSound;
+    using ZorbelAppBase::mProductVersion;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
     using ZorbelAppBase::mSingleInstance;

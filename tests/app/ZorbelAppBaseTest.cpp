@@ -186,17 +186,18 @@ TEST_F(LifecycleTest, TwoBlanksGiveAnEmptyInvalidParameter) {
 
 TEST_F(LifecycleTest, PlayingAMissingDemoIsReportedAndEndsTheProgram) {
     StartApp("-play -demofile=/nonexistent/run.dmo");
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, 3);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Demo file not found: /nonexistent/run.dmo"});
     EXPECT_FALSE(app->GetDemo().IsPlaying());
 
-    // An existing file is accepted, and the run goes on with the player's own input.
+    // A file that is not a demo is refused the same way, with its own message.
     std::string demo = folder.path + "/run.dmo";
     std::ofstream(demo) << "demo";
     StartApp("-play -demofile=" + demo);
-    EXPECT_FALSE(exitCode.has_value());
+    EXPECT_EQ(exitCode, 3);
+    EXPECT_EQ(Boxes().back(), "FATAL ERROR: Invalid demo file.");
     EXPECT_FALSE(app->GetDemo().IsPlaying());
-    EXPECT_NE(app->GetMainWindow(), 0u);
+    EXPECT_EQ(app->GetMainWindow(), 0u);
 }
 
 TEST_F(LifecycleTest, DisplayFailuresAreReportedAndEndTheProgramWithCodeOne) {
