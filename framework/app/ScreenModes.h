@@ -80,8 +80,9 @@ public:
     void SetAlphaDisabled(bool disabled);
     // At the end of a run in which hardware acceleration was switched on for the first time, the
     // player is asked whether to keep it (titlePrefix goes in front of the question's caption); the
-    // choice is stored.
-    void ConfirmHardwareAcceleration(const std::string& titlePrefix);
+    // choice is stored. After a run in which the hardware path reported problems (outside screen-saver
+    // mode) the player is asked whether to keep it on.
+    void ConfirmHardwareAcceleration(const std::string& titlePrefix, bool screenSaver = false);
     // Presents the screen image. When the display was lost, it is set up again once the window is
     // active (or, in a window, once a second) and not minimised.
     void Present(const Rect* clip, bool active, bool minimised, uint32_t now);

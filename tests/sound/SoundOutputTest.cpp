@@ -3,6 +3,7 @@
 #include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/sound/DSoundManager.h"
+#include "support/CountingSink.h"
 #include "support/Eventually.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SoundTestFiles.h"
@@ -15,25 +16,6 @@ using namespace Zorbel;
 using namespace ZorbelTest;
 
 namespace {
-
-// The device, counting the frames it has played: on a busy machine the disk driver falls behind the
-// clock, so the tests wait for frames rather than for time.
-class CountingSink : public AudioSink {
-public:
-    explicit CountingSink(std::unique_ptr<AudioSink> device) : mDevice(std::move(device)) {}
-    void Start(RenderFunction render) override {
-        mDevice->Start([this, render](int16_t* frames, size_t count) {
-            render(frames, count);
-            played += count;
-        });
-    }
-    void Stop() override { mDevice->Stop(); }
-
-    std::atomic<size_t> played{0};
-
-private:
-    std::unique_ptr<AudioSink> mDevice;
-};
 
 class SoundOutputTest : public ::testing::Test {
 protected:
@@ -50,11 +32,7 @@ protected:
         manager = std::make_unique<DSoundManager>(std::move(services), false);
     }
 
-    // Waits until the device has played frames more frames.
-    bool WaitForFrames(size_t frames) {
-        size_t target = sink->played + frames;
-        return ZorbelTest::Eventually([&] { return sink->played >= target; });
-    }
+    bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
 
     // Waits until the instance has stopped sounding.
     static bool WaitUntilSilent(SoundInstance* instance) {
