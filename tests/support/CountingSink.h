@@ -3,11 +3,10 @@
 // A sound device that counts the frames it has played: on a busy machine SDL's disk driver falls behind
 // the clock, so the tests that capture its output wait for frames rather than for time.
 #include "framework/platform/AudioSink.h"
+#include "support/Eventually.h"
 
 #include <atomic>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 namespace ZorbelTest {
 
@@ -22,15 +21,10 @@ public:
     }
     void Stop() override { mDevice->Stop(); }
 
-    // Waits (at most ten seconds) until the device has played frames more frames.
+    // Waits until the device has played frames more frames.
     bool WaitForFrames(size_t frames) {
         size_t target = played + frames;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (played < target) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+        return Eventually([&] { return played >= target; });
     }
 
     std::atomic<size_t> played{0};
