@@ -100,7 +100,7 @@ public:
     virtual void UpdateFrames();
     bool RunUpdateStep() override;
     void RunUpdateFraction(double fraction) override;
-    void MakeWindow() override { mScreenModes->MakeWindow(WindowSpec{mWindowTitle, mWidth, mHeight}); }
+    void MakeWindow() override { mScreenModes->MakeWindow(WindowLook{mWindowTitle, mWidth, mHeight}); }
     void EnforceCursor() override;
     void RestoreAllImages() override;
     void FreeAllNativeCaches() override;
