@@ -26,16 +26,16 @@ void ScreenModes::DestroyMainWindow() {
     mMainWindow = 0;
 }
 
-void ScreenModes::MakeWindow(const WindowSpec& spec) {
+void ScreenModes::MakeWindow(const WindowLook& look) {
     if (mMainWindow) {
         DestroyMainWindow();
         mWidgets.SetImage(nullptr);
     }
 
     WindowDesc desc;
-    desc.title = spec.title;
-    desc.clientWidth = spec.width;
-    desc.clientHeight = spec.height;
+    desc.title = look.title;
+    desc.clientWidth = look.width;
+    desc.clientHeight = look.height;
     if (mHost.IsPlayingDemo() || (mWindowed && !mChangeDesktopMode)) {
         desc.centred = false;
         desc.x = 64;

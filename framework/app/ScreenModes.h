@@ -14,7 +14,7 @@ class WidgetLayer;
 class WindowSystem;
 
 // What the main window should look like.
-struct WindowSpec {
+struct WindowLook {
     std::string title;
     int32_t width = 640;
     int32_t height = 480;
@@ -71,7 +71,7 @@ public:
 
     // Makes the main window anew (destroying the old one) and sets the display up on it; the display
     // device is made with the first window.
-    void MakeWindow(const WindowSpec& spec);
+    void MakeWindow(const WindowLook& look);
     // Forced full screen wins over wantWindowed. In the same mode without force only the 3D setting
     // changes; otherwise the window is made anew in the wanted mode and brought to the front.
     void SwitchScreenMode(bool wantWindowed, bool want3D, bool force);

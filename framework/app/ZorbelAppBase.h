@@ -100,7 +100,7 @@ public:
     virtual void UpdateFrames();
     bool RunUpdateStep() override;
     void RunUpdateFraction(double fraction) override;
-    void MakeWindow() override { mScreenModes->MakeWindow(WindowSpec{mWindowTitle, mWidth, mHeight}); }
+    void MakeWindow() override { mScreenModes->MakeWindow(WindowLook{mWindowTitle, mWidth, mHeight}); }
     void EnforceCursor() override;
     void RestoreAllImages() override;
     void FreeAllNativeCaches() override;
@@ -143,12 +143,12 @@ public:
     virtual void PlaySample(int32_t id, int32_t pan) { mAudio->PlaySample(id, pan); }
     virtual void PlaySample(int32_t id) { mAudio->PlaySample(id); }
     virtual double GetMasterVolume() { return mAudio->GetMasterVolume(); }
-    virtual double GetMusicVolume() { return mAudio->GetMusicVolume(); }
-    virtual double GetSfxVolume() { return mAudio->GetSfxVolume(); }
+    double GetMusicVolume() override { return mAudio->GetMusicVolume(); }
+    double GetSfxVolume() override { return mAudio->GetSfxVolume(); }
     virtual bool IsMuted() { return mAudio->IsMuted(); }
     virtual void SetMasterVolume(double volume) { mAudio->SetMasterVolume(volume); }
-    virtual void SetMusicVolume(double volume) { mAudio->SetMusicVolume(volume); }
-    virtual void SetSfxVolume(double volume) { mAudio->SetSfxVolume(volume); }
+    void SetMusicVolume(double volume) override { mAudio->SetMusicVolume(volume); }
+    void SetSfxVolume(double volume) override { mAudio->SetSfxVolume(volume); }
     void Mute(bool autoMute = false) override { mAudio->Mute(autoMute); }
     void Unmute(bool autoMute = false) override { mAudio->Unmute(autoMute); }
     virtual double GetLoadingProgress() { return mLoading->GetProgress(); }

@@ -4,6 +4,7 @@
 // fail at run time (ZORBEL_GPU_FAIL_DRAW): the game goes on in software, records the error, and asks
 // at the end whether to keep hardware acceleration.
 #include "GameWindow.h"
+#include "support/WholeFile.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -30,8 +31,7 @@ void StoreIs3D(int value) {
 }
 
 std::string Read(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return ZorbelTest::ReadWholeFile(path.string());
 }
 
 // The values of the key, and those of its "Test3D" sub-key, which has a file of its own.

@@ -1,6 +1,7 @@
 // The manifest checker run as a developer runs it, on a manifest of the game's own artwork.
 #include "support/ScratchFolder.h"
 #include "support/SoundTestFiles.h"
+#include "support/WholeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,7 @@ struct Outcome {
 };
 
 std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return ZorbelTest::ReadWholeFile(path);
 }
 
 Outcome RunTool(const ScratchFolder& folder, const std::string& arguments) {
