@@ -3,38 +3,19 @@
 #include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/sound/DSoundManager.h"
+#include "support/CountingSink.h"
+#include "support/Eventually.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 using namespace Zorbel;
 using namespace ZorbelTest;
 
 namespace {
-
-// The device, counting the frames it has played: on a busy machine the disk driver falls behind the
-// clock, so the tests wait for frames rather than for time.
-class CountingSink : public AudioSink {
-public:
-    explicit CountingSink(std::unique_ptr<AudioSink> device) : mDevice(std::move(device)) {}
-    void Start(RenderFunction render) override {
-        mDevice->Start([this, render](int16_t* frames, size_t count) {
-            render(frames, count);
-            played += count;
-        });
-    }
-    void Stop() override { mDevice->Stop(); }
-
-    std::atomic<size_t> played{0};
-
-private:
-    std::unique_ptr<AudioSink> mDevice;
-};
 
 class SoundOutputTest : public ::testing::Test {
 protected:
@@ -51,25 +32,11 @@ protected:
         manager = std::make_unique<DSoundManager>(std::move(services), false);
     }
 
-    // Waits (at most ten seconds) until the device has played frames more frames.
-    bool WaitForFrames(size_t frames) {
-        size_t target = sink->played + frames;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (sink->played < target) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
+    bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
 
-    // Waits (at most five seconds) until the instance has stopped sounding.
+    // Waits until the instance has stopped sounding.
     static bool WaitUntilSilent(SoundInstance* instance) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (instance->IsSounding()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
+        return ZorbelTest::Eventually([&] { return !instance->IsSounding(); });
     }
 
     // Closes the device and returns everything it played.
