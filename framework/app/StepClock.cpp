@@ -197,7 +197,11 @@ bool StepClock::DrawFrame() {
     bool drawn = !state.minimised && mWidgets.DrawDirtyWidgets();
     mDrawing = false;
     uint32_t drawTime = Now() - drawStart;
-    if (drawn) NoteChangedArea(mWidgets.GetDrawnArea());
+    // A frame may also have been drawn since the last draw step (a frame dump draws the frame of its
+    // update step at once): that is presented as well.
+    const std::optional<Rect> area = mWidgets.TakeDrawnArea();
+    if (area && !area->IsEmpty()) drawn = true;
+    if (drawn) NoteChangedArea(area);
 
     uint32_t now = Now();
     if (!(drawn || now - mLastPresentMs > 999 || state.cursorChanged) || !Reached(now, mNextDrawMs)) {

@@ -38,8 +38,9 @@ public:
     virtual bool UpdateStepFraction(double fraction) = 0;
     // Draws the dirty widgets; true when something was drawn.
     virtual bool DrawDirtyWidgets() = 0;
-    // What the last draw changed on the screen image; nothing said means all of it.
-    virtual std::optional<Rect> GetDrawnArea() const { return std::nullopt; }
+    // What the draws since the last call changed on the screen image, which is then forgotten; empty
+    // when nothing was drawn, nothing said means all of it.
+    virtual std::optional<Rect> TakeDrawnArea() { return std::nullopt; }
 
     virtual void MouseMove(int32_t x, int32_t y) = 0;
     // clicks is 2 for the second press of a double click, else 1.

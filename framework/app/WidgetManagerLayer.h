@@ -26,7 +26,7 @@ public:
     bool UpdateStep() override { return mManager.UpdateStep(); }
     bool UpdateStepFraction(double fraction) override { return mManager.UpdateStepFraction(fraction); }
     bool DrawDirtyWidgets() override { return mManager.DrawDirtyWidgets(); }
-    std::optional<Rect> GetDrawnArea() const override { return mManager.GetDrawnArea(); }
+    std::optional<Rect> TakeDrawnArea() override { return mManager.TakeDrawnArea(); }
 
     void MouseMove(int32_t x, int32_t y) override { mManager.MouseMove(x, y); }
     void MouseDown(int32_t x, int32_t y, MouseButton button, int32_t clicks) override {

@@ -498,7 +498,6 @@ bool WidgetManager::DrawDirtyWidgets() {
                                 [](const Widget* w) { return w->mDirty || !w->mDirtyArea.IsEmpty(); });
     mMinOverlayPriority = NoOverlay;
     mDeferredOverlays.clear();
-    mDrawnArea = Rect();
     if (mImage == nullptr) return false;
 
     Graphics g(mImage);

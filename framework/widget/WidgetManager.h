@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace Zorbel {
@@ -59,8 +60,9 @@ public:
     // Draws the dirty top-level widgets onto the screen image; true when something was drawn. A widget
     // with only a dirty area is drawn clipped to it.
     bool DrawDirtyWidgets();
-    // What the last DrawDirtyWidgets changed on the screen image, in screen coordinates.
-    const Rect& GetDrawnArea() const { return mDrawnArea; }
+    // What the draws since the last call changed on the screen image, in screen coordinates; the
+    // area is forgotten.
+    Rect TakeDrawnArea() { return std::exchange(mDrawnArea, Rect()); }
     // The image the frame is drawn onto (normally the display's screen image); null stops drawing.
     void SetImage(Image* image) { mImage = image; }
     Image* GetImage() const { return mImage; }

@@ -3,16 +3,22 @@
 // picture the player chose from the demo rather than from a chooser or the disk.
 #include "game/GameHarness.h"
 
+#include "framework/app/DDDisplayDevice.h"
 #include "framework/app/DemoFile.h"
 #include "framework/app/WidgetLayer.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/platform/display/SdlDisplayDriver.h"
 #include "framework/platform/display/Surface.h"
+#include "framework/platform/window/SdlWindowSystem.h"
 
 #include <cstring>
 #include <mutex>
 
+#include <deque>
 #include <fstream>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 using namespace TesserineTest;
@@ -25,7 +31,11 @@ public:
     using TestGame::TestGame;
 
     void UpdateFrames() override {
+        // From the second update with the board on: the first comes before its first frame.
+        if (checkWindow && GetBoard() && stepsWithBoard++ > 0) CheckWindow();
         TestGame::UpdateFrames();
+        // The whole screen drawn again every step, as the board once asked for.
+        if (wholeScreen) GetWidgetLayer()->MarkAllDirty();
         if (onStep) onStep(GetUpdateCount());
         // A frame that nothing was drawn into since the last one is that one.
         int32_t draws = GetStepClock().GetDrawCount();
@@ -56,30 +66,123 @@ public:
         return hash;
     }
 
+    // The screen surface's pixels, without the unused byte.
+    std::vector<uint32_t> ScreenPixels() {
+        std::vector<uint32_t> pixels;
+        auto* screen =
+            GetDisplay() ? dynamic_cast<Zorbel::DDImage*>(GetDisplay()->GetScreenImage()) : nullptr;
+        if (!screen || !screen->GetSurface()) return pixels;
+        std::lock_guard<std::recursive_mutex> guard(GetDisplay()->GetLock());
+        Zorbel::SurfaceLock lock;
+        if (screen->GetSurface()->Lock(lock) != 0) return pixels;
+        if (lock.format.bitsPerPixel == 32)
+            for (int32_t y = 0; y < lock.height; ++y) {
+                const auto* row =
+                    reinterpret_cast<const uint32_t*>(lock.pixels + static_cast<ptrdiff_t>(y) * lock.pitch);
+                for (int32_t x = 0; x < lock.width; ++x)
+                    pixels.push_back(row[x] & 0xFFFFFF);
+            }
+        (void)screen->GetSurface()->Unlock();
+        return pixels;
+    }
+
+    // What the window shows: read back from SDL's renderer, or the headless desktop's primary surface.
+    std::vector<uint32_t> WindowPixels() {
+        std::vector<uint32_t> pixels;
+        auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(GetDisplay());
+        Zorbel::DisplayDriver* driver = device ? device->Device().Driver() : nullptr;
+        int width = 0, height = 0;
+        if (auto* sdl = dynamic_cast<Zorbel::SdlDisplayDriver*>(driver)) {
+            if (!sdl->ReadPresentedPixels(pixels, width, height)) pixels.clear();
+        } else if (auto* memory = dynamic_cast<Zorbel::MemoryDisplayDriver*>(driver)) {
+            if (auto primary = memory->Primary())
+                for (int y = 0; y < primary->Height(); ++y)
+                    for (int x = 0; x < primary->Width(); ++x)
+                        pixels.push_back(primary->PixelAt(x, y));
+        }
+        for (uint32_t& pixel : pixels)
+            pixel &= 0xFFFFFF;
+        return pixels;
+    }
+
+    // Before an update: the window shows the frame drawn after the last one, whatever of it was
+    // uploaded and presented.
+    void CheckWindow() {
+        ++windowChecks;
+        if (WindowPixels() != ScreenPixels() && windowMismatches++ == 0)
+            firstWindowMismatch = GetUpdateCount();
+    }
+
     uint64_t lastChecksum = 0;
     int32_t lastDrawCount = -1;
     std::vector<uint64_t> checksums;
     std::function<void(int32_t)> onStep;
+    bool wholeScreen = false;
+    bool checkWindow = false;
+    int stepsWithBoard = 0;
+    int windowChecks = 0;
+    int windowMismatches = 0;
+    int32_t firstWindowMismatch = -1;
 };
 
 struct RunResult {
     std::vector<uint64_t> checksums;
     std::optional<int> exitCode;
     size_t chooserRequests = 0;
+    int windowChecks = 0;
+    int windowMismatches = 0;
+    int32_t firstWindowMismatch = -1;
 };
+
+// The clicks that solve a 3 x 3 puzzle in the fewest moves (the cells whose tiles slide into the
+// gap, in order), found by a search of its positions.
+std::vector<int> ShortestSolution(const Tesserine::PuzzleModel& model) {
+    using Position = uint64_t; // four bits a cell
+    auto cell = [](Position p, int i) { return static_cast<int>(p >> (4 * i) & 15); };
+    Position start = 0;
+    int missing = 45; // 1 + ... + 9, less the tiles present
+    for (int i = 0; i < 9; ++i) {
+        start |= Position(model.TileAt(i).value) << (4 * i);
+        missing -= model.TileAt(i).value;
+    }
+    Position goal = 0;
+    for (int i = 0; i < 9; ++i)
+        if (i + 1 != missing) goal |= Position(i + 1) << (4 * i);
+    std::unordered_map<Position, std::pair<Position, int>> from{{start, {start, -1}}};
+    std::deque<Position> queue{start};
+    while (!queue.empty() && !from.count(goal)) {
+        const Position p = queue.front();
+        queue.pop_front();
+        int gap = 0;
+        while (cell(p, gap) != 0)
+            ++gap;
+        for (int click : {gap - 3, gap + 3, gap % 3 > 0 ? gap - 1 : -1, gap % 3 < 2 ? gap + 1 : -1}) {
+            if (click < 0 || click > 8) continue;
+            const Position next =
+                p + (Position(cell(p, click)) << (4 * gap)) - (Position(cell(p, click)) << (4 * click));
+            if (from.emplace(next, std::make_pair(p, click)).second) queue.push_back(next);
+        }
+    }
+    std::vector<int> clicks;
+    for (Position p = goal; from.count(p) && p != start; p = from[p].first)
+        clicks.insert(clicks.begin(), from[p].second);
+    return clicks;
+}
 
 class GameDemoTest : public GameFixture {
 protected:
     // Runs the game with the arguments until it ends, its settings in a folder of their own. script
     // sees every update step of a recording and posts the player's input.
     RunResult Run(const std::string& arguments, const std::string& settingsFolder,
-                  const std::function<void(DemoGame&, int32_t)>& script) {
+                  const std::function<void(DemoGame&, int32_t)>& script,
+                  const std::function<void(DemoGame&)>& prepare = nullptr,
+                  Zorbel::WindowSystem* windowSystem = nullptr) {
         Zorbel::ZorbelAppBase::SetProgramCommandLine("\"" + std::string(ZORBEL_BINARY_DIR) + "/tesserine\" " +
                                                      arguments);
         Zorbel::FileSettingsStore settings((root / settingsFolder).string());
         RunResult result;
         Zorbel::AppPlatform platform;
-        platform.windowSystem = &windows;
+        platform.windowSystem = windowSystem ? windowSystem : &windows;
         platform.clock = &clock;
         platform.settingsStore = &settings;
         platform.exitProcess = [&result](int code) { result.exitCode = code; };
@@ -96,9 +199,13 @@ protected:
             }
             if (script) script(*game, step);
         };
+        if (prepare) prepare(*game);
         game->Init();
         if (!result.exitCode) game->Start();
         result.checksums = game->checksums;
+        result.windowChecks = game->windowChecks;
+        result.windowMismatches = game->windowMismatches;
+        result.firstWindowMismatch = game->firstWindowMismatch;
         result.chooserRequests = chooserSeen->Requests().size();
         game.reset();
         return result;
@@ -149,7 +256,38 @@ protected:
         if (t == 1000) ClickButton(game, Board::BUTTON_QUIT);
     }
 
+    // The player's whole game: the smallest puzzle, solved in the fewest moves with the pointer over
+    // each tile before its click, the banners sweeping across the finished picture, the menu back and
+    // Quit.
+    void Solve(DemoGame& game, int32_t step) {
+        Tesserine::Board* puzzle = game.GetBoard();
+        if (!puzzle) return;
+        if (boardStep < 0) boardStep = step;
+        const int32_t t = step - boardStep;
+        using Board = Tesserine::Board;
+        if (t == 100 || t == 110) ClickButton(game, Board::BUTTON_DIFFICULTY_LESS);
+        if (t == 150) ClickButton(game, Board::BUTTON_NEW_GAME);
+        if (t < 300) return;
+        if (!puzzle->IsCompleted()) {
+            if (t == 300) solution = ShortestSolution(puzzle->GetModel());
+            if (puzzle->IsSliding() || step < nextClickStep || nextMove >= solution.size()) return;
+            const int cell = solution[nextMove++];
+            const int32_t x = (cell % 3) * 266 + 133, y = (cell / 3) * 200 + 100;
+            Post(game, Zorbel::MessageKind::MouseMove, x - 100, y + 60);
+            Click(game, x, y);
+            nextClickStep = step + 8;
+            return;
+        }
+        if (menuStep < 0 && puzzle->GetCompletionTimer() >= Board::CompletionEnd) menuStep = step + 40;
+        if (step == menuStep) Click(game, 400, 300, true);
+        if (menuStep >= 0 && step == menuStep + 150) ClickButton(game, Board::BUTTON_QUIT);
+    }
+
     int32_t boardStep = -1;
+    std::vector<int> solution;
+    size_t nextMove = 0;
+    int32_t nextClickStep = 0;
+    int32_t menuStep = -1;
 };
 
 } // namespace
@@ -182,6 +320,81 @@ TEST_F(GameDemoTest, AScriptedGameReplaysToTheSamePixelsAtEveryStep) {
     EXPECT_EQ(differences, 0u) << "the first frame that differs is that of update " << first;
     // The frames changed along the way: the game was really played.
     EXPECT_NE(recorded.checksums[boardStep + 200], recorded.checksums[boardStep + 850]);
+}
+
+// Drawing only what changed shows, at every update step, exactly what redrawing the whole screen
+// shows: a recorded game played to its end is replayed once as built and once with every widget
+// marked dirty after every update, in a real SDL window, and the screens compared pixel for pixel.
+TEST_F(GameDemoTest, DrawingOnlyWhatChangedShowsTheSameFramesAsRedrawingEverything) {
+    const std::string demo = (root / "solved.dmo").string();
+    RunResult recorded = Run("-record -demofile=" + demo, "settings-recorded",
+                             [this](DemoGame& game, int32_t step) { Solve(game, step); });
+    ASSERT_FALSE(recorded.exitCode.has_value());
+    ASSERT_FALSE(solution.empty());
+    EXPECT_EQ(nextMove, solution.size()) << "the puzzle was not solved";
+    ASSERT_GE(menuStep, 0) << "the banners did not finish";
+
+    auto replay = [&](bool wholeScreen, const std::string& folder) {
+        auto sdl = Zorbel::SdlWindowSystem::Create(clock);
+        EXPECT_NE(sdl, nullptr) << "no SDL video";
+        return Run(
+            "-play -demofile=" + demo, folder, nullptr,
+            [wholeScreen](DemoGame& game) {
+                game.wholeScreen = wholeScreen;
+                game.checkWindow = !wholeScreen;
+            },
+            sdl.get());
+    };
+    RunResult whole = replay(true, "settings-whole");
+    RunResult built = replay(false, "settings-built");
+
+    ASSERT_EQ(whole.checksums.size(), recorded.checksums.size()) << "a replay ended at another step";
+    ASSERT_EQ(built.checksums.size(), recorded.checksums.size()) << "a replay ended at another step";
+    size_t differences = 0, first = 0;
+    for (size_t i = 0; i < whole.checksums.size(); ++i)
+        if (whole.checksums[i] != built.checksums[i] && differences++ == 0) first = i + 1;
+    EXPECT_EQ(differences, 0u) << "the first screen that differs is that of update " << first;
+    // What was drawn reached the window: before every update since the board came, the window showed
+    // the screen image.
+    EXPECT_GT(built.windowChecks, 1000);
+    EXPECT_EQ(built.windowMismatches, 0) << "first before update " << built.firstWindowMismatch;
+    // A moving game, not one still picture.
+    size_t changes = 0;
+    for (size_t i = 1; i < built.checksums.size(); ++i)
+        changes += built.checksums[i] != built.checksums[i - 1];
+    EXPECT_GT(changes, 1000u);
+}
+
+// A menu at rest costs nothing but the present once a second: three seconds of it draw and present
+// at most three frames.
+TEST_F(GameDemoTest, AMenuAtRestIsNeitherDrawnNorPresented) {
+    int32_t draws = -1, presents = -1;
+    auto presented = [](DemoGame& game) {
+        auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(game.GetDisplay());
+        auto* driver =
+            device ? dynamic_cast<Zorbel::MemoryDisplayDriver*>(device->Device().Driver()) : nullptr;
+        return driver ? driver->PresentCount() : -1000;
+    };
+    RunResult run = Run("", "settings", [&](DemoGame& game, int32_t step) {
+        if (!game.GetBoard()) return;
+        if (boardStep < 0) boardStep = step;
+        const int32_t t = step - boardStep;
+        if (t == 150) {
+            EXPECT_TRUE(game.GetBoard()->GetMenu()->IsAtRest());
+            draws = game.GetDrawCount();
+            presents = presented(game);
+        }
+        if (t == 450) {
+            draws = game.GetDrawCount() - draws;
+            presents = presented(game) - presents;
+            ClickButton(game, Tesserine::Board::BUTTON_QUIT);
+        }
+    });
+    EXPECT_FALSE(run.exitCode.has_value());
+    EXPECT_GE(draws, 2);
+    EXPECT_LE(draws, 3);
+    EXPECT_GE(presents, 2);
+    EXPECT_LE(presents, 3);
 }
 
 TEST_F(GameDemoTest, ADemoOfAnotherVersionIsRefusedWithItsVersion) {
