@@ -3,11 +3,17 @@
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/MessageBox.h"
 
 namespace Tesserine {
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadImage(const std::string& path) {
     return mApp.GetImage(path, true);
+}
+
+std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadPictureForDisplay(const std::string& path,
+                                                                         int32_t width, int32_t height) {
+    return mApp.GetImageForDisplay(path, width, height);
 }
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::CreateImage() {
@@ -25,6 +31,11 @@ bool AppBoardHost::HasFocus() const {
 
 void AppBoardHost::Popup(const std::string& text) {
     mApp.Popup(text);
+}
+
+void AppBoardHost::Notice(const std::string& text) {
+    mApp.MessageBox(text, mApp.GetProductName(),
+                    Zorbel::MessageBoxStyle::Ok | Zorbel::MessageBoxStyle::IconWarning);
 }
 
 void AppBoardHost::LogError(const std::string& text) {

@@ -17,10 +17,13 @@ public:
     ~AppBoardHost() override = default;
 
     std::unique_ptr<Zorbel::MemoryImage> LoadImage(const std::string& path) override;
+    std::unique_ptr<Zorbel::MemoryImage> LoadPictureForDisplay(const std::string& path, int32_t width,
+                                                               int32_t height) override;
     std::unique_ptr<Zorbel::MemoryImage> CreateImage() override;
     void SetCursor(int32_t id) override;
     bool HasFocus() const override;
     void Popup(const std::string& text) override;
+    void Notice(const std::string& text) override;
     void LogError(const std::string& text) override;
     void Quit() override;
     bool IsWindowed() const override;
