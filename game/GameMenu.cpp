@@ -157,8 +157,8 @@ void GameMenu::ChangePicture() {
     mHost.EndSystemDialog();
     if (haveFolder && chdir(folder) != 0) mHost.LogError("Could not return to the program folder");
     if (result.outcome == Zorbel::FileChooserOutcome::Unavailable)
-        mHost.Popup("No file chooser is available on this desktop. Install zenity or kdialog, or a desktop "
-                    "portal, to choose your own pictures.");
+        mHost.Notice("No file chooser is available on this desktop. Install zenity or kdialog, or a desktop "
+                     "portal, to choose your own pictures.");
 }
 
 } // namespace Tesserine

@@ -72,12 +72,9 @@ int main(int argc, char** argv) {
     // Freed blocks the sanitizer holds back to catch late uses would count as the game's own.
     const char* asan = std::getenv("ASAN_OPTIONS");
     setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":quarantine_size_mb=8").c_str(), 1);
-    check(game.Start(argv[1]), "the game starts");
-    std::optional<Window> found = FindWindow(800, 600, 60);
-    check(found.has_value(), "the game shows its window");
+    std::optional<Window> found = StartToMenu(game, argv[1], check);
     if (!found) return 1;
     const Window w = *found;
-    check(WaitForMenuAtRest(w, 15), "the menu comes to rest");
 
     const long before = game.PeakMegabytes();
     auto choose = [&](const std::filesystem::path& path) {

@@ -283,4 +283,14 @@ private:
     pid_t mPid = 0;
 };
 
+// Starts the game and waits for its window and for the menu to come to rest over the title; the
+// window, or nothing when the game never showed one.
+inline std::optional<Window> StartToMenu(GameProcess& game, const std::string& program, Checks& check) {
+    check(game.Start(program), "the game starts");
+    std::optional<Window> window = FindWindow(800, 600, 60);
+    check(window.has_value(), "the game shows its 800 x 600 window");
+    if (window) check(WaitForMenuAtRest(*window, 15), "the menu comes to rest");
+    return window;
+}
+
 } // namespace GameE2E

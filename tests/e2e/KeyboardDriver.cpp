@@ -13,12 +13,9 @@ int main(int argc, char** argv) {
     }
     Checks check;
     GameProcess game("tesserine-keys");
-    check(game.Start(argv[1]), "the game starts");
-    std::optional<Window> found = FindWindow(800, 600, 60);
-    check(found.has_value(), "the game shows its window");
+    std::optional<Window> found = StartToMenu(game, argv[1], check);
     if (!found) return 1;
     const Window w = *found;
-    check(WaitForMenuAtRest(w, 15), "the menu comes to rest");
     Click(w, 188, 393);
     auto oneGap = [&](const XwdImage& shot) {
         return !MenuShown(shot, w) && BlackCells(shot, w).size() == 1;

@@ -243,7 +243,8 @@ TEST_F(GameFixture, WithNoChooserThePlayerIsToldAndTheGameGoesOn) {
     chooser->Answer(Zorbel::FileChooserResult::Unavailable());
     board->ButtonReleased(Board::BUTTON_CHANGE_IMAGE);
     ASSERT_FALSE(windows.MessageBoxes().empty());
-    EXPECT_EQ(windows.MessageBoxes().back().caption, "FATAL ERROR");
+    // Nothing fatal: a notice with the game's name.
+    EXPECT_EQ(windows.MessageBoxes().back().caption, "Tesserine");
     EXPECT_NE(windows.MessageBoxes().back().text.find("No file chooser"), std::string::npos);
     EXPECT_FALSE(app->IsShuttingDown());
 }
