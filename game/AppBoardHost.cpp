@@ -4,11 +4,12 @@
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/MessageBox.h"
+#include "framework/platform/files/ProgramFolders.h"
 
 namespace Tesserine {
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadImage(const std::string& path) {
-    return mApp.GetImage(path, true);
+    return mApp.GetImage(Zorbel::DataPath(path), true);
 }
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadPictureForDisplay(const std::string& path,

@@ -2,6 +2,7 @@
 
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/chooser/ChainFileChooser.h"
+#include "framework/platform/files/ProgramFolders.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/AppBoardHost.h"
 #include "game/Board.h"
@@ -13,7 +14,7 @@ GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChoos
     : ZorbelAppBase(std::move(platform)), mChooser(std::move(chooser)) {
     mProductName = "Tesserine";
     mWindowTitle = mProductName;
-    mProductVersion = " 0.9b";
+    mProductVersion = " " TESSERINE_VERSION;
     mSettingsKey = "Bramblewick\\Tesserine";
     mNoSound = true;
     mWidth = PuzzleModel::FieldWidth;
@@ -34,7 +35,7 @@ void GameApp::Init() {
 void GameApp::MakeWindow() {
     ZorbelAppBase::MakeWindow();
     if (GetMainWindow() == 0 || IsShuttingDown()) return;
-    if (auto icon = Zorbel::ImageLib::LoadImageFile("images/icon", false))
+    if (auto icon = Zorbel::ImageLib::LoadImageFile(Zorbel::DataPath("images/icon"), false))
         GetWindowSystem().SetIcon(GetMainWindow(), icon->GetBits(), icon->GetWidth(), icon->GetHeight());
 }
 

@@ -6,9 +6,11 @@
 
 namespace Zorbel {
 
+class AudioOutput;
 class Clock;
 class DisplayDevice;
 class SettingsStore;
+class SystemMixer;
 class WidgetLayer;
 class WindowSystem;
 class ZorbelAppBase;
@@ -23,6 +25,10 @@ struct AppPlatform {
     // Makes the display device when the main window is first made.
     std::function<std::unique_ptr<DisplayDevice>(ZorbelAppBase&)> createDisplay;
     std::function<std::unique_ptr<WidgetLayer>()> createWidgetLayer;
+    // Opens the sound device when sound is on; none means there is no device.
+    std::function<std::shared_ptr<AudioOutput>()> openAudio;
+    // The desktop's volume control.
+    std::function<std::unique_ptr<SystemMixer>()> createSystemMixer;
     // Ends the process with the code. Should it return (as in tests), the application stops all work
     // as if the process had ended, and writes nothing more.
     std::function<void(int)> exitProcess;

@@ -11,9 +11,9 @@ AudioControl::~AudioControl() {
     ReleasePlayers();
 }
 
-std::unique_ptr<SoundManager> AudioControl::MakeSoundManager(WindowId, bool, bool) {
-    // FIXME: a sound device arrives with the mixer; until then every setting gets the silent manager.
-    return std::make_unique<SoundManager>();
+std::unique_ptr<SoundManager> AudioControl::MakeSoundManager(SoundServices services,
+                                                             bool useSecondMusicLibrary) {
+    return std::make_unique<DSoundManager>(std::move(services), useSecondMusicLibrary);
 }
 
 std::unique_ptr<MusicInterface> AudioControl::MakeMusicPlayer(WindowId, bool, bool) {
@@ -35,12 +35,12 @@ void AudioControl::ReleasePlayers() {
 }
 
 double AudioControl::GetMasterVolume() const {
-    return mSoundManager ? mSoundManager->GetMasterVolume() : 0.0;
+    return mSoundManager ? mSoundManager->GetSystemVolume() : 0.0;
 }
 
 void AudioControl::SetMasterVolume(double volume) {
     mSfxVolume = volume;
-    if (mSoundManager) mSoundManager->SetMasterVolume(volume);
+    if (mSoundManager) mSoundManager->SetSystemVolume(volume);
 }
 
 void AudioControl::SetMusicVolume(double volume) {
@@ -50,7 +50,7 @@ void AudioControl::SetMusicVolume(double volume) {
 
 void AudioControl::SetSfxVolume(double volume) {
     mSfxVolume = volume;
-    if (mSoundManager) mSoundManager->SetVolume(mMuteCount > 0 ? 0.0 : volume);
+    if (mSoundManager) mSoundManager->SetMasterLevel(mMuteCount > 0 ? 0.0 : volume);
 }
 
 void AudioControl::ApplyVolumes() {
@@ -75,15 +75,15 @@ void AudioControl::Unmute(bool autoMute) {
 
 void AudioControl::PlaySample(int32_t id, int32_t pan) {
     if (!mSoundManager) return;
-    if (SoundInstance* sound = mSoundManager->GetSoundInstance(id)) {
-        sound->SetPan(pan);
-        sound->Play(false, true);
+    if (SoundInstance* sound = mSoundManager->CreateInstance(id)) {
+        sound->SetBalance(pan);
+        sound->PlayInstance(false, true);
     }
 }
 
 void AudioControl::PlaySample(int32_t id) {
     if (!mSoundManager) return;
-    if (SoundInstance* sound = mSoundManager->GetSoundInstance(id)) sound->Play(false, true);
+    if (SoundInstance* sound = mSoundManager->CreateInstance(id)) sound->PlayInstance(false, true);
 }
 
 void AudioControl::UpdateMusic() {
@@ -99,7 +99,7 @@ void AudioControl::SilenceMusic() {
 }
 
 void AudioControl::FollowWindow(WindowId window, bool windowed) {
-    if (mSoundManager) mSoundManager->SetWindow(window, windowed);
+    if (mSoundManager) mSoundManager->SetOwnerWindow(window, windowed);
 }
 
 } // namespace Zorbel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/platform/WindowMessage.h"
+#include "framework/sound/DSoundManager.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,7 +9,6 @@
 namespace Zorbel {
 
 class MusicInterface;
-class SoundManager;
 
 // Sound effects and music of the application: it owns the sound manager and the music player, keeps
 // the two volumes (fractions 0 ... 1) and counts mutes. While anyone holds a mute both players get 0.
@@ -22,10 +22,9 @@ public:
     AudioControl& operator=(const AudioControl&) = delete;
     ~AudioControl();
 
-    // The players the application runs with: a silent one with noSound, otherwise a player on the
-    // window (the second music library when useSecondMusicLibrary is set).
-    static std::unique_ptr<SoundManager> MakeSoundManager(WindowId window, bool noSound,
-                                                          bool useSecondMusicLibrary);
+    // The players the application runs with. The sound manager plays on the services' device (none
+    // when sound is off gives a silent one); the second music library also lets it load MP3 files.
+    static std::unique_ptr<SoundManager> MakeSoundManager(SoundServices services, bool useSecondMusicLibrary);
     static std::unique_ptr<MusicInterface> MakeMusicPlayer(WindowId window, bool noSound,
                                                            bool useSecondMusicLibrary);
 

@@ -20,8 +20,10 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/FontEngine.h"
+#include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
+#include "framework/platform/files/ProgramFolders.h"
 #include "framework/platform/font/TtfFontEngine.h"
 #include "framework/platform/process/SingleInstance.h"
 #include "framework/resource/ResourceManager.h"
@@ -177,10 +179,11 @@ void ZorbelAppBase::Init() {
         mNotifyMessage = 1;
     }
 
-    std::string directory = GetFileDir(ProgramInstance::ProgramPath());
-    if (!directory.empty() && !ChangeDirectoryHook(directory)) {
-        if (chdir(directory.c_str()) != 0) DebugOutput("Cannot change to the program's folder\r\n");
+    ProgramFolders folders = ProgramFolders::Locate(ProgramInstance::ProgramPath(), mSettingsKey);
+    if (!folders.Working().empty() && !ChangeDirectoryHook(folders.Working())) {
+        if (!folders.EnterWorkingFolder()) DebugOutput("Cannot change to " + folders.Working() + "\r\n");
     }
+    UseDataFolder(folders.Data());
 
     mRunSeed = mClock->Milliseconds();
     SharedRandom().SRand(mRunSeed);
@@ -231,7 +234,7 @@ void ZorbelAppBase::Init() {
     }
 
     if (!GetSoundManager())
-        mAudio->SetSoundManager(AudioControl::MakeSoundManager(GetMainWindow(), mNoSound, mUseFmodMusic));
+        mAudio->SetSoundManager(AudioControl::MakeSoundManager(MakeSoundServices(), mUseFmodMusic));
     SetSfxVolume(mAudio->GetSfxVolume());
     mAudio->SetMusicPlayer(CreateMusicInterface());
     SetMusicVolume(mAudio->GetMusicVolume());
@@ -746,6 +749,22 @@ LoopState ZorbelAppBase::GetLoopState() {
 bool ZorbelAppBase::EndProgram(int code) {
     HardExit(code);
     return mHardExited;
+}
+
+SoundServices ZorbelAppBase::MakeSoundServices() {
+    SoundServices services;
+    if (!mNoSound) services.output = mPlatform.openAudio ? mPlatform.openAudio() : AudioOutput::OpenDefault();
+    services.systemMixer =
+        mPlatform.createSystemMixer ? mPlatform.createSystemMixer() : std::make_unique<AlsaSystemMixer>();
+    services.clock = mClock;
+    services.duplicationFailed = [this](const std::string& text) {
+        if (!text.empty()) {
+            MessageBoxRequest request{text, "Hey", MessageBoxStyle::Ok};
+            mWindowSystem->ShowMessageBox(GetMainWindow(), request);
+        }
+        HardExit(EXIT_CODE_SOUND_DUPLICATE);
+    };
+    return services;
 }
 
 std::unique_ptr<DisplayDevice> ZorbelAppBase::MakeDisplay() {

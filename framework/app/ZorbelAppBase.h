@@ -373,6 +373,9 @@ private:
 
     std::recursive_mutex* DisplayLock();
     void AllowScreenBlanking();
+    // What the sound manager plays on: the sound device unless sound is off, the desktop's volume
+    // control, our clock, and the end of the program when a sound cannot be duplicated.
+    SoundServices MakeSoundServices();
 
     std::unique_ptr<PlatformServices> mServices;
     Clock* mClock = nullptr;

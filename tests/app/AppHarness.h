@@ -4,7 +4,9 @@
 #include "framework/platform/files/FileSettingsStore.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/platform/window/HeadlessWindowSystem.h"
+#include "framework/sound/AudioOutput.h"
 #include "support/FakeDisplayDevice.h"
+#include "support/FakeSystemMixer.h"
 #include "support/RecordingWidgetLayer.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +128,9 @@ protected:
         };
         platform.exitProcess = [this](int code) { exitCode = code; };
         platform.instanceFolder = folder.path;
+        // No sound device, and a volume control of our own: tests never touch the desktop's sound.
+        platform.openAudio = [this] { return openAudio ? openAudio() : nullptr; };
+        platform.createSystemMixer = [this] { return std::make_unique<FakeSystemMixer>(systemVolume); };
         return platform;
     }
 
@@ -196,6 +201,9 @@ protected:
     FakeDisplayDevice* display = nullptr;
     RecordingWidgetLayer* widgets = nullptr;
     std::optional<int> exitCode;
+    std::shared_ptr<uint32_t> systemVolume = std::make_shared<uint32_t>(0);
+    // The sound device a test gives the application (none when empty).
+    std::function<std::shared_ptr<Zorbel::AudioOutput>()> openAudio;
 };
 
 } // namespace ZorbelTest

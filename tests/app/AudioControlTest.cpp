@@ -8,7 +8,7 @@ using namespace Zorbel;
 
 TEST(AudioControlTest, StoredValuesWaitForTheNextVolumeChangeAndOnlyThePlayersMutesAreKept) {
     AudioControl audio;
-    audio.SetSoundManager(AudioControl::MakeSoundManager(0, true, false));
+    audio.SetSoundManager(AudioControl::MakeSoundManager({}, false));
     audio.SetMusicPlayer(AudioControl::MakeMusicPlayer(0, true, false));
     audio.SetMusicVolume(0.5);
     audio.SetSfxVolume(0.25);
@@ -29,7 +29,7 @@ TEST(AudioControlTest, StoredValuesWaitForTheNextVolumeChangeAndOnlyThePlayersMu
     EXPECT_FALSE(audio.IsMutedByPlayer());
     audio.Unmute(true);
     EXPECT_DOUBLE_EQ(audio.GetMusicPlayer()->GetVolume(), 0.9);
-    EXPECT_DOUBLE_EQ(audio.GetSoundManager()->GetVolume(), 0.25);
+    EXPECT_DOUBLE_EQ(static_cast<DSoundManager*>(audio.GetSoundManager())->GetMasterLevel(), 0.25);
 
     // Hiding silences the music but keeps its volume for later.
     audio.SilenceMusic();

@@ -3,10 +3,10 @@
 #include "framework/app/ErrorLog.h"
 #include "framework/sound/MusicInterface.h"
 #include "support/IoCount.h"
+#include "support/WholeFile.h"
 
 #include <csignal>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <sys/wait.h>
 
@@ -269,8 +269,7 @@ TEST_F(SettingsTest, WriteSettingsReplacesTheFileOnceAndAnUnwritableFileIsToldOn
     EXPECT_FALSE(b.RegistryWriteInteger("Is3D", 1));
     b.Shutdown();
     std::string told = testing::internal::GetCapturedStderr();
-    std::ifstream log(ErrorLog::DefaultFileName);
-    std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    std::string logged = ZorbelTest::ReadWholeFile(ErrorLog::DefaultFileName);
     std::filesystem::current_path(previous);
     const std::string message =
         "The settings cannot be saved in " + SettingsFile() + ": it is not a regular file.";

@@ -3,8 +3,9 @@
 #include "framework/app/ExitCodes.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
+#include "framework/platform/audio/HeadlessAudioSink.h"
+#include "framework/sound/DSoundManager.h"
 #include "framework/sound/MusicInterface.h"
-#include "framework/sound/SoundManager.h"
 
 #include <algorithm>
 #include <regex>
@@ -84,7 +85,7 @@ TEST_F(LifecycleTest, InitMakesTheWindowsCursorsDisplayAndSound) {
     EXPECT_TRUE(display->initWindowed[0]);
     ASSERT_NE(a.GetSoundManager(), nullptr);
     EXPECT_FALSE(a.GetSoundManager()->HasDevice());
-    EXPECT_DOUBLE_EQ(a.GetSoundManager()->GetVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(static_cast<DSoundManager*>(a.GetSoundManager())->GetMasterLevel(), 0.85);
     ASSERT_NE(a.GetMusicPlayer(), nullptr);
     EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.85);
     EXPECT_TRUE(windows.MessageBoxes().empty());
@@ -307,15 +308,32 @@ TEST_F(LifecycleTest, ScreenSaverModeClosesOnInputAfterThreeMoves) {
     EXPECT_TRUE(app->IsShuttingDown());
 }
 
+TEST_F(LifecycleTest, ASoundThatCannotBeDuplicatedSaysHeyAndEndsTheProgramWithCodeFive) {
+    // A sound device whose mixer has no room for a single voice.
+    openAudio = [] { return AudioOutput::Open(std::make_unique<HeadlessAudioSink>(), 0); };
+    TestApp& a = StartApp();
+    ASSERT_TRUE(a.GetSoundManager()->HasDevice());
+    InFolder inFolder(folder.path);
+    std::ofstream("boop.wav", std::ios::binary)
+        << std::string("RIFF\x28\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x44\xAC\0\0\x88\x58\x01\0\x02\0\x10\0"
+                       "data\x04\0\0\0\x01\0\x02\0",
+                       48);
+    int32_t id = a.GetSoundManager()->LoadSoundByName("boop");
+    ASSERT_EQ(id, 255);
+    a.PlaySample(id, -300);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Hey: DSERR_ALLOCATED"});
+    EXPECT_EQ(exitCode, 5);
+}
+
 TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     TestApp& a = StartApp();
     MusicInterface& music = *a.GetMusicPlayer();
-    SoundManager& sound = *a.GetSoundManager();
+    auto& sound = static_cast<DSoundManager&>(*a.GetSoundManager());
     a.Mute();
     a.Mute(true);
     EXPECT_TRUE(a.IsMuted());
     EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
-    EXPECT_DOUBLE_EQ(sound.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.0);
     a.Unmute(true);
     EXPECT_TRUE(a.IsMuted());
     a.SetMusicVolume(0.5);
@@ -323,7 +341,7 @@ TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     a.Unmute();
     EXPECT_FALSE(a.IsMuted());
     EXPECT_DOUBLE_EQ(music.GetVolume(), 0.5);
-    EXPECT_DOUBLE_EQ(sound.GetVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.85);
     // Unmuting more often than muting changes nothing.
     a.Unmute();
     a.Unmute(true);
@@ -333,7 +351,9 @@ TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     EXPECT_TRUE(a.IsMuted());
     a.SetMasterVolume(0.3);
     EXPECT_DOUBLE_EQ(a.GetSfxVolume(), 0.3);
-    EXPECT_DOUBLE_EQ(a.GetMasterVolume(), 0.3);
+    // The desktop's volume control keeps whole steps of 1/65535.
+    EXPECT_EQ(*systemVolume, 19660u);
+    EXPECT_NEAR(a.GetMasterVolume(), 0.3, 1.0 / 65535);
 }
 
 TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferenced) {

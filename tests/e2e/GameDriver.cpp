@@ -2,13 +2,15 @@
 // xdotool and checks screenshots taken with xwd. Run under with_xvfb.sh with the game's path:
 // the menu comes up over the title, "New Game" deals a 4 x 4 puzzle with one black gap, a right click
 // brings the menu back, and "Quit" ends the program cleanly with its settings written.
+//
+// With --menu-then-quit the game runs in the caller's environment and working directory, and the
+// driver only waits for the menu, prints the game's working directory as "cwd=<path>", and quits.
+#include "support/WholeFile.h"
 #include "support/XwdImage.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <signal.h>
 #include <spawn.h>
@@ -52,9 +54,9 @@ struct Window {
     int y = 0;
 };
 
-// Waits up to 15 s for a visible game window of the given width.
-std::optional<Window> FindWindowOfWidth(int width) {
-    for (int attempt = 0; attempt < 75; ++attempt) {
+// Waits up to the given time for a visible game window of the given width.
+std::optional<Window> FindWindowOfWidth(int width, int seconds = 15) {
+    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
         std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
         size_t start = 0;
         while (start < ids.size()) {
@@ -84,6 +86,22 @@ int Green(uint32_t c) {
 }
 int Blue(uint32_t c) {
     return static_cast<int>(c & 0xFF);
+}
+
+// Waits up to the given time for the process to end; kills it when it does not.
+std::optional<int> WaitForExit(pid_t pid, int seconds) {
+    int status = 0;
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        usleep(100000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return std::nullopt;
+}
+
+bool ExitedWithZero(const std::optional<int>& status) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }
 
 int failures = 0;
@@ -117,11 +135,50 @@ bool MenuShown(const XwdImage& shot, const Window& w) {
     return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
 }
 
+// The game with the given arguments (argv-style, ending in null) in the caller's environment: its
+// window shows the menu, and Quit ends it with code 0.
+int MenuThenQuit(char** gameArgv) {
+    pid_t game = 0;
+    if (posix_spawn(&game, gameArgv[0], nullptr, nullptr, gameArgv, environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", gameArgv[0]);
+        return 1;
+    }
+    std::optional<Window> w = FindWindowOfWidth(800, 60);
+    Check(w.has_value(), "the game shows its window");
+    if (!w) {
+        WaitForExit(game, 0);
+        return 1;
+    }
+    // The menu has come to rest when its panel is shown and nothing in the column through the Quit
+    // button moves between two looks (the panel slides down from the top).
+    std::vector<uint32_t> column;
+    bool settled = false;
+    for (int attempt = 0; attempt < 75 && !settled; ++attempt) {
+        std::optional<XwdImage> shot = Screenshot();
+        std::vector<uint32_t> now;
+        for (int y = 0; shot && y < 600; y += 3)
+            now.push_back(shot->At(w->x + 612, w->y + y));
+        settled = shot && MenuShown(*shot, *w) && now == column;
+        column = std::move(now);
+        if (!settled) usleep(200000);
+    }
+    Check(settled, "the menu is shown");
+    std::error_code error;
+    std::printf("cwd=%s\n",
+                std::filesystem::read_symlink("/proc/" + std::to_string(game) + "/cwd", error).c_str());
+    Click(*w, 612, 393, 1);
+    Check(ExitedWithZero(WaitForExit(game, 30)), "Quit ends the game with code 0");
+    return failures == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--menu-then-quit") return MenuThenQuit(argv + 2);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: GameDriver TESSERINE\n");
+        std::fprintf(
+            stderr,
+            "usage: GameDriver TESSERINE\n       GameDriver --menu-then-quit TESSERINE [ARGUMENT...]\n");
         return 2;
     }
     const std::filesystem::path work =
@@ -204,20 +261,11 @@ int main(int argc, char** argv) {
     if (back) w = *back;
 
     // A second copy ends at once and leaves the first running.
-    int secondStatus = -1;
+    std::optional<int> secondStatus;
     pid_t second = 0;
-    if (posix_spawn(&second, argv[1], nullptr, nullptr, gameArgv, environ) == 0) {
-        pid_t done = 0;
-        for (int i = 0; i < 200 && done == 0; ++i) {
-            done = waitpid(second, &secondStatus, WNOHANG);
-            if (done == 0) usleep(100000);
-        }
-        if (done == 0) {
-            kill(second, SIGKILL);
-            waitpid(second, &secondStatus, 0);
-        }
-    }
-    Check(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0, "a second copy ends with code 0");
+    if (posix_spawn(&second, argv[1], nullptr, nullptr, gameArgv, environ) == 0)
+        secondStatus = WaitForExit(second, 20);
+    Check(ExitedWithZero(secondStatus), "a second copy ends with code 0");
     Check(waitpid(game, nullptr, WNOHANG) == 0, "and the first keeps running");
 
     Click(w, 400, 300, 3);
@@ -226,20 +274,10 @@ int main(int argc, char** argv) {
     Check(shot && MenuShown(*shot, w), "a right click brings the menu back");
 
     Click(w, 612, 393, 1);
-    int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < 300 && ended == 0; ++i) {
-        ended = waitpid(game, &status, WNOHANG);
-        if (ended == 0) usleep(100000);
-    }
-    if (ended == 0) {
-        kill(game, SIGKILL);
-        waitpid(game, &status, 0);
-    }
-    Check(ended == game && WIFEXITED(status) && WEXITSTATUS(status) == 0, "Quit ends the game with code 0");
+    Check(ExitedWithZero(WaitForExit(game, 30)), "Quit ends the game with code 0");
 
-    std::ifstream settings(work / "config" / "Bramblewick" / "Tesserine" / "settings.ini");
-    std::string text((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
+    std::string text =
+        ZorbelTest::ReadWholeFile((work / "config" / "Bramblewick" / "Tesserine" / "settings.ini").string());
     Check(text.find("InProgress = 4:%00%00%00%00") != std::string::npos, "a clean end stores InProgress 0");
 
     std::filesystem::remove_all(work);

@@ -1,12 +1,12 @@
 // Runs a fuzz target without libFuzzer: every file of the seed corpus given on the command line, then
 // a fixed series of generated inputs (random bytes and byte flips of the corpus files). The series is
 // the same on every run, so a failure here is reproducible.
+#include "../support/WholeFile.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <vector>
 
@@ -22,10 +22,8 @@ std::vector<std::vector<uint8_t>> ReadCorpus(const char* folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         if (entry.is_regular_file()) paths.push_back(entry.path());
     std::sort(paths.begin(), paths.end());
-    for (const auto& path : paths) {
-        std::ifstream in(path, std::ios::binary);
-        corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    for (const auto& path : paths)
+        corpus.push_back(ZorbelTest::ReadWholeFile<std::vector<uint8_t>>(path.string()));
     return corpus;
 }
 

@@ -118,6 +118,7 @@ TEST(DDInterfaceTest, A565ScreenHasItsShiftsBitCountsAndTables) {
     PaintQuadrants(*d.GetScreenImage());
     ASSERT_TRUE(d.Redraw());
     auto shown = display.Screen();
+    ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->Format(), PixelFormat::R5G6B5());
     EXPECT_EQ(shown->PixelAt(10, 10), 0xF800u);
     EXPECT_EQ(shown->PixelAt(170, 10), 0x07E0u);

@@ -1,10 +1,11 @@
 #include "imagelib/PictureFiles.h"
 
+#include "support/WholeFile.h"
+
 #include <array>
 #include <atomic>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <unistd.h>
 
@@ -33,8 +34,7 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ZorbelTest::ReadWholeFile<Bytes>(path);
 }
 
 bool TemporaryLeftBeside(const std::string& path) {

@@ -8,12 +8,11 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "support/ScratchFolder.h"
+#include "support/WholeFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sys/wait.h>
 
 using namespace Zorbel;
@@ -29,11 +28,6 @@ struct Outcome {
     std::string err;
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 std::string Quoted(const std::string& arg) {
     std::string quoted = "'";
     for (char c : arg)
@@ -43,12 +37,19 @@ std::string Quoted(const std::string& arg) {
 
 Outcome FontView(const ScratchFolder& folder, const std::vector<std::string>& args) {
     std::string command = std::string(ZORBEL_BINARY_DIR) + "/zorbel-fontview";
-    for (const std::string& arg : args)
-        command += " " + Quoted(arg);
-    command += " >" + folder.Path("out.txt") + " 2>" + folder.Path("err.txt") + " </dev/null";
+    // Built by appending: GCC 12 at -O2 takes + on a temporary for overlapping copies.
+    for (const std::string& arg : args) {
+        command += " ";
+        command += Quoted(arg);
+    }
+    command += " >";
+    command += folder.Path("out.txt");
+    command += " 2>";
+    command += folder.Path("err.txt");
+    command += " </dev/null";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(folder.Path("out.txt")),
-            ReadFile(folder.Path("err.txt"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ZorbelTest::ReadWholeFile(folder.Path("out.txt")),
+            ZorbelTest::ReadWholeFile(folder.Path("err.txt"))};
 }
 
 // The union of the glyph rectangles of text, as drawn with its baseline at 0.

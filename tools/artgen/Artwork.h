@@ -22,7 +22,9 @@ NamedPictures DrawButtons(Zorbel::ImageContext& context, Zorbel::FontEngine& fon
 NamedPictures DrawBorders(Zorbel::ImageContext& context);
 NamedPictures DrawBanners(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
 NamedPictures DrawDifficultyPlates(Zorbel::ImageContext& context, Zorbel::FontEngine& fonts);
-Picture DrawIcon(Zorbel::ImageContext& context);
+// The program's icon, square, at any size; and the same drawing as an SVG document.
+Picture DrawIcon(Zorbel::ImageContext& context, int size);
+std::string DrawIconSvg();
 // The layered image font "Tessera" from the TrueType face in faceFile: its pictures and its
 // descriptor "Tessera.txt", written into folder.
 bool WriteLayeredFont(Zorbel::ImageContext& context, const std::string& faceFile, const std::string& folder);

@@ -1,6 +1,6 @@
-// The game's interface pictures: title, menu panel, buttons, tile borders, banners, difficulty
-// plates and the window icon. Sizes follow the menu layout: the panel sits at x 50 and its buttons,
-// preview and difficulty plate at fixed places on it.
+// The game's interface pictures: title, menu panel, buttons, tile borders, banners and difficulty
+// plates. Sizes follow the menu layout: the panel sits at x 50 and its buttons, preview and difficulty
+// plate at fixed places on it.
 #include "tools/artgen/Artwork.h"
 
 #include <cmath>
@@ -283,16 +283,6 @@ std::vector<std::pair<std::string, Picture>> DrawDifficultyPlates(Zorbel::ImageC
         plates.emplace_back("difficulty" + std::to_string(n), c.Resolve());
     }
     return plates;
-}
-
-Picture DrawIcon(Zorbel::ImageContext& context) {
-    Canvas c(context, 64, 64, 4);
-    c.RoundRect(0, 0, 64, 64, 10, Color(30, 24, 60));
-    for (int i = 1; i < 9; ++i) {
-        float x = 4 + (i % 3) * 19.0f, y = 4 + (i / 3) * 19.0f;
-        Tile(c, x, y, 18, 18, Hsv(i * 40.0f, 0.7f, 0.9f));
-    }
-    return c.Resolve();
 }
 
 } // namespace ArtGen

@@ -1,7 +1,9 @@
-// Draws every picture the game loads into the given folder (the "images" folder beside the game), and
-// the image fonts into a second folder when one is given (the "fonts" folder).
+// Draws every picture the game loads into the given folder (the "images" folder beside the game), the
+// image fonts into a second folder when one is given (the "fonts" folder), and the desktop's icons of
+// the program into a third one when that is given.
 #include "framework/graphics/ImageContext.h"
 #include "framework/imagelib/ImageLib.h"
+#include "framework/platform/files/AtomicFile.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/font/TtfFontEngine.h"
 #include "tools/artgen/Artwork.h"
@@ -23,11 +25,28 @@ bool Save(const std::string& folder, const std::string& name, Zorbel::MemoryImag
     return ok;
 }
 
+// The sizes the desktop's icon theme asks for most, and the scalable drawing.
+bool SaveIcons(Zorbel::ImageContext& context, const std::string& folder) {
+    if (!Zorbel::MakeDirectories(folder)) {
+        std::fprintf(stderr, "tesserine-artgen: cannot create %s\n", folder.c_str());
+        return false;
+    }
+    bool ok = true;
+    for (int size : {48, 64, 128, 256})
+        ok = Save(folder, "tesserine-" + std::to_string(size) + ".png", *ArtGen::DrawIcon(context, size)) &&
+             ok;
+    if (!Zorbel::WriteFileAtomically(folder + "/tesserine.svg", ArtGen::DrawIconSvg())) {
+        std::fprintf(stderr, "tesserine-artgen: cannot write %s/tesserine.svg\n", folder.c_str());
+        ok = false;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: tesserine-artgen IMAGES-FOLDER [FONTS-FOLDER]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: tesserine-artgen IMAGES-FOLDER [FONTS-FOLDER [ICONS-FOLDER]]\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -44,14 +63,14 @@ int main(int argc, char** argv) {
     bool ok = Save(folder, "quibBG.jpg", *ArtGen::DrawPuzzlePicture(context));
     ok = Save(folder, "tesserine.jpg", *ArtGen::DrawTitle(context, fonts)) && ok;
     ok = Save(folder, "menuBack.png", *ArtGen::DrawMenuPanel(context, fonts)) && ok;
-    ok = Save(folder, "icon.png", *ArtGen::DrawIcon(context)) && ok;
+    ok = Save(folder, "icon.png", *ArtGen::DrawIcon(context, 64)) && ok;
     ArtGen::NamedPictures groups[] = {ArtGen::DrawButtons(context, fonts), ArtGen::DrawBorders(context),
                                       ArtGen::DrawBanners(context, fonts),
                                       ArtGen::DrawDifficultyPlates(context, fonts)};
     for (auto& group : groups)
         for (auto& [name, picture] : group)
             ok = Save(folder, name + ".png", *picture) && ok;
-    if (argc == 3) {
+    if (argc >= 3) {
         const std::string fontFolder = argv[2];
         const std::string face = fonts.Resolve("DejaVu Sans", true, false).file;
         if (!Zorbel::MakeDirectories(fontFolder) || !ArtGen::WriteLayeredFont(context, face, fontFolder)) {
@@ -60,5 +79,6 @@ int main(int argc, char** argv) {
             ok = false;
         }
     }
+    if (argc == 4) ok = SaveIcons(context, argv[3]) && ok;
     return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "framework/platform/files/AtomicFile.h"
 
+#include "support/WholeFile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,10 +23,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(mFolder); }
 
-    std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string Read(const std::string& path) { return ZorbelTest::ReadWholeFile(path); }
     size_t EntryCount() { return size_t(std::distance(std::filesystem::directory_iterator(mFolder), {})); }
 
     std::filesystem::path mFolder;

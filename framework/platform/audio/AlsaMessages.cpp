@@ -1,0 +1,20 @@
+#include "framework/platform/audio/AlsaMessages.h"
+
+#include <alsa/asoundlib.h>
+
+#include <mutex>
+
+namespace Zorbel {
+
+namespace {
+
+void IgnoreMessage(const char*, int, const char*, int, const char*, ...) {}
+
+} // namespace
+
+void SilenceAlsaMessages() {
+    static std::once_flag once;
+    std::call_once(once, [] { snd_lib_error_set_handler(IgnoreMessage); });
+}
+
+} // namespace Zorbel
