@@ -2,6 +2,10 @@
 
 #include "game/BoardHost.h"
 
+#include <functional>
+#include <memory>
+#include <string>
+
 namespace Zorbel {
 class FileChooser;
 class ZorbelAppBase;
@@ -34,8 +38,17 @@ public:
     Zorbel::FileChooserResult ChooseFileToOpen(const Zorbel::FileChooserRequest& request) override;
 
 private:
+    using PictureLoader = std::function<std::unique_ptr<Zorbel::MemoryImage>(const std::string&)>;
+    // The chosen picture comes from outside the program, so while a demo records or plays its bytes go
+    // through the demo (written into a recording, taken from a playback) and are decoded from a
+    // scratch copy with the same name.
+    bool ComesThroughDemo(const std::string& path) const;
+    std::unique_ptr<Zorbel::MemoryImage> LoadThroughDemo(const std::string& path, const PictureLoader& load);
+
     Zorbel::ZorbelAppBase& mApp;
     Zorbel::FileChooser* mChooser;
+    // The file the player chose last: it comes from outside the program, so a demo carries it.
+    std::string mChosenPath;
 };
 
 } // namespace Tesserine
