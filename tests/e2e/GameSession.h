@@ -3,7 +3,7 @@
 // What the end-to-end drivers share: the real game started as a process on the X server of
 // with_xvfb.sh, in a scratch folder of its own, its window found and driven with xdotool, and checked
 // on screenshots taken with xwd. Every wait polls and has a bound.
-#include "support/XwdImage.h"
+#include "e2e/GameWindow.h"
 
 #include <chrono>
 #include <csignal>
@@ -27,66 +27,19 @@ extern char** environ;
 
 namespace GameE2E {
 
-using Zorbel::Testing::XwdImage;
-
-inline std::string Run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
-}
-
-inline std::optional<XwdImage> Screenshot() {
-    FILE* pipe = popen("xwd -root -silent", "r");
-    if (!pipe) return std::nullopt;
-    std::vector<uint8_t> data;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        data.insert(data.end(), buffer, buffer + n);
-    pclose(pipe);
-    return XwdImage::Parse(data);
-}
-
-inline int Red(uint32_t c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-inline int Green(uint32_t c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-inline int Blue(uint32_t c) {
-    return static_cast<int>(c & 0xFF);
-}
 // Within tolerance in each channel.
 inline bool Near(uint32_t a, uint32_t b, int tolerance = 12) {
     return std::abs(Red(a) - Red(b)) <= tolerance && std::abs(Green(a) - Green(b)) <= tolerance &&
            std::abs(Blue(a) - Blue(b)) <= tolerance;
 }
 
-struct Window {
-    std::string id;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
 // The visible windows titled "Tesserine" (the game's, and its message boxes).
 inline std::vector<Window> GameWindows() {
     std::vector<Window> windows;
-    std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
-    size_t start = 0;
-    while (start < ids.size()) {
-        size_t end = ids.find('\n', start);
-        if (end == std::string::npos) end = ids.size();
+    for (const std::string& id : VisibleWindows()) {
+        if (Run("xdotool getwindowname " + id + " 2>/dev/null") != "Tesserine\n") continue;
         Window window;
-        window.id = ids.substr(start, end - start);
-        start = end + 1;
-        if (window.id.empty()) continue;
+        window.id = id;
         std::string geometry = Run("xdotool getwindowgeometry --shell " + window.id + " 2>/dev/null");
         for (auto [name, field] :
              {std::pair{"X=", &window.x}, std::pair{"Y=", &window.y}, std::pair{"WIDTH=", &window.width},
@@ -101,12 +54,8 @@ inline std::vector<Window> GameWindows() {
 
 // Polls every 100 ms until the condition holds, for at most the given seconds.
 inline bool WaitFor(const std::function<bool()>& condition, double seconds) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
+    return ZorbelTest::Eventually(condition, std::chrono::milliseconds(static_cast<long>(seconds * 1000)),
+                                  std::chrono::milliseconds(100));
 }
 
 // A window of the given size, within the given seconds.
@@ -135,20 +84,9 @@ inline std::optional<XwdImage> ScreenshotWhen(const std::function<bool(const Xwd
     return shot;
 }
 
-inline void Click(const Window& window, int x, int y, int button = 1) {
-    Run("xdotool mousemove --window " + window.id + " " + std::to_string(x) + " " + std::to_string(y) +
-        " click " + std::to_string(button));
-}
-
 // Real key presses (XTEST) into the window, which gets the focus first.
 inline void Key(const Window& window, const std::string& keys) {
     Run("xdotool windowfocus " + window.id + " key " + keys);
-}
-
-// The menu panel's golden frame at its left edge, halfway down.
-inline bool MenuShown(const XwdImage& shot, const Window& w) {
-    uint32_t c = shot.At(w.x + 52, w.y + 220);
-    return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
 }
 
 // The menu is up with the green New Game button at the bottom left of its panel.
@@ -186,20 +124,6 @@ inline bool OpenMenu(const Window& w) {
         if (WaitFor([&] { return MenuShownNow(w); }, 2)) return WaitForMenuAtRest(w, 10);
     }
     return false;
-}
-
-// The cells of a 4 x 4 puzzle that are black all over their inside (the gap), in reading order.
-inline std::vector<int> BlackCells(const XwdImage& shot, const Window& w) {
-    std::vector<int> black;
-    for (int cell = 0; cell < 16; ++cell) {
-        const int left = w.x + (cell % 4) * 200, top = w.y + (cell / 4) * 150;
-        bool all = true;
-        for (int y = top + 20; y < top + 130 && all; y += 9)
-            for (int x = left + 20; x < left + 180 && all; x += 9)
-                all = (shot.At(x, y) & 0xFFFFFF) == 0;
-        if (all) black.push_back(cell);
-    }
-    return black;
 }
 
 class Checks {
