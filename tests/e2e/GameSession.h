@@ -121,7 +121,7 @@ inline bool WaitForMenuAtRest(const Window& w, double seconds) {
 inline bool OpenMenu(const Window& w) {
     for (int attempt = 0; attempt < 5; ++attempt) {
         Click(w, 400, 300, 3);
-        if (WaitFor([&] { return MenuShownNow(w); }, 2)) return WaitForMenuAtRest(w, 10);
+        if (WaitFor([&] { return MenuShownNow(w); }, 4)) return WaitForMenuAtRest(w, 20);
     }
     return false;
 }
@@ -213,7 +213,7 @@ inline std::optional<Window> StartToMenu(GameProcess& game, const std::string& p
     check(game.Start(program), "the game starts");
     std::optional<Window> window = FindWindow(800, 600, 60);
     check(window.has_value(), "the game shows its 800 x 600 window");
-    if (window) check(WaitForMenuAtRest(*window, 15), "the menu comes to rest");
+    if (window) check(WaitForMenuAtRest(*window, 30), "the menu comes to rest");
     return window;
 }
 

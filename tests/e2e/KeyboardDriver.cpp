@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     auto oneGap = [&](const XwdImage& shot) {
         return !MenuShown(shot, w) && BlackCells(shot, w).size() == 1;
     };
-    std::optional<XwdImage> shot = ScreenshotWhen(oneGap, 10);
+    std::optional<XwdImage> shot = ScreenshotWhen(oneGap, 20);
     check(shot && oneGap(*shot), "New Game deals a puzzle with one gap");
     if (!shot || !oneGap(*shot)) return 1;
     int gap = BlackCells(*shot, w)[0];
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
 
     // Space held: the whole picture, no gap; released: the board with its gap where it was.
     Run("xdotool windowfocus " + w.id + " keydown space");
-    shot = ScreenshotWhen([&](const XwdImage& s) { return BlackCells(s, w).empty(); }, 10);
+    shot = ScreenshotWhen([&](const XwdImage& s) { return BlackCells(s, w).empty(); }, 20);
     // The game's own picture is drawn at its own size, 800 x 600.
     auto picture = Zorbel::ImageLib::LoadImageFile(
         (std::filesystem::path(argv[1]).parent_path() / "images" / "quibBG").string(), false);
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
 
     // The game still ends normally.
     Run("xdotool windowfocus " + w.id + " key Escape");
-    check(WaitForMenuAtRest(w, 10), "Escape brings the menu");
+    check(WaitForMenuAtRest(w, 20), "Escape brings the menu");
     Click(w, 612, 393);
     check(game.WaitForExit(30) == 0, "Quit ends the game with code 0");
     return check.Failures() == 0 ? 0 : 1;
