@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
                     if (window.width != 800) return box = window, true;
                 return game.Errors().find(message) != std::string::npos;
             },
-            15);
+            30);
         check(told, std::string("choosing ") + name + " brings the notice");
         if (box) CloseBox(*box, w);
         check(WaitFor([&] { return GameWindows().size() == 1; }, 20) && game.Running(),
