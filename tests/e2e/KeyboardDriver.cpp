@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
             board = next;
             return settled;
         },
-        10);
+        20);
 
     // Space held: the whole picture, no gap; released: the board with its gap where it was.
     Run("xdotool windowfocus " + w.id + " keydown space");
@@ -90,9 +90,9 @@ int main(int argc, char** argv) {
     shot = ScreenshotWhen(
         [&](const XwdImage& s) {
             std::vector<int> black = BlackCells(s, w);
-            return black.size() == 1 && black[0] == gap;
+            return black.size() == 1 && black[0] == gap && board && sameInside(s, *board);
         },
-        10);
+        20);
     check(shot && board && sameInside(*shot, *board), "releasing Space brings the board back as it was");
 
     // The game still ends normally.
