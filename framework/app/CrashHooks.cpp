@@ -62,11 +62,11 @@ std::string CrashHooks::SaveDemoForCrash() {
 }
 
 std::string CrashHooks::GetProductName() {
-    return mApp.mProductName;
+    return mApp.GetProductName();
 }
 
 std::string CrashHooks::GetProductVersion() {
-    return mApp.mProductVersion;
+    return mApp.GetProductVersionText();
 }
 
 std::string CrashHooks::GetDisplayBackEnd() {

@@ -1,0 +1,284 @@
+// Crashes the real game on an X server and answers its crash windows the way a person would, with
+// xdotool, checking them on xwd screenshots and checking what reaches a loopback report server.
+// Run under with_xvfb.sh as: CrashDriver MODE GAME, where MODE is
+//   send   - "Fatal Error!" offers both buttons; Send Report, a description and Continue deliver the
+//            report to the server;
+//   close  - without a report server only "Close Now" shows, full width;
+//   retry  - the server refuses: "Connection Failed" comes up, Retry tries again, Cancel gives up;
+//   abort  - the server never answers: Abort in "Submitting Report" ends the reporter.
+// In every mode the game ends with the crash exit code and leaves crash.txt.
+#include "framework/app/ExitCodes.h"
+#include "support/LoopbackServer.h"
+#include "support/WholeFile.h"
+#include "support/XwdImage.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <netinet/in.h>
+#include <optional>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Zorbel::Testing::XwdImage;
+using ZorbelTest::LoopbackServer;
+using ZorbelTest::ServerConnection;
+
+int failures = 0;
+void Check(bool ok, const std::string& what) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
+    std::fflush(stdout);
+    if (!ok) ++failures;
+}
+
+std::string Run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+std::optional<XwdImage> Screenshot() {
+    FILE* pipe = popen("xwd -root -silent", "r");
+    if (!pipe) return std::nullopt;
+    std::vector<uint8_t> data;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        data.insert(data.end(), buffer, buffer + n);
+    pclose(pipe);
+    return XwdImage::Parse(data);
+}
+
+struct Window {
+    std::string id;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+};
+
+// Waits up to the given time for a visible window with exactly this title.
+std::optional<Window> FindWindow(const std::string& title, int seconds = 30) {
+    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
+        std::string ids = Run("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+        std::string id = ids.substr(0, ids.find('\n'));
+        if (!id.empty()) {
+            std::string geometry = Run("xdotool getwindowgeometry --shell " + id + " 2>/dev/null");
+            Window window;
+            window.id = id;
+            if (geometry.find("X=") != std::string::npos) {
+                std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &window.x);
+                std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &window.y);
+                std::sscanf(geometry.substr(geometry.find("WIDTH=")).c_str(), "WIDTH=%d", &window.width);
+                usleep(700000); // let the first frames reach it
+                return window;
+            }
+        }
+        usleep(200000);
+    }
+    return std::nullopt;
+}
+
+void Click(const Window& window, int x, int y) {
+    Run("xdotool mousemove --window " + window.id + " " + std::to_string(x) + " " + std::to_string(y) +
+        " click 1");
+}
+
+bool IsBlack(uint32_t c) {
+    return (c & 0xFFFFFF) == 0;
+}
+
+// The buttons of the crash window's bottom row, told apart by the black right edge of a bevelled
+// button: the left one of two ends at x 195; one button across the width ends at 391.
+void CheckButtonRow(const Window& w, bool two) {
+    std::optional<XwdImage> shot = Screenshot();
+    Check(shot.has_value(), "screenshot of the crash window");
+    if (!shot) return;
+    bool leftEdge = IsBlack(shot->At(w.x + 195, w.y + 280));
+    bool rightEdge = IsBlack(shot->At(w.x + 391, w.y + 280));
+    bool gap = !IsBlack(shot->At(w.x + 200, w.y + 280));
+    if (two)
+        Check(leftEdge && rightEdge && gap, "\"Send Report\" and \"Close Now\" side by side");
+    else
+        Check(!leftEdge && rightEdge, "only \"Close Now\", across the whole width");
+}
+
+pid_t StartGame(char* game, const std::string& server) {
+    if (server.empty())
+        unsetenv("ZORBEL_REPORT_SERVER");
+    else
+        setenv("ZORBEL_REPORT_SERVER", server.c_str(), 1);
+    char record[] = "-record";
+    char crash[] = "-crash";
+    char* argv[] = {game, record, crash, nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, game, nullptr, nullptr, argv, environ) != 0) return -1;
+    return pid;
+}
+
+// Waits up to the given time for the game to end; kills it when it does not.
+std::optional<int> WaitForExit(pid_t pid, int seconds) {
+    int status = 0;
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        usleep(100000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return std::nullopt;
+}
+
+void CheckCrashEnd(pid_t game, const std::string& folder) {
+    std::optional<int> status = WaitForExit(game, 30);
+    Check(status && WIFEXITED(*status) && WEXITSTATUS(*status) == Zorbel::EXIT_CODE_CRASH,
+          "the game ends with the crash exit code");
+    std::string report = ZorbelTest::ReadWholeFile(folder + "/crash.txt");
+    Check(report.rfind("Exception: Access Violation (code 0xc0000005) at address ", 0) == 0,
+          "crash.txt begins with the exception line");
+    Check(report.find("\r\nProduct: Tesserine\r\nVersion:  0.9b\r\n") != std::string::npos,
+          "crash.txt holds the game's information");
+}
+
+// The value of one form field in a multipart body; nullopt when the field is missing.
+std::optional<std::string> Field(const std::string& request, const std::string& name) {
+    std::string head = "Content-Disposition: form-data; name=\"" + name + "\"\r\n\r\n";
+    size_t at = request.find(head);
+    if (at == std::string::npos) return std::nullopt;
+    at += head.size();
+    size_t end = request.find("\r\n-----------------------------7d3e1f30eec", at);
+    if (end == std::string::npos) return std::nullopt;
+    return request.substr(at, end - at);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int seconds) {
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (condition()) return true;
+        usleep(100000);
+    }
+    return false;
+}
+
+void Send(char* game, const std::string& folder) {
+    LoopbackServer server(LoopbackServer::Answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK"));
+    pid_t pid = StartGame(game, server.Url("/ignored/path"));
+    std::optional<Window> crash = FindWindow("Fatal Error!");
+    Check(crash && crash->width == 400, "\"Fatal Error!\" shows, 400 pixels wide");
+    if (crash) {
+        CheckButtonRow(*crash, true);
+        Click(*crash, 102, 280);
+    }
+    std::optional<Window> details = FindWindow("Error Details");
+    Check(details.has_value(), "Send Report opens \"Error Details\"");
+    if (details) {
+        // The description box has the focus: typing goes into it.
+        Run("xdotool type --delay 20 'tiles froze'");
+        usleep(300000);
+        Click(*details, 102, 280);
+    }
+    Check(WaitFor([&] { return !server.Requests().empty(); }, 30), "Continue delivers a request");
+    CheckCrashEnd(pid, folder);
+    std::vector<std::string> requests = server.Requests();
+    if (requests.empty()) return;
+    const std::string& request = requests.front();
+    Check(request.rfind("POST /trovix_error.php HTTP/1.1\r\n", 0) == 0, "the request line");
+    Check(request.find("\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n") != std::string::npos,
+          "the Host header names the server");
+    Check(Field(request, "prod") == std::string("Tesserine"), "prod is Tesserine");
+    Check(Field(request, "version") == std::string(" 0.9b"), "version is \" 0.9b\"");
+    Check(Field(request, "usertext") == std::string("tiles froze"), "usertext is what was typed");
+    std::optional<std::string> title = Field(request, "errortitle");
+    Check(title && title->rfind("Exception at ", 0) == 0, "errortitle");
+    std::optional<std::string> text = Field(request, "errortext");
+    Check(text && *text + "\n" == ZorbelTest::ReadWholeFile(folder + "/crash.txt"), "errortext is crash.txt");
+}
+
+void Close(char* game, const std::string& folder) {
+    pid_t pid = StartGame(game, "");
+    std::optional<Window> crash = FindWindow("Fatal Error!");
+    Check(crash.has_value(), "\"Fatal Error!\" shows");
+    if (crash) {
+        CheckButtonRow(*crash, false);
+        Click(*crash, 200, 280);
+    }
+    CheckCrashEnd(pid, folder);
+}
+
+// A port on the loopback address where nothing listens.
+uint16_t RefusingPort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    close(s);
+    return ntohs(address.sin_port);
+}
+
+void SubmitFromCrashWindow() {
+    if (std::optional<Window> crash = FindWindow("Fatal Error!")) Click(*crash, 102, 280);
+    if (std::optional<Window> details = FindWindow("Error Details")) Click(*details, 102, 280);
+}
+
+void Retry(char* game, const std::string& folder) {
+    pid_t pid = StartGame(game, "127.0.0.1:" + std::to_string(RefusingPort()));
+    SubmitFromCrashWindow();
+    std::optional<Window> failed = FindWindow("Connection Failed");
+    Check(failed.has_value(), "a refused upload asks \"Connection Failed\"");
+    if (failed) {
+        // Enter is Retry: the upload runs again and fails again.
+        Run("xdotool windowactivate --sync " + failed->id + " key Return");
+        WaitFor([&] { return Run("xdotool search --onlyvisible --name '^Connection Failed$'").empty(); }, 10);
+    }
+    std::optional<Window> again = FindWindow("Connection Failed");
+    Check(again.has_value(), "Retry tries again and asks again");
+    if (again) Run("xdotool windowactivate --sync " + again->id + " key Escape");
+    CheckCrashEnd(pid, folder);
+}
+
+void Abort(char* game, const std::string& folder) {
+    LoopbackServer server([](ServerConnection& connection) {
+        connection.ReadRequest();
+        connection.WaitForClientToClose();
+    });
+    pid_t pid = StartGame(game, "http://127.0.0.1:" + std::to_string(server.Port()));
+    SubmitFromCrashWindow();
+    std::optional<Window> progress = FindWindow("Submitting Report");
+    Check(progress && progress->width == 240, "\"Submitting Report\" shows, 240 pixels wide");
+    Check(WaitFor([&] { return !server.Requests().empty(); }, 30), "the upload reaches the server");
+    if (progress) Click(*progress, 120, 47);
+    CheckCrashEnd(pid, folder);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: CrashDriver send|close|retry|abort GAME\n");
+        return 2;
+    }
+    std::string mode = argv[1];
+    std::string game = argv[2];
+    std::string folder = game.substr(0, game.rfind('/'));
+    unlink((folder + "/crash.txt").c_str());
+    if (mode == "send") Send(argv[2], folder);
+    else if (mode == "close") Close(argv[2], folder);
+    else if (mode == "retry") Retry(argv[2], folder);
+    else if (mode == "abort") Abort(argv[2], folder);
+    else return 2;
+    return failures == 0 ? 0 : 1;
+}
