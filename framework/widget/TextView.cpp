@@ -44,7 +44,8 @@ void TextView::SetFont(const Font* font) {
 }
 
 void TextView::SetText(const std::string& text) {
-    mText = text.substr(0, std::max(mMaxLength, text.size() * mReadOnly));
+    // The length limit is the user's: a text shown read-only is shown whole.
+    mText = mReadOnly ? text : text.substr(0, mMaxLength);
     mTopLine = 0;
     Changed();
 }

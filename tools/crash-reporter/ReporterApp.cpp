@@ -20,7 +20,8 @@ std::unique_ptr<Font> MakeFont(FontEngine* engine, const char* face, int32_t poi
 
 } // namespace
 
-ReporterApp::ReporterApp(CrashHandoff handoff) : mHandoff(std::move(handoff)) {
+ReporterApp::ReporterApp(CrashHandoff handoff, AppPlatform platform)
+    : ZorbelAppBase(std::move(platform)), mHandoff(std::move(handoff)) {
     mProductName = "ZorbelCrashReporter";
     mWindowTitle = "Fatal Error!";
     mSettingsKey = "Bramblewick\\ZorbelCrashReporter";

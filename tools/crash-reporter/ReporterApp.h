@@ -19,7 +19,7 @@ public:
     enum class Stage { Crash, Submit, Progress, Done };
     enum ButtonId : int32_t { BUTTON_SEND = 1, BUTTON_CLOSE, BUTTON_CONTINUE, BUTTON_ABORT, BUTTON_STOP };
 
-    explicit ReporterApp(Zorbel::CrashHandoff handoff);
+    explicit ReporterApp(Zorbel::CrashHandoff handoff, Zorbel::AppPlatform platform = {});
     ~ReporterApp() override;
 
     void ButtonReleased(int32_t id) override;
