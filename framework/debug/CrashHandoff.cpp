@@ -43,11 +43,11 @@ std::string CrashHandoff::Encode() const {
         Put(out, "fieldvalue", value);
     }
     Put(out, "application", hasApplication ? "1" : "0");
-    Put(out, "allowsubmit", allowSubmitting ? "1" : "0");
-    Put(out, "server", reportServer);
-    Put(out, "crashheader", crashHeader);
-    Put(out, "submitheader", submitHeader);
-    Put(out, "connectionfailure", connectionFailure);
+    Put(out, "allowsubmit", windows.allowSubmitting ? "1" : "0");
+    Put(out, "server", windows.reportServer);
+    Put(out, "crashheader", windows.crashHeader);
+    Put(out, "submitheader", windows.submitHeader);
+    Put(out, "connectionfailure", windows.connectionFailure);
     return out;
 }
 
@@ -66,11 +66,11 @@ std::optional<CrashHandoff> CrashHandoff::Decode(const std::string& encoded) {
         else if (name == "fieldname") fieldName = value;
         else if (name == "fieldvalue") handoff.fields[fieldName] = value;
         else if (name == "application") handoff.hasApplication = value == "1";
-        else if (name == "allowsubmit") handoff.allowSubmitting = value == "1";
-        else if (name == "server") handoff.reportServer = value;
-        else if (name == "crashheader") handoff.crashHeader = value;
-        else if (name == "submitheader") handoff.submitHeader = value;
-        else if (name == "connectionfailure") handoff.connectionFailure = value;
+        else if (name == "allowsubmit") handoff.windows.allowSubmitting = value == "1";
+        else if (name == "server") handoff.windows.reportServer = value;
+        else if (name == "crashheader") handoff.windows.crashHeader = value;
+        else if (name == "submitheader") handoff.windows.submitHeader = value;
+        else if (name == "connectionfailure") handoff.windows.connectionFailure = value;
     }
     return handoff;
 }

@@ -156,7 +156,7 @@ CrashReporter::Options& CrashReporter::GetOptions() {
 
 void CrashReporter::Install() {
     if (gInstalled.exchange(true)) return;
-    if (const char* server = std::getenv("ZORBEL_REPORT_SERVER")) GetOptions().reportServer = server;
+    if (const char* server = std::getenv("ZORBEL_REPORT_SERVER")) GetOptions().windows.reportServer = server;
     PrepareThread();
     for (size_t i = 0; i < kSignalCount; ++i) {
         struct sigaction action {};
@@ -227,11 +227,7 @@ void CrashReporter::HandleCrash(const CrashContext& context) {
     handoff.report = report.text;
     handoff.errorTitle = report.errorTitle;
     handoff.hasApplication = host != nullptr;
-    handoff.allowSubmitting = options.allowSubmitting;
-    handoff.reportServer = options.reportServer;
-    handoff.crashHeader = options.crashHeader;
-    handoff.submitHeader = options.submitHeader;
-    handoff.connectionFailure = options.connectionFailure;
+    handoff.windows = options.windows;
     if (host) {
         handoff.demoFile = host->SaveDemoForCrash();
         handoff.hasDemo = !handoff.demoFile.empty();

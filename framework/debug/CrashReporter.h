@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/debug/CrashContext.h"
+#include "framework/debug/CrashHandoff.h"
 
 #include <string>
 
@@ -22,12 +23,8 @@ public:
     // Process-wide settings, read when a fault is reported.
     struct Options {
         bool showCrashWindow = true;
-        bool allowSubmitting = true;
-        // The report server: host, host:port or an http/https URL (ZORBEL_REPORT_SERVER).
-        std::string reportServer;
-        std::string crashHeader = "An unexpected error has occured!";
-        std::string submitHeader = "Please help out by providing as much information as you can about this crash.";
-        std::string connectionFailure = "Failed to connect to server.";
+        // The report server among them comes from ZORBEL_REPORT_SERVER.
+        CrashWindowSettings windows;
         // When set, the fault ends the process the system's way (a core dump where enabled).
         bool letSystemHandle = false;
         // The reporter program; empty: "zorbel-crash-reporter" beside this program, else on the PATH.

@@ -112,19 +112,19 @@ TEST(CrashReporterTest, HandsTheReportAndTheApplicationsFieldsToTheReporter) {
     EXPECT_EQ(handoff->productName, "CrashChild");
     EXPECT_EQ(handoff->productVersion, "1.2c");
     EXPECT_EQ(handoff->fields, (std::map<std::string, std::string>{{"board", "4x4"}}));
-    EXPECT_EQ(handoff->crashHeader, "An unexpected error has occured!");
+    EXPECT_EQ(handoff->windows.crashHeader, "An unexpected error has occured!");
 }
 
 TEST(CrashHandoffTest, DecodesWhatItEncodedAndRefusesBrokenText) {
     CrashHandoff handoff;
     handoff.report = "line one\r\nline two\n with 12 digits";
     handoff.fields = {{"a", "1"}, {"b", ""}};
-    handoff.reportServer = "http://127.0.0.1:8080/x";
+    handoff.windows.reportServer = "http://127.0.0.1:8080/x";
     std::optional<CrashHandoff> back = CrashHandoff::Decode(handoff.Encode());
     ASSERT_TRUE(back);
     EXPECT_EQ(back->report, handoff.report);
     EXPECT_EQ(back->fields, handoff.fields);
-    EXPECT_EQ(back->reportServer, handoff.reportServer);
+    EXPECT_EQ(back->reportServer, handoff.windows.reportServer);
     std::string encoded = handoff.Encode();
     EXPECT_FALSE(CrashHandoff::Decode(encoded.substr(0, encoded.size() - 3)));
     EXPECT_FALSE(CrashHandoff::Decode("report 99999999999999999999\nx\n"));

@@ -29,7 +29,7 @@ ReporterApp::ReporterApp(CrashHandoff handoff, AppPlatform platform)
     mAutoLoading = false;
     mWidth = 400;
     mHeight = 300;
-    mServer = ReportServer::Parse(mHandoff.reportServer);
+    mServer = ReportServer::Parse(mHandoff.windows.reportServer);
 }
 
 ReporterApp::~ReporterApp() {
@@ -113,9 +113,9 @@ void ReporterApp::ShowCrashWindow() {
     ShowWindow("Fatal Error!", 400, 300, 64, 64);
     // The window's own face lies behind everything.
     AddText("", 0, 0, 400, 300, *mHeaderFont, true, false)->SetDisabled(true);
-    AddText(mHandoff.crashHeader, 8, 8, 384, 84, *mHeaderFont, true, false);
+    AddText(mHandoff.windows.crashHeader, 8, 8, 384, 84, *mHeaderFont, true, false);
     AddText(mHandoff.report, 8, 92, 384, 168, *mReportFont, true, true);
-    if (mHandoff.allowSubmitting && mServer.configured) {
+    if (mHandoff.windows.allowSubmitting && mServer.configured) {
         AddButton(BUTTON_SEND, "Send Report", 8, 268, 188, 24, *mHeaderFont)->SetDisabled(!mHandoff.hasApplication);
         AddButton(BUTTON_CLOSE, "Close Now", 204, 268, 188, 24, *mHeaderFont);
     } else {
@@ -127,7 +127,7 @@ void ReporterApp::ShowSubmitWindow() {
     mStage = Stage::Submit;
     ShowWindow("Error Details", 400, 300, 80, 80);
     AddText("", 0, 0, 400, 300, *mHeaderFont, true, false)->SetDisabled(true);
-    AddText(mHandoff.submitHeader, 8, 8, 384, 84, *mHeaderFont, true, false);
+    AddText(mHandoff.windows.submitHeader, 8, 8, 384, 84, *mHeaderFont, true, false);
     mUserEntry = AddText("", 8, 92, 384, 168, *mSmallFont, false, true);
     mUserEntry->SetMaxLength(8191);
     AddButton(BUTTON_CONTINUE, "Continue", 8, 268, 188, 24, *mHeaderFont)->SetDisabled(!mHandoff.hasApplication);
@@ -190,7 +190,7 @@ void ReporterApp::PollTransfer() {
         return;
     }
     mTransfer.ResetTransfer();
-    int answer = MessageBox(mHandoff.connectionFailure, "Connection Failed", MessageBoxStyle::RetryCancel);
+    int answer = MessageBox(mHandoff.windows.connectionFailure, "Connection Failed", MessageBoxStyle::RetryCancel);
     if (answer == MessageBoxAnswer::Retry)
         SubmitReport();
     else

@@ -38,7 +38,7 @@ protected:
         handoff.productName = "Tesserine";
         handoff.productVersion = " 0.9b";
         handoff.hasApplication = true;
-        handoff.reportServer = server;
+        handoff.windows.reportServer = server;
         handoff.demoFile = folder.Write("run.dmo", "DEMO");
         handoff.hasDemo = true;
         return handoff;
