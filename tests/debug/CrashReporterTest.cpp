@@ -124,7 +124,7 @@ TEST(CrashHandoffTest, DecodesWhatItEncodedAndRefusesBrokenText) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->report, handoff.report);
     EXPECT_EQ(back->fields, handoff.fields);
-    EXPECT_EQ(back->reportServer, handoff.windows.reportServer);
+    EXPECT_EQ(back->windows.reportServer, handoff.windows.reportServer);
     std::string encoded = handoff.Encode();
     EXPECT_FALSE(CrashHandoff::Decode(encoded.substr(0, encoded.size() - 3)));
     EXPECT_FALSE(CrashHandoff::Decode("report 99999999999999999999\nx\n"));
