@@ -34,6 +34,7 @@ ReporterApp::ReporterApp(CrashHandoff handoff, AppPlatform platform)
 
 ReporterApp::~ReporterApp() {
     ClearWidgets();
+    mRetired.clear();
 }
 
 void ReporterApp::ReadSettings() {
@@ -71,8 +72,10 @@ void ReporterApp::ShowWindow(const std::string& title, int32_t width, int32_t he
 
 void ReporterApp::ClearWidgets() {
     WidgetManager* manager = GetWidgetManager();
-    for (std::unique_ptr<Widget>& widget : mWidgets)
+    for (std::unique_ptr<Widget>& widget : mWidgets) {
         if (manager) manager->RemoveChild(widget.get());
+        mRetired.push_back(std::move(widget));
+    }
     mWidgets.clear();
     mUserEntry = nullptr;
     mWaitText = nullptr;
@@ -167,6 +170,7 @@ void ReporterApp::ButtonReleased(int32_t id) {
 }
 
 void ReporterApp::UpdateFrames() {
+    mRetired.clear();
     ZorbelAppBase::UpdateFrames();
     if (mStage != Stage::Progress) return;
     ++mSteps;

@@ -14,7 +14,7 @@
 // The crash reporter's windows, shown by a process of their own for the program that crashed: the
 // crash window with the report, the submit window that takes the user's description, and the progress
 // window that uploads the report and offers a retry when the server cannot be reached.
-class ReporterApp : public Zorbel::ZorbelAppBase, public Zorbel::ButtonListener {
+class ReporterApp : public Zorbel::ZorbelAppBase {
 public:
     enum class Stage { Crash, Submit, Progress, Done };
     enum ButtonId : int32_t { BUTTON_SEND = 1, BUTTON_CLOSE, BUTTON_CONTINUE, BUTTON_ABORT, BUTTON_STOP };
@@ -61,6 +61,9 @@ private:
     std::unique_ptr<Zorbel::Font> mSmallFont;    // Tahoma 8 pt
     std::unique_ptr<Zorbel::Font> mProgressFont; // Tahoma 10 pt bold
     std::vector<std::unique_ptr<Zorbel::Widget>> mWidgets;
+    // The widgets of the window before: a button's click replaces the window from inside the button's
+    // own handler, so they go at the next update step.
+    std::vector<std::unique_ptr<Zorbel::Widget>> mRetired;
     Zorbel::TextView* mUserEntry = nullptr;
     Zorbel::TextView* mWaitText = nullptr;
 };
