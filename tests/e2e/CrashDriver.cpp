@@ -70,26 +70,49 @@ struct Window {
     int width = 0;
 };
 
+// Every visible window's id. SDL's message boxes name themselves only in the desktop's newer title
+// property, which a search by name does not read, so windows are listed by class and asked their name.
+std::vector<std::string> VisibleWindows() {
+    std::vector<std::string> ids;
+    std::string list = Run("xdotool search --onlyvisible --class '.*' 2>/dev/null");
+    for (size_t start = 0; start < list.size();) {
+        size_t end = list.find('\n', start);
+        if (end == std::string::npos) end = list.size();
+        if (end > start) ids.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return ids;
+}
+
 // Waits up to the given time for a visible window with exactly this title.
 std::optional<Window> FindWindow(const std::string& title, int seconds = 30) {
     for (int attempt = 0; attempt < seconds * 5; ++attempt) {
-        std::string ids = Run("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
-        std::string id = ids.substr(0, ids.find('\n'));
-        if (!id.empty()) {
+        for (const std::string& id : VisibleWindows()) {
+            if (Run("xdotool getwindowname " + id + " 2>/dev/null") != title + "\n") continue;
             std::string geometry = Run("xdotool getwindowgeometry --shell " + id + " 2>/dev/null");
+            if (geometry.find("WIDTH=") == std::string::npos) continue;
             Window window;
             window.id = id;
-            if (geometry.find("X=") != std::string::npos) {
-                std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &window.x);
-                std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &window.y);
-                std::sscanf(geometry.substr(geometry.find("WIDTH=")).c_str(), "WIDTH=%d", &window.width);
-                usleep(700000); // let the first frames reach it
-                return window;
-            }
+            std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &window.x);
+            std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &window.y);
+            std::sscanf(geometry.substr(geometry.find("WIDTH=")).c_str(), "WIDTH=%d", &window.width);
+            usleep(700000); // let the first frames reach it
+            return window;
         }
         usleep(200000);
     }
     return std::nullopt;
+}
+
+bool WindowGone(const std::string& id) {
+    for (const std::string& visible : VisibleWindows())
+        if (visible == id) return false;
+    return true;
+}
+
+// A key pressed in a window: it takes the keyboard focus first (there is no window manager to give it).
+void Key(const Window& window, const std::string& key) {
+    Run("xdotool windowfocus --sync " + window.id + " key " + key + " 2>/dev/null");
 }
 
 void Click(const Window& window, int x, int y) {
@@ -241,12 +264,12 @@ void Retry(char* game, const std::string& folder) {
     Check(failed.has_value(), "a refused upload asks \"Connection Failed\"");
     if (failed) {
         // Enter is Retry: the upload runs again and fails again.
-        Run("xdotool windowactivate --sync " + failed->id + " key Return");
-        WaitFor([&] { return Run("xdotool search --onlyvisible --name '^Connection Failed$'").empty(); }, 10);
+        Key(*failed, "Return");
+        Check(WaitFor([&] { return WindowGone(failed->id); }, 10), "Retry closes the question");
     }
     std::optional<Window> again = FindWindow("Connection Failed");
     Check(again.has_value(), "Retry tries again and asks again");
-    if (again) Run("xdotool windowactivate --sync " + again->id + " key Escape");
+    if (again) Key(*again, "Escape");
     CheckCrashEnd(pid, folder);
 }
 

@@ -61,8 +61,10 @@ void ReporterApp::ShowWindow(const std::string& title, int32_t width, int32_t he
     mHeight = height;
     GetScreenModes().SetPreferredPosition(x, y);
     if (!sameSize) {
+        // A window of another size is a new window; a windowed one starts hidden.
         MakeWindow();
         GetWidgetManager()->SetScreenSize(width, height);
+        GetWindowSystem().ShowWindow(GetMainWindow(), ShowCommand::Show);
     } else {
         GetWindowSystem().SetTitle(GetMainWindow(), title);
         GetWindowSystem().MoveWindow(GetMainWindow(), x, y);
