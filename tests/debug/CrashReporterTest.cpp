@@ -6,6 +6,8 @@
 #include "support/ScratchFolder.h"
 #include "support/WholeFile.h"
 
+#include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
 #include <optional>
@@ -79,6 +81,24 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"crash", "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultRequested"}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.mode); });
+
+TEST(CrashReporterTest, ASecondFaultWhileReportingEndsTheProcessAtOnce) {
+    ScratchFolder folder("crash-second");
+    ZorbelTest::ChildEnd end = RunChildIn(folder.Path(""), ZORBEL_CRASH_CHILD, {"second"});
+    EXPECT_FALSE(end.timedOut);
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.exitCode, EXIT_CODE_CRASH);
+    // The fault came while the report was being built, before it could be written.
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("crash.txt")));
+}
+
+TEST(CrashReporterTest, RestoredHandlersLeaveTheFaultToTheSystem) {
+    ScratchFolder folder("crash-restored");
+    ZorbelTest::ChildEnd end = RunChildIn(folder.Path(""), ZORBEL_CRASH_CHILD, {"restored"});
+    EXPECT_FALSE(end.timedOut);
+    EXPECT_EQ(end.signal, SIGSEGV);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("crash.txt")));
+}
 
 TEST(CrashReporterTest, AMapFileBesideTheProgramNamesTheLogicalAddress) {
     ScratchFolder folder("crash-map");

@@ -1,7 +1,10 @@
 // A program that fails on purpose, in the way its argument names, so that the crash reporter's tests
 // can read the report it leaves. Built without sanitizers: they would catch the fault first.
 //
-//   zorbel_crash_child null|divide|illegal|abort|overflow|exception|thread|crash
+//   zorbel_crash_child null|divide|illegal|abort|overflow|exception|thread|crash|second|restored
+//
+// "second" faults again while the report is being built; "restored" faults after the handlers
+// before the reporter's were put back.
 //
 // With ZORBEL_TEST_REPORTER set, that program stands in for the reporter; otherwise no window opens.
 #include "framework/debug/CrashReportHost.h"
@@ -17,10 +20,16 @@
 
 namespace {
 
+int* volatile gNowhere = nullptr;
+bool gFaultyHost = false;
+
 class ChildHost : public Zorbel::CrashReportHost {
 public:
     void HideApplication() override { std::fputs("hidden\n", stderr); }
-    std::string GetInfoText() override { return "Product: CrashChild\r\nVersion: 1.2c\r\n"; }
+    std::string GetInfoText() override {
+        if (gFaultyHost) *gNowhere = 1;
+        return "Product: CrashChild\r\nVersion: 1.2c\r\n";
+    }
     void AddCrashReportFields(std::map<std::string, std::string>& fields) override { fields["board"] = "4x4"; }
     std::string GetCrashUploadFile() override { return std::string(); }
     std::string SaveDemoForCrash() override { return std::getenv("ZORBEL_TEST_DEMO") ? "child.dmo" : ""; }
@@ -32,7 +41,6 @@ public:
 
 volatile int gZero = 0;
 volatile int gSeven = 7;
-int* volatile gNowhere = nullptr;
 
 __attribute__((noinline)) void FaultNullPointer() {
     *gNowhere = 42;
@@ -87,5 +95,12 @@ int main(int argc, char** argv) {
     else if (mode == "exception") FaultException();
     else if (mode == "thread") std::thread(FaultNullPointer).join();
     else if (mode == "crash") FaultRequested();
+    else if (mode == "second") {
+        gFaultyHost = true;
+        FaultNullPointer();
+    } else if (mode == "restored") {
+        Zorbel::CrashReporter::Restore();
+        FaultNullPointer();
+    }
     return 0;
 }
