@@ -17,18 +17,20 @@ using Zorbel::TextView;
 using Zorbel::Widget;
 using ZorbelTest::LoopbackServer;
 
-// The reporter on SDL's headless driver, its settings and lock in a scratch folder.
+// The reporter on SDL's headless driver, its settings, lock and data folder in a scratch folder.
 class ReporterAppTest : public ::testing::Test {
 protected:
     ReporterAppTest() : folder("reporter-app") {
         setenv("XDG_CONFIG_HOME", folder.Path("config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", folder.Path("").c_str(), 1);
+        setenv("XDG_DATA_HOME", folder.Path("data").c_str(), 1);
         Zorbel::ZorbelAppBase::SetProgramCommandLine("\"/opt/zorbel/zorbel-crash-reporter\"");
     }
     ~ReporterAppTest() override {
         app.reset();
         unsetenv("XDG_CONFIG_HOME");
         unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_DATA_HOME");
     }
 
     CrashHandoff Handoff(const std::string& server) {
