@@ -9,9 +9,15 @@ namespace {
 uint16_t ReadSelector(int which) {
     uint16_t value = 0;
     switch (which) {
-    case 0: asm volatile("mov %%ss, %0" : "=r"(value)); break;
-    case 1: asm volatile("mov %%ds, %0" : "=r"(value)); break;
-    default: asm volatile("mov %%es, %0" : "=r"(value)); break;
+        case 0:
+            asm volatile("mov %%ss, %0" : "=r"(value));
+            break;
+        case 1:
+            asm volatile("mov %%ds, %0" : "=r"(value));
+            break;
+        default:
+            asm volatile("mov %%es, %0" : "=r"(value));
+            break;
     }
     return value;
 }

@@ -57,20 +57,34 @@ std::optional<CrashHandoff> CrashHandoff::Decode(const std::string& encoded) {
     size_t at = 0;
     while (at < encoded.size()) {
         if (!Take(encoded, at, name, value)) return std::nullopt;
-        if (name == "report") handoff.report = value;
-        else if (name == "errortitle") handoff.errorTitle = value;
-        else if (name == "demofile") handoff.demoFile = value;
-        else if (name == "hasdemo") handoff.hasDemo = value == "1";
-        else if (name == "product") handoff.productName = value;
-        else if (name == "version") handoff.productVersion = value;
-        else if (name == "fieldname") fieldName = value;
-        else if (name == "fieldvalue") handoff.fields[fieldName] = value;
-        else if (name == "application") handoff.hasApplication = value == "1";
-        else if (name == "allowsubmit") handoff.windows.allowSubmitting = value == "1";
-        else if (name == "server") handoff.windows.reportServer = value;
-        else if (name == "crashheader") handoff.windows.crashHeader = value;
-        else if (name == "submitheader") handoff.windows.submitHeader = value;
-        else if (name == "connectionfailure") handoff.windows.connectionFailure = value;
+        if (name == "report")
+            handoff.report = value;
+        else if (name == "errortitle")
+            handoff.errorTitle = value;
+        else if (name == "demofile")
+            handoff.demoFile = value;
+        else if (name == "hasdemo")
+            handoff.hasDemo = value == "1";
+        else if (name == "product")
+            handoff.productName = value;
+        else if (name == "version")
+            handoff.productVersion = value;
+        else if (name == "fieldname")
+            fieldName = value;
+        else if (name == "fieldvalue")
+            handoff.fields[fieldName] = value;
+        else if (name == "application")
+            handoff.hasApplication = value == "1";
+        else if (name == "allowsubmit")
+            handoff.windows.allowSubmitting = value == "1";
+        else if (name == "server")
+            handoff.windows.reportServer = value;
+        else if (name == "crashheader")
+            handoff.windows.crashHeader = value;
+        else if (name == "submitheader")
+            handoff.windows.submitHeader = value;
+        else if (name == "connectionfailure")
+            handoff.windows.connectionFailure = value;
     }
     return handoff;
 }

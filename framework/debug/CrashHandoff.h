@@ -12,7 +12,8 @@ struct CrashWindowSettings {
     // The report server: host, host:port or an http/https URL (empty: none).
     std::string reportServer;
     std::string crashHeader = "An unexpected error has occured!";
-    std::string submitHeader = "Please help out by providing as much information as you can about this crash.";
+    std::string submitHeader =
+        "Please help out by providing as much information as you can about this crash.";
     std::string connectionFailure = "Failed to connect to server.";
 };
 

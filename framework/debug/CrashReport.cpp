@@ -30,7 +30,8 @@ std::string DistributionName() {
     while (std::getline(in, line)) {
         if (line.rfind("PRETTY_NAME=", 0) != 0) continue;
         std::string value = line.substr(12);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')) value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\''))
+            value = value.substr(1, value.size() - 2);
         return value;
     }
     return "Linux";
@@ -41,14 +42,15 @@ std::string DistributionName() {
 std::string CrashReport::ExceptionLine(uint32_t code, uintptr_t address, uint32_t threadId) {
     const uint64_t wide = address;
     if (const char* name = ExceptionName(code))
-        return Format("Exception: %s (code 0x%x) at address %016" PRIX64 " in thread %X\r\n", name, code, wide,
-                      threadId);
-    return Format("Unknown exception: (code 0x%x) at address %016" PRIX64 " in thread %X\r\n", code, wide, threadId);
+        return Format("Exception: %s (code 0x%x) at address %016" PRIX64 " in thread %X\r\n", name, code,
+                      wide, threadId);
+    return Format("Unknown exception: (code 0x%x) at address %016" PRIX64 " in thread %X\r\n", code, wide,
+                  threadId);
 }
 
 std::string CrashReport::RegisterLines(const CrashRegisters& r) {
-    return Format("RAX:%016" PRIX64 " RBX:%016" PRIX64 " RCX:%016" PRIX64 " RDX:%016" PRIX64 " RSI:%016" PRIX64
-                  " RDI:%016" PRIX64 "\r\n",
+    return Format("RAX:%016" PRIX64 " RBX:%016" PRIX64 " RCX:%016" PRIX64 " RDX:%016" PRIX64
+                  " RSI:%016" PRIX64 " RDI:%016" PRIX64 "\r\n",
                   r.ax, r.bx, r.cx, r.dx, r.si, r.di) +
            Format("RIP:%016" PRIX64 " RSP:%016" PRIX64 "  RBP:%016" PRIX64 "\r\n", r.ip, r.sp, r.bp) +
            Format("CS:%04X SS:%04X DS:%04X ES:%04X FS:%04X GS:%04X\r\n", r.cs, r.ss, r.ds, r.es, r.fs, r.gs) +
@@ -68,7 +70,8 @@ std::string CrashReport::SystemLines(CrashReportHost* host) {
     return lines;
 }
 
-CrashReport CrashReport::Build(const CrashContext& context, CrashReportHost* host, const std::string& mapFile) {
+CrashReport CrashReport::Build(const CrashContext& context, CrashReportHost* host,
+                               const std::string& mapFile) {
     CrashReport report;
     std::string& text = report.text;
     text = ExceptionLine(context.code, context.address, context.threadId);

@@ -60,27 +60,40 @@ void OnWatchdog(int) {
 
 uint32_t CodeOfSignal(int signal, const siginfo_t* info, const ucontext_t* machine) {
     switch (signal) {
-    case SIGSEGV:
-    case SIGBUS: {
-        uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
-        uintptr_t sp = static_cast<uintptr_t>(CrashRegisters::From(machine).sp);
-        if (sp != 0 && address < sp + 4096 && address + kStackOverflowReach > sp) return EXCEPTION_CODE_STACK_OVERFLOW;
-        return EXCEPTION_CODE_ACCESS_VIOLATION;
-    }
-    case SIGFPE:
-        switch (info->si_code) {
-        case FPE_INTDIV: return EXCEPTION_CODE_INTEGER_DIVIDE;
-        case FPE_INTOVF: return EXCEPTION_CODE_INTEGER_OVERFLOW;
-        case FPE_FLTDIV: return EXCEPTION_CODE_FLOAT_DIVIDE;
-        case FPE_FLTOVF: return EXCEPTION_CODE_FLOAT_OVERFLOW;
-        case FPE_FLTUND: return EXCEPTION_CODE_FLOAT_UNDERFLOW;
-        case FPE_FLTRES: return EXCEPTION_CODE_FLOAT_INEXACT;
-        case FPE_FLTINV: return EXCEPTION_CODE_FLOAT_INVALID;
-        default: return EXCEPTION_CODE_INTEGER_DIVIDE;
+        case SIGSEGV:
+        case SIGBUS: {
+            uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
+            uintptr_t sp = static_cast<uintptr_t>(CrashRegisters::From(machine).sp);
+            if (sp != 0 && address < sp + 4096 && address + kStackOverflowReach > sp)
+                return EXCEPTION_CODE_STACK_OVERFLOW;
+            return EXCEPTION_CODE_ACCESS_VIOLATION;
         }
-    case SIGILL: return info->si_code == ILL_PRVOPC ? EXCEPTION_CODE_PRIVILEGED_INSTRUCTION : EXCEPTION_CODE_ILLEGAL_INSTRUCTION;
-    case SIGTRAP: return EXCEPTION_CODE_BREAKPOINT;
-    default: return EXCEPTION_CODE_ABORT;
+        case SIGFPE:
+            switch (info->si_code) {
+                case FPE_INTDIV:
+                    return EXCEPTION_CODE_INTEGER_DIVIDE;
+                case FPE_INTOVF:
+                    return EXCEPTION_CODE_INTEGER_OVERFLOW;
+                case FPE_FLTDIV:
+                    return EXCEPTION_CODE_FLOAT_DIVIDE;
+                case FPE_FLTOVF:
+                    return EXCEPTION_CODE_FLOAT_OVERFLOW;
+                case FPE_FLTUND:
+                    return EXCEPTION_CODE_FLOAT_UNDERFLOW;
+                case FPE_FLTRES:
+                    return EXCEPTION_CODE_FLOAT_INEXACT;
+                case FPE_FLTINV:
+                    return EXCEPTION_CODE_FLOAT_INVALID;
+                default:
+                    return EXCEPTION_CODE_INTEGER_DIVIDE;
+            }
+        case SIGILL:
+            return info->si_code == ILL_PRVOPC ? EXCEPTION_CODE_PRIVILEGED_INSTRUCTION
+                                               : EXCEPTION_CODE_ILLEGAL_INSTRUCTION;
+        case SIGTRAP:
+            return EXCEPTION_CODE_BREAKPOINT;
+        default:
+            return EXCEPTION_CODE_ABORT;
     }
 }
 
@@ -182,7 +195,8 @@ bool CrashReporter::IsInstalled() {
 void CrashReporter::PrepareThread() {
     stack_t current{};
     if (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)) return;
-    void* memory = mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    void* memory =
+        mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
     if (memory == MAP_FAILED) return;
     // The stack stays for the thread's life: a fault may come at any moment until it ends.
     stack_t stack{};

@@ -31,7 +31,8 @@ bool ParseHex(const std::string& text, size_t at, size_t count, uint32_t& value)
 // A decimal field of a line row, blanks allowed before the digits.
 bool ParseDecimal(const std::string& text, size_t at, size_t count, int& value) {
     size_t i = at;
-    while (i < at + count && text[i] == ' ') ++i;
+    while (i < at + count && text[i] == ' ')
+        ++i;
     if (i == at + count) return false;
     int result = 0;
     for (; i < at + count; ++i) {
@@ -122,7 +123,8 @@ std::optional<std::string> MapFile::Describe(Key address) const {
     }
     auto line = Covering(mLines, address);
     if (line != mLines.end() && line->first.first == address.first && line->first <= address) {
-        std::snprintf(buffer, sizeof buffer, " line %d +0x%X", line->second.line, address.second - line->first.second);
+        std::snprintf(buffer, sizeof buffer, " line %d +0x%X", line->second.line,
+                      address.second - line->first.second);
         text += "\r\n    " + line->second.file + buffer;
     }
     return text;

@@ -22,8 +22,8 @@ std::string Trim(const std::string& text) {
 }
 
 void AddPart(std::string& body, const std::string& name, const std::string& value) {
-    body += std::string("--") + ReportUpload::kBoundary + "\r\nContent-Disposition: form-data; name=\"" + name +
-            "\"\r\n" + "\r\n" + value + "\r\n";
+    body += std::string("--") + ReportUpload::kBoundary + "\r\nContent-Disposition: form-data; name=\"" +
+            name + "\"\r\n" + "\r\n" + value + "\r\n";
 }
 
 std::string ReadWhole(const std::string& path) {
@@ -69,14 +69,15 @@ std::string ReportUpload::BuildRequest(const CrashHandoff& handoff, const std::s
                 demoBytes + "\r\n";
     }
     body += std::string("--") + kBoundary + "--\r\n";
-    return std::string("POST /trovix_error.php HTTP/1.1\r\nContent-Type: multipart/form-data; boundary=") + kBoundary +
-           "\r\nUser-Agent: Mozilla/4.0 (compatible; orvane)\r\nHost: " + host +
+    return std::string("POST /trovix_error.php HTTP/1.1\r\nContent-Type: multipart/form-data; boundary=") +
+           kBoundary + "\r\nUser-Agent: Mozilla/4.0 (compatible; orvane)\r\nHost: " + host +
            "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
 std::string ReportUpload::BuildRequest(const CrashHandoff& handoff, const std::string& userText,
                                        const std::string& host) {
-    return BuildRequest(handoff, userText, host, handoff.hasDemo ? ReadWhole(handoff.demoFile) : std::string());
+    return BuildRequest(handoff, userText, host,
+                        handoff.hasDemo ? ReadWhole(handoff.demoFile) : std::string());
 }
 
 } // namespace Zorbel

@@ -64,15 +64,16 @@ public:
         file.clear();
         line = 0;
         if (Dwfl_Line* source = dwfl_module_getsrc(module, lookup)) {
-            if (const char* path = dwfl_lineinfo(source, nullptr, &line, nullptr, nullptr, nullptr)) file = path;
+            if (const char* path = dwfl_lineinfo(source, nullptr, &line, nullptr, nullptr, nullptr))
+                file = path;
         }
         return true;
     }
 
 private:
     static char* sDebugInfoPath;
-    static constexpr Dwfl_Callbacks kCallbacks = {dwfl_linux_proc_find_elf, dwfl_standard_find_debuginfo, nullptr,
-                                                  &sDebugInfoPath};
+    static constexpr Dwfl_Callbacks kCallbacks = {dwfl_linux_proc_find_elf, dwfl_standard_find_debuginfo,
+                                                  nullptr, &sDebugInfoPath};
     Dwfl* mDwfl = nullptr;
 };
 
@@ -90,8 +91,8 @@ std::string ParamsLine(uint64_t stack) {
         bool ok = false;
         words[i] = ReadWord(stack + 8 * static_cast<uint64_t>(i), ok);
     }
-    return Format("Params: %016" PRIX64 " %016" PRIX64 " %016" PRIX64 " %016" PRIX64 "\r\n", words[0], words[1],
-                  words[2], words[3]);
+    return Format("Params: %016" PRIX64 " %016" PRIX64 " %016" PRIX64 " %016" PRIX64 "\r\n", words[0],
+                  words[1], words[2], words[3]);
 }
 
 std::string UnknownFrame(uint64_t frame, uint64_t pc) {
@@ -149,8 +150,8 @@ std::string StackTrace::WriteFramePointerWalk(uint64_t pc, uint64_t frame) {
     std::string trace;
     for (int frames = 0; frames < kMaxFrames; ++frames) {
         LogicalAddress logical = LogicalAddress::Of(static_cast<uintptr_t>(pc));
-        trace += Format("%016" PRIX64 "  %016" PRIX64 "  %04X:%08" PRIX64 " %s\r\n", pc, frame, logical.section,
-                        logical.offset, logical.ModuleName().c_str());
+        trace += Format("%016" PRIX64 "  %016" PRIX64 "  %04X:%08" PRIX64 " %s\r\n", pc, frame,
+                        logical.section, logical.offset, logical.ModuleName().c_str());
         bool savedOk = false, returnOk = false;
         uint64_t next = ReadWord(frame, savedOk);
         uint64_t nextPc = ReadWord(frame + 8, returnOk);

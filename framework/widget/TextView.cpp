@@ -134,7 +134,8 @@ void TextView::Draw(Graphics* g) {
     const int32_t lineHeight = LineHeight();
     const int32_t shown = VisibleLineCount() + 1;
     for (int32_t i = 0; i < shown && mTopLine + i < static_cast<int32_t>(lines.size()); ++i)
-        text.PaintText(lines[static_cast<size_t>(mTopLine + i)], kMargin, kMargin + i * lineHeight + mFont->Ascent());
+        text.PaintText(lines[static_cast<size_t>(mTopLine + i)], kMargin,
+                       kMargin + i * lineHeight + mFont->Ascent());
     // The caret sits after the last character, where typing goes.
     int32_t last = static_cast<int32_t>(lines.size()) - 1;
     if (!mReadOnly && mHasFocus && last >= mTopLine && last < mTopLine + shown) {
@@ -190,13 +191,27 @@ void TextView::CharTyped(char c) {
 
 void TextView::KeyDown(int32_t keyCode) {
     switch (keyCode) {
-    case VirtualKey::Up: ScrollTo(mTopLine - 1); break;
-    case VirtualKey::Down: ScrollTo(mTopLine + 1); break;
-    case VirtualKey::PageUp: ScrollTo(mTopLine - VisibleLineCount()); break;
-    case VirtualKey::PageDown: ScrollTo(mTopLine + VisibleLineCount()); break;
-    case VirtualKey::Home: ScrollTo(0); break;
-    case VirtualKey::End: ScrollTo(MaxTopLine()); break;
-    default: Widget::KeyDown(keyCode); break;
+        case VirtualKey::Up:
+            ScrollTo(mTopLine - 1);
+            break;
+        case VirtualKey::Down:
+            ScrollTo(mTopLine + 1);
+            break;
+        case VirtualKey::PageUp:
+            ScrollTo(mTopLine - VisibleLineCount());
+            break;
+        case VirtualKey::PageDown:
+            ScrollTo(mTopLine + VisibleLineCount());
+            break;
+        case VirtualKey::Home:
+            ScrollTo(0);
+            break;
+        case VirtualKey::End:
+            ScrollTo(MaxTopLine());
+            break;
+        default:
+            Widget::KeyDown(keyCode);
+            break;
     }
 }
 

@@ -9,8 +9,8 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <regex>
 #include <optional>
+#include <regex>
 #include <sys/stat.h>
 
 namespace Zorbel {
@@ -50,11 +50,13 @@ TEST_P(CrashReporterFaultTest, LeavesAReportNamingTheExceptionTheFunctionAndItsL
     EXPECT_NE(report.find("Module: zorbel_crash_child\r\n"), std::string::npos) << report;
     EXPECT_TRUE(std::regex_search(report, std::regex("Logical Address: [0-9A-F]{4}:[0-9A-F]{8}\r\n")));
     // The faulting function by name, and the source line under it.
-    std::regex frame(std::string(" [^\r\n]*") + fault.function + "[^\r\n]*\\+[0-9A-F]+\r\n    [^\r\n]*CrashChild\\.cpp line [0-9]+\r\n");
+    std::regex frame(std::string(" [^\r\n]*") + fault.function +
+                     "[^\r\n]*\\+[0-9A-F]+\r\n    [^\r\n]*CrashChild\\.cpp line [0-9]+\r\n");
     EXPECT_TRUE(std::regex_search(report, frame)) << report;
-    EXPECT_TRUE(std::regex_search(report, std::regex("\r\nRAX:[0-9A-F]{16} RBX:[0-9A-F]{16} RCX:[0-9A-F]{16} RDX:[0-9A-F]{16} "
-                                                     "RSI:[0-9A-F]{16} RDI:[0-9A-F]{16}\r\nRIP:[0-9A-F]{16} "
-                                                     "RSP:[0-9A-F]{16}  RBP:[0-9A-F]{16}\r\nCS:[0-9A-F]{4} SS:")));
+    EXPECT_TRUE(std::regex_search(
+        report, std::regex("\r\nRAX:[0-9A-F]{16} RBX:[0-9A-F]{16} RCX:[0-9A-F]{16} RDX:[0-9A-F]{16} "
+                           "RSI:[0-9A-F]{16} RDI:[0-9A-F]{16}\r\nRIP:[0-9A-F]{16} "
+                           "RSP:[0-9A-F]{16}  RBP:[0-9A-F]{16}\r\nCS:[0-9A-F]{4} SS:")));
     EXPECT_NE(report.find("\r\nLinux Ver: "), std::string::npos);
     // The application's information closes the report, which the file ends with a newline after.
     EXPECT_NE(report.find("\r\n\r\nProduct: CrashChild\r\nVersion: 1.2c\r\n\n"), std::string::npos);
@@ -64,21 +66,30 @@ TEST_P(CrashReporterFaultTest, LeavesAReportNamingTheExceptionTheFunctionAndItsL
 INSTANTIATE_TEST_SUITE_P(
     EachFault, CrashReporterFaultTest,
     ::testing::Values(
-        Fault{"null", "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"null",
+              "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultNullPointer"},
-        Fault{"divide", "Exception: Integer Divide by Zero \\(code 0xc0000094\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"divide",
+              "Exception: Integer Divide by Zero \\(code 0xc0000094\\) at address [0-9A-F]{16} in thread "
+              "[0-9A-F]+",
               "FaultDivide"},
-        Fault{"illegal", "Exception: Illegal Instruction \\(code 0xc000001d\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"illegal",
+              "Exception: Illegal Instruction \\(code 0xc000001d\\) at address [0-9A-F]{16} in thread "
+              "[0-9A-F]+",
               "FaultIllegal"},
         Fault{"abort", "Unknown exception: \\(code 0x40000015\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultAbort"},
-        Fault{"overflow", "Exception: Stack Overflow \\(code 0xc00000fd\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"overflow",
+              "Exception: Stack Overflow \\(code 0xc00000fd\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultRecursion"},
-        Fault{"exception", "Unknown exception: \\(code 0xe06d7363\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"exception",
+              "Unknown exception: \\(code 0xe06d7363\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultException"},
-        Fault{"thread", "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"thread",
+              "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultNullPointer"},
-        Fault{"crash", "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
+        Fault{"crash",
+              "Exception: Access Violation \\(code 0xc0000005\\) at address [0-9A-F]{16} in thread [0-9A-F]+",
               "FaultRequested"}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.mode); });
 
@@ -107,8 +118,9 @@ TEST(CrashReporterTest, AMapFileBesideTheProgramNamesTheLogicalAddress) {
     folder.Write("zorbel_crash_child.map", map);
     std::string report = CrashReportOf(folder, "null");
     // The logical address became the function, its distance, and the source line beneath.
-    EXPECT_TRUE(std::regex_search(report, std::regex("Logical Address: [^\r\n]*FaultNullPointer\\(\\)\\+0x[0-9A-F]+\r\n"
-                                                     "    [^\r\n]*CrashChild\\.cpp line [0-9]+ \\+0x[0-9A-F]+\r\n")))
+    EXPECT_TRUE(std::regex_search(
+        report, std::regex("Logical Address: [^\r\n]*FaultNullPointer\\(\\)\\+0x[0-9A-F]+\r\n"
+                           "    [^\r\n]*CrashChild\\.cpp line [0-9]+ \\+0x[0-9A-F]+\r\n")))
         << report;
     EXPECT_TRUE(std::regex_search(FirstLine(report), std::regex("^Exception: Access Violation")));
 }

@@ -35,20 +35,22 @@ CrashHandoff Handoff() {
 TEST(ReportUploadTest, BuildsTheMultipartPostWithTheFieldsInOrder) {
     std::string request = ReportUpload::BuildRequest(Handoff(), "it froze", "127.0.0.1:8080", "");
     const std::string b = "-----------------------------7d3e1f30eec";
-    std::string body = b + "\r\nContent-Disposition: form-data; name=\"alpha\"\r\n\r\nfirst\r\n" + b +
-                       "\r\nContent-Disposition: form-data; name=\"zeta\"\r\n\r\nlast\r\n" + b +
-                       "\r\nContent-Disposition: form-data; name=\"prod\"\r\n\r\nTesserine\r\n" + b +
-                       "\r\nContent-Disposition: form-data; name=\"version\"\r\n\r\n 0.9b\r\n" + b +
-                       "\r\nContent-Disposition: form-data; name=\"usertext\"\r\n\r\nit froze\r\n" + b +
-                       "\r\nContent-Disposition: form-data; name=\"errortitle\"\r\n\r\nException at 000F:00000010\r\n" +
-                       b + "\r\nContent-Disposition: form-data; name=\"errortext\"\r\n\r\nException: Access Violation\r\n\r\n" +
-                       b + "--\r\n";
-    EXPECT_EQ(request, "POST /trovix_error.php HTTP/1.1\r\n"
-                       "Content-Type: multipart/form-data; boundary=---------------------------7d3e1f30eec\r\n"
-                       "User-Agent: Mozilla/4.0 (compatible; orvane)\r\n"
-                       "Host: 127.0.0.1:8080\r\n"
-                       "Content-Length: " +
-                           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    std::string body =
+        b + "\r\nContent-Disposition: form-data; name=\"alpha\"\r\n\r\nfirst\r\n" + b +
+        "\r\nContent-Disposition: form-data; name=\"zeta\"\r\n\r\nlast\r\n" + b +
+        "\r\nContent-Disposition: form-data; name=\"prod\"\r\n\r\nTesserine\r\n" + b +
+        "\r\nContent-Disposition: form-data; name=\"version\"\r\n\r\n 0.9b\r\n" + b +
+        "\r\nContent-Disposition: form-data; name=\"usertext\"\r\n\r\nit froze\r\n" + b +
+        "\r\nContent-Disposition: form-data; name=\"errortitle\"\r\n\r\nException at 000F:00000010\r\n" + b +
+        "\r\nContent-Disposition: form-data; name=\"errortext\"\r\n\r\nException: Access Violation\r\n\r\n" +
+        b + "--\r\n";
+    EXPECT_EQ(request,
+              "POST /trovix_error.php HTTP/1.1\r\n"
+              "Content-Type: multipart/form-data; boundary=---------------------------7d3e1f30eec\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; orvane)\r\n"
+              "Host: 127.0.0.1:8080\r\n"
+              "Content-Length: " +
+                  std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
     EXPECT_EQ(request.find("demofile"), std::string::npos);
 }
 
@@ -57,9 +59,10 @@ TEST(ReportUploadTest, AttachesTheDemoAsAFilePart) {
     handoff.hasDemo = true;
     std::string demo("DEMO\0\x01\x02", 7);
     std::string request = ReportUpload::BuildRequest(handoff, "", "h", demo);
-    std::string part = "-----------------------------7d3e1f30eec\r\nContent-Disposition: form-data; name=\"demofile\"; "
-                       "filename=\"orvane.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\n" +
-                       demo + "\r\n-----------------------------7d3e1f30eec--\r\n";
+    std::string part =
+        "-----------------------------7d3e1f30eec\r\nContent-Disposition: form-data; name=\"demofile\"; "
+        "filename=\"orvane.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\n" +
+        demo + "\r\n-----------------------------7d3e1f30eec--\r\n";
     ASSERT_GE(request.size(), part.size());
     EXPECT_EQ(request.substr(request.size() - part.size()), part);
 }

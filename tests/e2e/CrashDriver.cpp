@@ -195,7 +195,8 @@ bool WaitFor(const std::function<bool()>& condition, int seconds) {
 }
 
 void Send(char* game, const std::string& folder) {
-    LoopbackServer server(LoopbackServer::Answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK"));
+    LoopbackServer server(
+        LoopbackServer::Answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK"));
     pid_t pid = StartGame(game, server.Url("/ignored/path"));
     std::optional<Window> crash = FindWindow("Fatal Error!");
     Check(crash && crash->width == 400, "\"Fatal Error!\" shows, 400 pixels wide");
@@ -298,10 +299,15 @@ int main(int argc, char** argv) {
     std::string game = argv[2];
     std::string folder = game.substr(0, game.rfind('/'));
     unlink((folder + "/crash.txt").c_str());
-    if (mode == "send") Send(argv[2], folder);
-    else if (mode == "close") Close(argv[2], folder);
-    else if (mode == "retry") Retry(argv[2], folder);
-    else if (mode == "abort") Abort(argv[2], folder);
-    else return 2;
+    if (mode == "send")
+        Send(argv[2], folder);
+    else if (mode == "close")
+        Close(argv[2], folder);
+    else if (mode == "retry")
+        Retry(argv[2], folder);
+    else if (mode == "abort")
+        Abort(argv[2], folder);
+    else
+        return 2;
     return failures == 0 ? 0 : 1;
 }

@@ -30,7 +30,9 @@ public:
         if (gFaultyHost) *gNowhere = 1;
         return "Product: CrashChild\r\nVersion: 1.2c\r\n";
     }
-    void AddCrashReportFields(std::map<std::string, std::string>& fields) override { fields["board"] = "4x4"; }
+    void AddCrashReportFields(std::map<std::string, std::string>& fields) override {
+        fields["board"] = "4x4";
+    }
     std::string GetCrashUploadFile() override { return std::string(); }
     std::string SaveDemoForCrash() override { return std::getenv("ZORBEL_TEST_DEMO") ? "child.dmo" : ""; }
     std::string GetProductName() override { return "CrashChild"; }
@@ -87,14 +89,22 @@ int main(int argc, char** argv) {
     if (reporter) options.reporterProgram = reporter;
 
     std::string mode = argv[1];
-    if (mode == "null") FaultNullPointer();
-    else if (mode == "divide") return FaultDivide();
-    else if (mode == "illegal") FaultIllegal();
-    else if (mode == "abort") FaultAbort();
-    else if (mode == "overflow") return FaultRecursion(0);
-    else if (mode == "exception") FaultException();
-    else if (mode == "thread") std::thread(FaultNullPointer).join();
-    else if (mode == "crash") FaultRequested();
+    if (mode == "null")
+        FaultNullPointer();
+    else if (mode == "divide")
+        return FaultDivide();
+    else if (mode == "illegal")
+        FaultIllegal();
+    else if (mode == "abort")
+        FaultAbort();
+    else if (mode == "overflow")
+        return FaultRecursion(0);
+    else if (mode == "exception")
+        FaultException();
+    else if (mode == "thread")
+        std::thread(FaultNullPointer).join();
+    else if (mode == "crash")
+        FaultRequested();
     else if (mode == "second") {
         gFaultyHost = true;
         FaultNullPointer();

@@ -55,8 +55,8 @@ TEST_F(TextViewTest, DrawsTheLinesFromTheTopLineAndScrollsWithinTheText) {
     // Each line at the margin, its baseline an ascent below its top; one line more than fits, cut off.
     EXPECT_EQ(font.Places(), (std::vector<std::string>{"4@3,15", "5@3,30", "6@3,45", "7@3,60", "8@3,75"}));
     const uint32_t* pixels = image.GetPixels();
-    EXPECT_EQ(pixels[0], 0xFF808080u);           // the border
-    EXPECT_EQ(pixels[5 * 100 + 5], 0xFFFFFFFFu); // the background
+    EXPECT_EQ(pixels[0], 0xFF808080u);             // the border
+    EXPECT_EQ(pixels[5 * 100 + 5], 0xFFFFFFFFu);   // the background
     EXPECT_EQ(pixels[30 * 100 + 90], 0xFFA0A0A0u); // the thumb, in the middle of the bar
     EXPECT_EQ(pixels[2 * 100 + 90], 0xFFE0E0E0u);  // the track above it
 }

@@ -83,8 +83,8 @@ void ReporterApp::ClearWidgets() {
     mWaitText = nullptr;
 }
 
-ButtonWidget* ReporterApp::AddButton(int32_t id, const std::string& label, int32_t x, int32_t y, int32_t width,
-                                     int32_t height, const Font& font) {
+ButtonWidget* ReporterApp::AddButton(int32_t id, const std::string& label, int32_t x, int32_t y,
+                                     int32_t width, int32_t height, const Font& font) {
     auto button = std::make_unique<ButtonWidget>(id, this);
     button->SetLabel(label);
     button->SetFont(const_cast<Font*>(&font));
@@ -121,7 +121,8 @@ void ReporterApp::ShowCrashWindow() {
     AddText(mHandoff.windows.crashHeader, 8, 8, 384, 84, *mHeaderFont, true, false);
     AddText(mHandoff.report, 8, 92, 384, 168, *mReportFont, true, true);
     if (mHandoff.windows.allowSubmitting && mServer.configured) {
-        AddButton(BUTTON_SEND, "Send Report", 8, 268, 188, 24, *mHeaderFont)->SetDisabled(!mHandoff.hasApplication);
+        AddButton(BUTTON_SEND, "Send Report", 8, 268, 188, 24, *mHeaderFont)
+            ->SetDisabled(!mHandoff.hasApplication);
         AddButton(BUTTON_CLOSE, "Close Now", 204, 268, 188, 24, *mHeaderFont);
     } else {
         AddButton(BUTTON_CLOSE, "Close Now", 8, 268, 384, 24, *mHeaderFont);
@@ -135,7 +136,8 @@ void ReporterApp::ShowSubmitWindow() {
     AddText(mHandoff.windows.submitHeader, 8, 8, 384, 84, *mHeaderFont, true, false);
     mUserEntry = AddText("", 8, 92, 384, 168, *mSmallFont, false, true);
     mUserEntry->SetMaxLength(8191);
-    AddButton(BUTTON_CONTINUE, "Continue", 8, 268, 188, 24, *mHeaderFont)->SetDisabled(!mHandoff.hasApplication);
+    AddButton(BUTTON_CONTINUE, "Continue", 8, 268, 188, 24, *mHeaderFont)
+        ->SetDisabled(!mHandoff.hasApplication);
     AddButton(BUTTON_ABORT, "Abort", 204, 268, 188, 24, *mHeaderFont);
     GetWidgetManager()->GiveFocus(mUserEntry);
 }
@@ -156,18 +158,22 @@ void ReporterApp::SubmitReport() {
 
 void ReporterApp::ButtonReleased(int32_t id) {
     switch (id) {
-    case BUTTON_SEND: ShowSubmitWindow(); break;
-    case BUTTON_CONTINUE:
-        mUserText = mUserEntry ? mUserEntry->GetText().substr(0, 8191) : std::string();
-        ShowProgressWindow();
-        SubmitReport();
-        break;
-    case BUTTON_STOP:
-        // The transfer stops, and that ends the upload as done.
-        mTransfer.ResetTransfer();
-        Finish();
-        break;
-    default: Finish(); break;
+        case BUTTON_SEND:
+            ShowSubmitWindow();
+            break;
+        case BUTTON_CONTINUE:
+            mUserText = mUserEntry ? mUserEntry->GetText().substr(0, 8191) : std::string();
+            ShowProgressWindow();
+            SubmitReport();
+            break;
+        case BUTTON_STOP:
+            // The transfer stops, and that ends the upload as done.
+            mTransfer.ResetTransfer();
+            Finish();
+            break;
+        default:
+            Finish();
+            break;
     }
 }
 
@@ -196,7 +202,8 @@ void ReporterApp::PollTransfer() {
         return;
     }
     mTransfer.ResetTransfer();
-    int answer = MessageBox(mHandoff.windows.connectionFailure, "Connection Failed", MessageBoxStyle::RetryCancel);
+    int answer =
+        MessageBox(mHandoff.windows.connectionFailure, "Connection Failed", MessageBoxStyle::RetryCancel);
     if (answer == MessageBoxAnswer::Retry)
         SubmitReport();
     else

@@ -58,8 +58,9 @@ protected:
         for (Widget* widget : app->GetWidgetManager()->GetChildren())
             if (auto* button = dynamic_cast<ButtonWidget*>(widget))
                 buttons.push_back(button->GetLabel() + " " + std::to_string(button->GetX()) + "," +
-                                  std::to_string(button->GetY()) + " " + std::to_string(button->GetWidth()) + "x" +
-                                  std::to_string(button->GetHeight()) + (button->IsDisabled() ? " disabled" : ""));
+                                  std::to_string(button->GetY()) + " " + std::to_string(button->GetWidth()) +
+                                  "x" + std::to_string(button->GetHeight()) +
+                                  (button->IsDisabled() ? " disabled" : ""));
         return buttons;
     }
 
@@ -89,11 +90,13 @@ TEST_F(ReporterAppTest, ShowsTheReportAndSendReportBesideCloseNow) {
     handoff.hasApplication = false;
     Start(handoff);
     // Without an application the report cannot be sent.
-    EXPECT_EQ(Buttons(), (std::vector<std::string>{"Send Report 8,268 188x24 disabled", "Close Now 204,268 188x24"}));
+    EXPECT_EQ(Buttons(),
+              (std::vector<std::string>{"Send Report 8,268 188x24 disabled", "Close Now 204,268 188x24"}));
     bool reportShown = false;
     for (Widget* widget : app->GetWidgetManager()->GetChildren())
         if (auto* text = dynamic_cast<TextView*>(widget))
-            reportShown |= text->GetText() == handoff.report && text->GetY() == 92 && text->GetHeight() == 168;
+            reportShown |=
+                text->GetText() == handoff.report && text->GetY() == 92 && text->GetHeight() == 168;
     EXPECT_TRUE(reportShown);
 }
 
@@ -116,8 +119,9 @@ TEST_F(ReporterAppTest, SendReportTakesTheDescriptionAndUploadsItWithTheDemo) {
     ASSERT_EQ(server.Requests().size(), 1u);
     const std::string& request = server.Requests()[0];
     EXPECT_NE(request.find("name=\"usertext\"\r\n\r\nslid off\r\n\r\n"), std::string::npos);
-    EXPECT_NE(request.find("filename=\"orvane.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\nDEMO\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        request.find("filename=\"orvane.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\nDEMO\r\n"),
+        std::string::npos);
 }
 
 } // namespace
