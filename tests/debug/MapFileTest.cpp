@@ -12,7 +12,7 @@ const char* kMap = " Tesserine\n"
                    "  Address         Publics by Value\n"
                    "\n"
                    " 0001:00001000       _Z5Firstv f\n"
-                   " 0001:00001200       _ZN7Zorbel5Board10SlideStepEi f\n"
+                   " 0001:00001200       _ZN6Zorbel5Board9SlideStepEi f\n"
                    " 0002:00000010       gTable f\n"
                    "\n"
                    "Line numbers for obj/Board.o(game/Board.cpp) segment .text\n"
@@ -30,7 +30,7 @@ MapFile ReadMap() {
 TEST(MapFileTest, ReadsSymbolsAndLineRowsByLogicalAddress) {
     MapFile map = ReadMap();
     ASSERT_EQ(map.Symbols().size(), 3u);
-    EXPECT_EQ(map.Symbols().at({1, 0x1200}), "_ZN7Zorbel5Board10SlideStepEi");
+    EXPECT_EQ(map.Symbols().at({1, 0x1200}), "_ZN6Zorbel5Board9SlideStepEi");
     ASSERT_EQ(map.Lines().size(), 5u);
     EXPECT_EQ(map.Lines().at({1, 0x1230}).line, 12);
     EXPECT_EQ(map.Lines().at({1, 0x1300}).file, "game/Board.cpp");

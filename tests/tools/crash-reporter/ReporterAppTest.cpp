@@ -117,7 +117,7 @@ TEST_F(ReporterAppTest, SendReportTakesTheDescriptionAndUploadsItWithTheDemo) {
     ASSERT_TRUE(RunUntilDone());
     EXPECT_EQ(app->GetUserText(), "slid off\r\n");
     ASSERT_EQ(server.Requests().size(), 1u);
-    const std::string& request = server.Requests()[0];
+    const std::string request = server.Requests()[0];
     EXPECT_NE(request.find("name=\"usertext\"\r\n\r\nslid off\r\n\r\n"), std::string::npos);
     EXPECT_NE(
         request.find("filename=\"orvane.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\nDEMO\r\n"),
