@@ -31,12 +31,9 @@ CrashHooks::~CrashHooks() {
 
 void CrashHooks::Install() {
     CrashReporter::Install();
-}
-
-void CrashHooks::RequestCrash() {
     // The old platform's way to test the reporter was a write through a null pointer; the report
     // names the same exception without the undefined behaviour.
-    CrashReporter::ReportNow(EXCEPTION_CODE_ACCESS_VIOLATION);
+    if (mCrashRequested) CrashReporter::ReportNow(EXCEPTION_CODE_ACCESS_VIOLATION);
 }
 
 void CrashHooks::HideApplication() {

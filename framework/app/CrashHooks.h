@@ -18,10 +18,13 @@ public:
     CrashHooks(const CrashHooks&) = delete;
     CrashHooks& operator=(const CrashHooks&) = delete;
 
-    // Faults from now on reach the reporter (again, should something have put other handlers in).
+    // The end of Init: faults from now on reach the reporter (again, should something have put other
+    // handlers in), and a "-crash" of the command line hands control to it, so that the report, like
+    // every file of the run, lands in the working folder and the window it hides exists.
     void Install();
-    // "-crash": the reporter takes over as if the program had crashed. Does not return.
-    [[noreturn]] void RequestCrash();
+    // "-crash": the reporter takes over as if the program had crashed, once Init is done.
+    void RequestCrash() { mCrashRequested = true; }
+    bool IsCrashRequested() const { return mCrashRequested; }
 
     void HideApplication() override;
     std::string GetInfoText() override;
@@ -35,6 +38,7 @@ public:
 
 private:
     ZorbelAppBase& mApp;
+    bool mCrashRequested = false;
 };
 
 } // namespace Zorbel

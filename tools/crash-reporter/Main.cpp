@@ -2,6 +2,7 @@
 // report when the user asks. The crashed program starts it and writes everything it needs to its
 // standard input; it is not meant to be started by hand.
 #include "framework/debug/CrashHandoff.h"
+#include "framework/debug/CrashReporter.h"
 #include "framework/platform/files/ProductVersion.h"
 #include "tools/crash-reporter/ReporterApp.h"
 
@@ -29,6 +30,9 @@ std::string ReadStandardInput() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A crash of the reporter itself leaves its report but starts no reporter of its own: a fault
+    // that comes back every time would otherwise start reporters without end.
+    Zorbel::CrashReporter::GetOptions().showCrashWindow = false;
     std::optional<Zorbel::CrashHandoff> handoff = Zorbel::CrashHandoff::Decode(ReadStandardInput());
     if (!handoff) {
         std::fprintf(stderr, "zorbel-crash-reporter: no crash report on the standard input\n");
