@@ -7,6 +7,7 @@
 //   retry  - the server refuses: "Connection Failed" comes up, Retry tries again, Cancel gives up;
 //   abort  - the server never answers: Abort in "Submitting Report" ends the reporter.
 // In every mode the game ends with the crash exit code and leaves crash.txt.
+#include "DesktopDriving.h"
 #include "framework/app/ExitCodes.h"
 #include "support/LoopbackServer.h"
 #include "support/WholeFile.h"
@@ -41,26 +42,11 @@ void Check(bool ok, const std::string& what) {
 }
 
 std::string Run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
+    return ZorbelTest::RunCommand(command);
 }
 
 std::optional<XwdImage> Screenshot() {
-    FILE* pipe = popen("xwd -root -silent", "r");
-    if (!pipe) return std::nullopt;
-    std::vector<uint8_t> data;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        data.insert(data.end(), buffer, buffer + n);
-    pclose(pipe);
-    return XwdImage::Parse(data);
+    return ZorbelTest::ScreenShot();
 }
 
 struct Window {
@@ -154,14 +140,7 @@ pid_t StartGame(char* game, const std::string& server) {
 
 // Waits up to the given time for the game to end; kills it when it does not.
 std::optional<int> WaitForExit(pid_t pid, int seconds) {
-    int status = 0;
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return status;
-        usleep(100000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return std::nullopt;
+    return ZorbelTest::WaitForProcess(pid, seconds);
 }
 
 void CheckCrashEnd(pid_t game, const std::string& folder) {

@@ -5,6 +5,7 @@
 //
 // With --menu-then-quit the game runs in the caller's environment and working directory, and the
 // driver only waits for the menu, prints the game's working directory as "cwd=<path>", and quits.
+#include "DesktopDriving.h"
 #include "support/WholeFile.h"
 #include "support/XwdImage.h"
 
@@ -26,26 +27,11 @@ namespace {
 using Zorbel::Testing::XwdImage;
 
 std::string Run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
+    return ZorbelTest::RunCommand(command);
 }
 
 std::optional<XwdImage> Screenshot() {
-    FILE* pipe = popen("xwd -root -silent", "r");
-    if (!pipe) return std::nullopt;
-    std::vector<uint8_t> data;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        data.insert(data.end(), buffer, buffer + n);
-    pclose(pipe);
-    return XwdImage::Parse(data);
+    return ZorbelTest::ScreenShot();
 }
 
 struct Window {
@@ -90,14 +76,7 @@ int Blue(uint32_t c) {
 
 // Waits up to the given time for the process to end; kills it when it does not.
 std::optional<int> WaitForExit(pid_t pid, int seconds) {
-    int status = 0;
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return status;
-        usleep(100000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return std::nullopt;
+    return ZorbelTest::WaitForProcess(pid, seconds);
 }
 
 bool ExitedWithZero(const std::optional<int>& status) {
