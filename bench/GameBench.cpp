@@ -2,7 +2,8 @@
 // dirty widgets into the screen image, and the display presenting it. Measured for a 7 x 7 puzzle
 // with its pulsing borders and for the menu at rest over the title, once piece by piece and once
 // through the application's own update and draw steps. Then the game's start-up and quit, with its
-// settings file as a run leaves it and padded to 50 MB.
+// settings file as a run leaves it and padded to 50 MB. Last, one frame in a real window drawn in
+// software and through the hardware 3D path.
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
@@ -10,6 +11,7 @@
 #include "framework/platform/files/FileSettingsStore.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/platform/window/HeadlessWindowSystem.h"
+#include "framework/platform/window/SdlWindowSystem.h"
 #include "framework/widget/WidgetManager.h"
 #include "game/Board.h"
 #include "game/GameApp.h"
@@ -55,17 +57,28 @@ struct Game {
         return std::filesystem::temp_directory_path() / ("tesserine-bench-" + std::to_string(getpid()));
     }
 
-    Game() : root(Root()), clock(1000), windows(clock), store((root / "config").string()) {
+    // Headless by default; on the screen (a real window, SDL's own choice of renderer) when asked, with
+    // hardware acceleration stored as the player's choice.
+    explicit Game(bool onScreen = false, bool threeD = false)
+        : root(Root()), clock(1000), headless(clock), store((root / "config").string()) {
         std::filesystem::create_directories(root);
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        windows.SetMessageBoxPolicy(
+        headless.SetMessageBoxPolicy(
             [](const MessageBoxRequest& request) { return DefaultMessageBoxAnswer(request); });
+        WindowSystem* windows = &headless;
+        if (onScreen) {
+            screen = SdlWindowSystem::Create(clock);
+            if (!screen) return;
+            windows = screen.get();
+            const int32_t on = threeD ? 1 : 0;
+            (void)store.Write("SOFTWARE\\Bramblewick\\Tesserine", "Is3D", SettingsStore::TYPE_DWORD, &on, 4);
+        }
 
         const std::string folder = TESSERINE_BINARY_DIR;
         // The program's own arguments are the benchmark's, which the game would refuse.
         ZorbelAppBase::SetProgramCommandLine("\"" + folder + "/tesserine\"");
         AppPlatform platform;
-        platform.windowSystem = &windows;
+        platform.windowSystem = windows;
         platform.clock = &clock;
         platform.settingsStore = &store;
         platform.exitProcess = [this](int code) { exited = code; };
@@ -79,6 +92,7 @@ struct Game {
     }
     ~Game() {
         app.reset();
+        screen.reset();
         unsetenv("XDG_CONFIG_HOME");
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
@@ -99,13 +113,15 @@ struct Game {
     // Why the game is unfit to be measured, or null.
     const char* Unfit() const {
         if (exited) return "the game quit while starting";
+        if (!app) return "no window can be made on this display";
         if (board == nullptr || app->GetDisplay() == nullptr) return "the game has no board or display";
         return nullptr;
     }
 
     std::filesystem::path root;
     ManualClock clock;
-    HeadlessWindowSystem windows;
+    HeadlessWindowSystem headless;
+    std::unique_ptr<SdlWindowSystem> screen;
     FileSettingsStore store;
     std::unique_ptr<Tesserine::GameApp> app;
     Tesserine::Board* board = nullptr;
@@ -184,6 +200,51 @@ void BM_FrameMainLoop(benchmark::State& state) {
     ReportFrames(state, ThreadCpuMicroseconds() - start);
 }
 BENCHMARK(BM_FrameMainLoop)->Arg(Puzzle7)->Arg(MenuAtRest);
+
+// The processor time of the whole process, in microseconds: a GPU rasteriser in software (Mesa's
+// llvmpipe) draws on threads of its own.
+double ProcessCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+// One frame of the running 7 x 7 game in a real window, drawn in software (0) or through the hardware
+// 3D path (1), side by side in one run: update, draw the dirty widgets, present. Needs a display with
+// OpenGL (Mesa under Xvfb: tests/e2e/with_xvfb.sh).
+void BM_FrameOnScreen(benchmark::State& state) {
+    const bool threeD = state.range(0) == 1;
+    Game game(true, threeD);
+    if (const char* why = game.Unfit()) {
+        state.SkipWithError(why);
+        return;
+    }
+    DisplayDevice* display = game.app->GetDisplay();
+    if (display->Is3D() != threeD) {
+        state.SkipWithError("the 3D tester refused this display");
+        return;
+    }
+    game.StartPuzzle(7);
+    WidgetManager* widgets = game.app->GetWidgetManager();
+    bool drawn = true;
+    bool shown = true;
+    using Clock = std::chrono::steady_clock;
+    const double start = ProcessCpuMicroseconds();
+    const Clock::time_point wallStart = Clock::now();
+    for (auto _ : state) {
+        widgets->UpdateStep();
+        drawn &= widgets->DrawDirtyWidgets();
+        shown &= display->Redraw(nullptr);
+    }
+    const double wall = std::chrono::duration<double, std::micro>(Clock::now() - wallStart).count();
+    if (!drawn || !shown || display->Is3D() != threeD)
+        state.SkipWithError("a frame was not drawn or not presented");
+    state.counters["process_cpu_us"] =
+        benchmark::Counter(ProcessCpuMicroseconds() - start, benchmark::Counter::kAvgIterations);
+    state.counters["wall_us"] = benchmark::Counter(wall, benchmark::Counter::kAvgIterations);
+    state.SetLabel(threeD ? "hardware 3D path" : "software");
+}
+BENCHMARK(BM_FrameOnScreen)->Arg(0)->Arg(1)->UseRealTime();
 
 // The game's settings file padded with other values (well-formed lines, so all are kept) to the size.
 std::filesystem::path WritePaddedSettings(size_t size) {

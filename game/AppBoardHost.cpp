@@ -1,14 +1,38 @@
 #include "game/AppBoardHost.h"
 
+#include "framework/app/Buffer.h"
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/files/AtomicFile.h"
+#include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProgramFolders.h"
+
+#include <cstdlib>
+#include <filesystem>
 
 namespace Tesserine {
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadImage(const std::string& path) {
+    if (!mChosenPath.empty() && path == mChosenPath && (mApp.IsRecordingDemo() || mApp.IsPlayingDemo()))
+        return LoadThroughDemo(path);
     return mApp.GetImage(Zorbel::DataPath(path), true);
+}
+
+std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadThroughDemo(const std::string& path) {
+    Zorbel::Buffer bytes;
+    if (!mApp.ReadBufferFromFile(path, bytes)) return nullptr;
+    std::string pattern = (std::filesystem::temp_directory_path() / "tesserine-picture-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return nullptr;
+    // The picture library tells the kind of picture by the name's extension.
+    std::string copy = pattern + "/" + Zorbel::GetFileName(path);
+    std::unique_ptr<Zorbel::MemoryImage> image;
+    if (Zorbel::WriteFileAtomically(
+            copy, std::string_view(reinterpret_cast<const char*>(bytes.Data()), bytes.ByteLength())))
+        image = mApp.GetImage(copy, true);
+    std::error_code ignored;
+    std::filesystem::remove_all(pattern, ignored);
+    return image;
 }
 
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::CreateImage() {
@@ -57,8 +81,34 @@ void AppBoardHost::EndSystemDialog() {
 }
 
 Zorbel::FileChooserResult AppBoardHost::ChooseFileToOpen(const Zorbel::FileChooserRequest& request) {
-    if (!mChooser) return Zorbel::FileChooserResult::Unavailable();
-    return mChooser->ChooseFileToOpen(request);
+    Zorbel::FileChooserResult result = Zorbel::FileChooserResult::Cancelled();
+    // A replay opens no chooser: the answer of the recorded run comes from the demo.
+    if (!mApp.IsPlayingDemo())
+        result = mChooser ? mChooser->ChooseFileToOpen(request) : Zorbel::FileChooserResult::Unavailable();
+    if (mApp.IsRecordingDemo() || mApp.IsPlayingDemo()) {
+        static constexpr char Chosen = 'C', Cancelled = 'X', Unavailable = 'U';
+        std::string answer;
+        switch (result.outcome) {
+            case Zorbel::FileChooserOutcome::Chosen:
+                answer = Chosen + result.path;
+                break;
+            case Zorbel::FileChooserOutcome::Cancelled:
+                answer = Cancelled;
+                break;
+            case Zorbel::FileChooserOutcome::Unavailable:
+                answer = Unavailable;
+                break;
+        }
+        mApp.SyncDemoText(answer);
+        if (!answer.empty() && answer[0] == Chosen)
+            result = Zorbel::FileChooserResult::Chosen(answer.substr(1));
+        else if (answer == std::string(1, Unavailable))
+            result = Zorbel::FileChooserResult::Unavailable();
+        else
+            result = Zorbel::FileChooserResult::Cancelled();
+    }
+    if (result.outcome == Zorbel::FileChooserOutcome::Chosen) mChosenPath = result.path;
+    return result;
 }
 
 } // namespace Tesserine

@@ -2,6 +2,8 @@
 
 #include "game/BoardHost.h"
 
+#include <string>
+
 namespace Zorbel {
 class FileChooser;
 class ZorbelAppBase;
@@ -31,8 +33,14 @@ public:
     Zorbel::FileChooserResult ChooseFileToOpen(const Zorbel::FileChooserRequest& request) override;
 
 private:
+    // The picture's bytes through the demo (written into a recording, taken from a playback), decoded
+    // from a scratch copy with the same name.
+    std::unique_ptr<Zorbel::MemoryImage> LoadThroughDemo(const std::string& path);
+
     Zorbel::ZorbelAppBase& mApp;
     Zorbel::FileChooser* mChooser;
+    // The file the player chose last: it comes from outside the program, so a demo carries it.
+    std::string mChosenPath;
 };
 
 } // namespace Tesserine

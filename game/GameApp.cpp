@@ -10,11 +10,13 @@
 
 namespace Tesserine {
 
+const char* const GameApp::ProductVersion = " " TESSERINE_VERSION;
+
 GameApp::GameApp(Zorbel::AppPlatform platform, std::unique_ptr<Zorbel::FileChooser> chooser)
     : ZorbelAppBase(std::move(platform)), mChooser(std::move(chooser)) {
     mProductName = "Tesserine";
     mWindowTitle = mProductName;
-    mProductVersion = " " TESSERINE_VERSION;
+    mProductVersion = ProductVersion;
     mSettingsKey = "Bramblewick\\Tesserine";
     mNoSound = true;
     mWidth = PuzzleModel::FieldWidth;

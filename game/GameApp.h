@@ -14,6 +14,9 @@ class Board;
 // the board on screen once loading is over.
 class GameApp : public Zorbel::ZorbelAppBase {
 public:
+    // The product version demos are recorded with; a demo of another version is refused.
+    static const char* const ProductVersion;
+
     // A null chooser means the desktop's own.
     explicit GameApp(Zorbel::AppPlatform platform = {},
                      std::unique_ptr<Zorbel::FileChooser> chooser = nullptr);

@@ -22,7 +22,8 @@ ensure_packages() {
 # What building and running the game needs.
 BUILD_PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
     libpng-dev libjpeg62-turbo-dev zlib1g-dev libdbus-1-dev libssl-dev libfreetype-dev
-    fonts-dejavu-core libvorbisidec-dev libmpg123-dev libasound2-dev libunwind-dev libdw-dev libelf-dev"
+    fonts-dejavu-core libvorbisidec-dev libmpg123-dev libopenmpt-dev libasound2-dev libunwind-dev libdw-dev
+    libelf-dev"
 # What the test suite needs on top: GoogleTest, the format check, clang for the fuzz targets, Google
 # Benchmark, pixman and giflib as references for the benchmarks, and an X server with input and
 # screenshot tools and Mesa's OpenGL for the end-to-end window tests, a message bus daemon for the

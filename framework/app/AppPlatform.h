@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/sound/MusicLibrary.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,6 +29,8 @@ struct AppPlatform {
     std::function<std::unique_ptr<WidgetLayer>()> createWidgetLayer;
     // Opens the sound device when sound is on; none means there is no device.
     std::function<std::shared_ptr<AudioOutput>()> openAudio;
+    // Opens the music libraries by file name; empty loads our own over the sound device.
+    MusicLibraryLoader loadMusicLibrary;
     // The desktop's volume control.
     std::function<std::unique_ptr<SystemMixer>()> createSystemMixer;
     // Ends the process with the code. Should it return (as in tests), the application stops all work

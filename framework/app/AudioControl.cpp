@@ -1,5 +1,7 @@
 #include "framework/app/AudioControl.h"
 
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/FModMusicInterface.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
 
@@ -16,9 +18,12 @@ std::unique_ptr<SoundManager> AudioControl::MakeSoundManager(SoundServices servi
     return std::make_unique<DSoundManager>(std::move(services), useSecondMusicLibrary);
 }
 
-std::unique_ptr<MusicInterface> AudioControl::MakeMusicPlayer(WindowId, bool, bool) {
-    // FIXME: real players arrive with the music back end; until then every setting gets the silent one.
-    return std::make_unique<MusicInterface>();
+std::unique_ptr<MusicInterface> AudioControl::MakeMusicPlayer(WindowId window, bool noSound,
+                                                              bool useSecondMusicLibrary,
+                                                              const MusicServices& services) {
+    if (noSound) return std::make_unique<MusicInterface>();
+    if (useSecondMusicLibrary) return std::make_unique<FModMusicInterface>(window, services);
+    return std::make_unique<BassMusicInterface>(window, services);
 }
 
 void AudioControl::SetSoundManager(std::unique_ptr<SoundManager> manager) {
@@ -45,12 +50,18 @@ void AudioControl::SetMasterVolume(double volume) {
 
 void AudioControl::SetMusicVolume(double volume) {
     mMusicVolume = volume;
-    if (mMusicPlayer) mMusicPlayer->SetVolume(mMuteCount > 0 ? 0.0 : volume);
+    GiveMusicLevel(mMuteCount > 0 ? 0.0 : volume);
 }
 
 void AudioControl::SetSfxVolume(double volume) {
     mSfxVolume = volume;
     if (mSoundManager) mSoundManager->SetMasterLevel(mMuteCount > 0 ? 0.0 : volume);
+}
+
+void AudioControl::GiveMusicLevel(double level) {
+    if (!mMusicPlayer) return;
+    mMusicLevel = level;
+    mMusicPlayer->SetMusicLevel(level);
 }
 
 void AudioControl::ApplyVolumes() {
@@ -87,15 +98,15 @@ void AudioControl::PlaySample(int32_t id) {
 }
 
 void AudioControl::UpdateMusic() {
-    if (mMusicPlayer) mMusicPlayer->Update();
+    if (mMusicPlayer) mMusicPlayer->UpdateFades();
 }
 
 void AudioControl::StopAllMusic() {
-    if (mMusicPlayer) mMusicPlayer->StopAllMusic();
+    if (mMusicPlayer) mMusicPlayer->StopAllSongs();
 }
 
 void AudioControl::SilenceMusic() {
-    if (mMusicPlayer) mMusicPlayer->SetVolume(0);
+    GiveMusicLevel(0.0);
 }
 
 void AudioControl::FollowWindow(WindowId window, bool windowed) {

@@ -2,6 +2,7 @@
 
 #include "framework/platform/WindowMessage.h"
 #include "framework/sound/DSoundManager.h"
+#include "framework/sound/MusicServices.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,10 +24,13 @@ public:
     ~AudioControl();
 
     // The players the application runs with. The sound manager plays on the services' device (none
-    // when sound is off gives a silent one); the second music library also lets it load MP3 files.
+    // when sound is off gives a silent one); the second music library also lets it load MP3 files. The
+    // music player belongs to the window: the silent one when sound is off, else the player of the
+    // second library or of the first, on the music services' device.
     static std::unique_ptr<SoundManager> MakeSoundManager(SoundServices services, bool useSecondMusicLibrary);
     static std::unique_ptr<MusicInterface> MakeMusicPlayer(WindowId window, bool noSound,
-                                                           bool useSecondMusicLibrary);
+                                                           bool useSecondMusicLibrary,
+                                                           const MusicServices& services = {});
 
     // Takes the players over; either may be replaced later.
     void SetSoundManager(std::unique_ptr<SoundManager> manager);
@@ -37,6 +41,8 @@ public:
     void ReleasePlayers();
 
     double GetMusicVolume() const { return mMusicVolume; }
+    // The level the music player was last given (0 while muted or hidden).
+    double GetMusicLevel() const { return mMusicLevel; }
     double GetSfxVolume() const { return mSfxVolume; }
     // The sound manager's master volume (the system mixer), 0 without one.
     double GetMasterVolume() const;
@@ -73,9 +79,11 @@ public:
 
 private:
     void ApplyVolumes();
+    void GiveMusicLevel(double level);
 
     double mMusicVolume = 0.85;
     double mSfxVolume = 0.85;
+    double mMusicLevel = 0.0;
     int32_t mMuteCount = 0;
     int32_t mAutoMuteCount = 0;
     std::unique_ptr<SoundManager> mSoundManager;

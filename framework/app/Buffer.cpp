@@ -86,6 +86,14 @@ void Buffer::PutBytes(const void* data, size_t n) {
 
 void Buffer::GetBytes(void* data, size_t n) {
     auto* bytes = static_cast<uint8_t*>(data);
+    size_t whole = std::min(n, BitsRemaining() / 8);
+    if (mReadPos % 8 == 0 && whole > 0) {
+        // Byte-aligned: copy whole bytes at once.
+        std::memcpy(bytes, mData.data() + mReadPos / 8, whole);
+        mReadPos += whole * 8;
+        bytes += whole;
+        n -= whole;
+    }
     for (size_t i = 0; i < n; ++i)
         bytes[i] = GetByte();
 }

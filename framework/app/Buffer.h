@@ -54,10 +54,11 @@ public:
     const uint8_t* Data() const { return mData.data(); }
     size_t BitsWritten() const { return mBitsWritten; }
     size_t ReadPosition() const { return mReadPos; }
-
-private:
+    // Puts the read position back (or forward) to a bit position taken earlier with ReadPosition.
+    void SetReadPosition(size_t bit) { mReadPos = bit; }
     size_t BitsRemaining() const { return mReadPos < mBitsWritten ? mBitsWritten - mReadPos : 0; }
 
+private:
     std::vector<uint8_t> mData;
     size_t mBitsWritten = 0;
     size_t mReadPos = 0;

@@ -103,6 +103,28 @@ int32_t DDDisplayDevice::RecVideoMemoryMB() const {
     return mApp.GetRecVideoMemoryMB();
 }
 
+void DDDisplayDevice::HardwareError(const std::string& text) {
+    mHardwareProblems = true;
+    mApp.RegistryWriteString("Test3D\\RuntimeError", text);
+}
+
+bool DDDisplayDevice::ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) {
+    uint8_t buffer[4096];
+    uint32_t length = sizeof buffer;
+    if (!mApp.RegistryRead(name, type, buffer, length)) return false;
+    data.assign(buffer, buffer + std::min<uint32_t>(length, sizeof buffer));
+    return true;
+}
+
+bool DDDisplayDevice::WriteSetting(const std::string& name, uint32_t type, const void* data, size_t length) {
+    return mApp.RegistryWrite(name, type, data, length);
+}
+
+bool DDDisplayDevice::PlayingDemo() const {
+    // FIXME: the tester's results go into the demo stream once demos record more than their settings.
+    return mApp.IsDemoPlaying();
+}
+
 void DDDisplayDevice::Fresh3DTestHook() {
     mApp.Fresh3DTestHook();
 }

@@ -37,6 +37,7 @@ public:
     std::string GetInfoText() const override;
 
     DDInterface& Device() { return *mDevice; }
+    bool HadHardwareProblems() const override { return mHardwareProblems; }
 
 private:
     int32_t DisplayWidth() const override;
@@ -47,9 +48,14 @@ private:
     int32_t MinVideoMemoryMB() const override;
     int32_t RecVideoMemoryMB() const override;
     void Fresh3DTestHook() override;
+    void HardwareError(const std::string& text) override;
+    bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) override;
+    bool WriteSetting(const std::string& name, uint32_t type, const void* data, size_t length) override;
+    bool PlayingDemo() const override;
 
     ZorbelAppBase& mApp;
     std::unique_ptr<DDInterface> mDevice;
+    bool mHardwareProblems = false;
 };
 
 } // namespace Zorbel

@@ -1,53 +1,118 @@
 #pragma once
 
+#include "framework/app/DemoFile.h"
+#include "framework/net/HTTPTransferDemo.h"
 #include "framework/platform/WindowMessage.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace Zorbel {
 
+class DemoPlayer;
+class DemoRecorder;
+struct DemoEvent;
+
 // Demo recording and playback: the one place every input of a run passes through on its way in, so
 // that a recorder can write it down and a player can put the recorded input in its place. Window
-// messages, the loading completion, settings reads and writes and the display mode all come here;
-// the command line chooses the mode.
-//
-// FIXME: the demo file, its event stream and the playback loop arrive with demo support. Until then
-// recording writes nothing, and playback ends as soon as the file was found, so that such a run goes
-// on with the player's own input rather than ignoring it.
-class DemoSession {
+// messages, the pointer entering and leaving, the loading completion, settings reads and writes, the
+// display mode, files read for the run, synchronised values and HTTP transfer results all come here;
+// the command line chooses the mode. During playback it also keeps the playback controls: speed,
+// pause, single steps and jumps ahead, which the main loop carries out.
+class DemoSession : public HTTPTransferDemo {
 public:
+    // Where replayed input goes: the message pump and the application.
+    class PlaybackSink {
+    public:
+        virtual bool ReplayStopped() = 0;
+        // A recorded window message (mouse, keys, characters, wheel, activation, minimising, close).
+        virtual void ReplayMessage(const WindowMessage& message) = 0;
+        virtual void ReplayPointerCrossed(bool entered, int32_t x, int32_t y) = 0;
+        // The display was set up again in the recording, in this mode.
+        virtual void ReplayDisplayMode(bool windowed, int32_t refreshRate) = 0;
+
+    protected:
+        virtual ~PlaybackSink() = default;
+    };
+
+    // What the playback keys change in the application.
+    class ControlHost {
+    public:
+        virtual double GetSpeed() = 0;
+        virtual void SetSpeed(double speed) = 0;
+        virtual void TogglePause() = 0;
+        virtual int32_t GetFrameTimeMs() = 0;
+        virtual double GetMusicVolume() = 0;
+        virtual void SetMusicVolume(double volume) = 0;
+        virtual double GetSfxVolume() = 0;
+        virtual void SetSfxVolume(double volume) = 0;
+        virtual void ShowJumpToTimeDialog() = 0;
+        virtual void ShowMarkerListDialog() = 0;
+
+    protected:
+        virtual ~ControlHost() = default;
+    };
+
     explicit DemoSession(std::string prefix = "zorbelapp");
+    ~DemoSession() override;
+    DemoSession(const DemoSession&) = delete;
+    DemoSession& operator=(const DemoSession&) = delete;
+
+    // Tells the current update step; until set, every event is at step 0.
+    void SetStepCounter(std::function<int32_t()> counter) { mStepCounter = std::move(counter); }
+    void SetControlHost(ControlHost* host) { mControls = host; }
 
     // "-play", "-record", "-recnum", "-playnum" and "-demofile"; false for any other name.
     bool HandleCommandLineParam(const std::string& name, const std::string& value);
-    // Opens the demo to play; false with the reason to show the player.
-    bool Open(std::string& message);
+    // Starts recording, or opens the demo to play: false with the message to show the player when it
+    // cannot be played. Numbered demos choose their file here, in the working directory of the run.
+    bool Begin(const std::string& productVersion, std::string& message);
+    // Writes the recording to its file (only while recording); a file that cannot be written is not.
+    void Save(uint32_t seed, const std::string& productVersion);
+    // Recording stops without a file (a process that ended hard).
+    void Stop();
 
-    bool IsRecording() const { return mRecording; }
-    bool IsPlaying() const { return mPlaying; }
+    bool IsRecording() const override { return mRecording; }
+    bool IsPlaying() const override { return mPlaying; }
     bool HasPlaybackEnded() const { return mPlaybackEnded; }
     const std::string& GetFileName() const { return mFileName; }
-    // Numbered demos: how many recordings to keep, and which recent one to play (1 = the newest).
+    void SetFileName(const std::string& name) { mFileName = name; }
+    const std::string& GetPrefix() const { return mPrefix; }
     int32_t GetRecordKeep() const { return mRecordKeep; }
     int32_t GetPlayNumber() const { return mPlayNumber; }
+    // The seed of the recorded run (playback).
+    uint32_t GetSeed() const;
+    int32_t GetDemoLength() const;
+    // The recorded stream has been read to its end: the program runs on without input.
+    bool IsStreamOver() const;
+    // Markers: added while recording, read back while playing.
+    void AddMarker(const std::string& name);
+    std::vector<DemoMarker> GetMarkers() const;
 
     // --- Inputs on their way in ---
 
-    // One step of playback in the main loop: the recorded messages that are due now go to replay,
-    // which hands them on as if they had just been taken from the queue.
-    using Replay = std::function<void(const WindowMessage& message)>;
-    void PlaybackStep(const Replay& replay);
-    // A window message taken from the queue: written while recording. False while playing, when the
-    // recorded input takes the place of the live one.
-    bool PassMessage(const WindowMessage& message);
+    // One step of playback in the main loop: every recorded input due at this update step.
+    void PlaybackStep(PlaybackSink& sink);
+    // The update step may run: no recorded input is due any more at this step.
+    bool UpdateMayRun();
+    // Playback: whether the loading thread's completion is to be handled by now (as recorded).
+    bool IsLoadingRecorded() const;
+    // A window message taken from the queue: written while recording (a pointer position is changed
+    // to the one written). False while playing, when the recorded input takes the place of the live
+    // one.
+    bool PassMessage(WindowMessage& message);
     // The window was closed: a playback has no input left.
     void WindowClosed();
-    // The loading thread's completion was handled at this update step.
+    // The pointer entered or left the window (found by the timer's check).
+    void PointerCrossed(bool entered);
+    // The loading thread's completion is handled at this update step.
     void LoadingHandled();
-    // The display was set up in this mode; during playback the recorded mode takes the place of the
-    // one the settings chose (false when there is none).
+    // The display was set up in this mode; during playback the recorded mode of the start takes the
+    // place of the one the settings chose (false when there is none).
     void DisplayModeSet(bool windowed, int32_t refreshRate);
     bool ReplayDisplayMode(bool& windowed, int32_t& refreshRate);
     // Settings reads and writes. While playing, Replay* stands in for the store with the recorded
@@ -56,17 +121,63 @@ public:
     bool ReplaySettingsWrite();
     void RecordSettingsRead(bool success, uint32_t type, const uint8_t* data, uint32_t length);
     void RecordSettingsWrite(bool success);
+    // A whole file: from the disk (written into a recording), or from the demo being played.
+    bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, bool bypassDemo);
+    // Values that come from outside the recorded input: written while recording, replaced by the
+    // recorded ones while playing.
+    void SyncBytes(std::vector<uint8_t>& bytes);
+    bool SyncBool(bool value);
+    void SyncText(std::string& text);
+
+    // HTTPTransferDemo
+    void WriteTransferResult(int32_t transferId, int32_t result, const std::string& content) override;
+    bool ReadTransferResult(int32_t transferId, int32_t& result, std::string& content) override;
+
+    // --- Playback controls ---
+
+    // A character typed during playback; true when it was a playback key.
+    bool ControlKey(char c);
+    // Play as fast as possible until the update count reaches the step.
+    void JumpTo(int32_t step) { mJumpTarget = step; }
+    // "h:m:s" counted back from the end of the recording; the target step.
+    int32_t JumpBackFromEnd(const std::string& time);
+    int32_t GetJumpTarget() const { return mJumpTarget; }
+    bool IsFastForward() const { return mFastForward; }
+    // Fast forward applies now: a jump target ahead, or full speed to the end.
+    bool WantsFastForward(int32_t updateCount) const;
+    bool IsSteppingOnce() const { return mStepOnce; }
+    void EndStepOnce() { mStepOnce = false; }
+    bool IsFastForwardMuted() const { return mFastForwardMuted; }
+    void SetFastForwardMuted(bool muted) { mFastForwardMuted = muted; }
+    // The volumes the sound toggle saved (restored at the end of a playback).
+    double GetSavedMusicVolume() const { return mSavedMusicVolume; }
+    double GetSavedSfxVolume() const { return mSavedSfxVolume; }
 
 private:
+    int32_t Step() const { return mStepCounter ? mStepCounter() : 0; }
+    void StopTransfers();
+
     std::string mPrefix;
     std::string mFileName;
-    bool mRecording = false;
-    bool mPlaying = false;
+    std::atomic<bool> mRecording{false};
+    std::atomic<bool> mPlaying{false};
     bool mPlaybackEnded = false;
     bool mNumberedRecording = false;
     bool mNumberedPlayback = false;
     int32_t mRecordKeep = 5;
     int32_t mPlayNumber = 0;
+    std::function<int32_t()> mStepCounter;
+    ControlHost* mControls = nullptr;
+    std::unique_ptr<DemoRecorder> mRecorder;
+    std::unique_ptr<DemoPlayer> mPlayer;
+    bool mTransfersInstalled = false;
+
+    int32_t mJumpTarget = 0;
+    bool mFastForward = false;
+    bool mStepOnce = false;
+    bool mFastForwardMuted = false;
+    double mSavedMusicVolume = 0;
+    double mSavedSfxVolume = 0;
 };
 
 } // namespace Zorbel

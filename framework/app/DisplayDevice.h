@@ -52,6 +52,8 @@ public:
     virtual int32_t GetMillisecondsPerFrame() const = 0;
     virtual bool Is3D() const = 0;
     virtual void Set3D(bool on) = 0;
+    // The hardware 3D path reported a failing call during this run.
+    virtual bool HadHardwareProblems() const { return false; }
     virtual void SetAlphaDisabled(bool disabled) = 0;
     virtual bool IsWindowed() const = 0;
 

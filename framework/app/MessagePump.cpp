@@ -79,6 +79,12 @@ int32_t MessagePump::WindowProc(const WindowMessage& message) {
         if (message.value == KeyControl) mCtrlDown = true;
         if (message.value == KeyAlt) mAltDown = true;
         if (mHost.DebugKeyDownEx(message.value, mCtrlDown, mAltDown)) return 0;
+        // A playback takes no input of its own: the keys drive the developer's keys instead.
+        if (mDemo.IsPlaying()) mHost.DebugKeyDown(message.value);
+    } else if (message.kind == MessageKind::Char && mDemo.IsPlaying()) {
+        mDemo.ControlKey(static_cast<char>(message.value));
+    }
+    if (message.kind == MessageKind::KeyDown || message.kind == MessageKind::SysKeyDown) {
     } else if (message.kind == MessageKind::KeyUp || message.kind == MessageKind::SysKeyUp) {
         if (message.value == KeyControl) mCtrlDown = false;
         if (message.value == KeyAlt) mAltDown = false;
@@ -150,6 +156,7 @@ bool MessagePump::ProcessQueuedMessages(bool all) {
     while (!mQueue.empty()) {
         WindowMessage message = mQueue.front();
         mQueue.pop_front();
+        // A recording writes the message first, as its replay will see it.
         bool live = mDemo.PassMessage(message);
         if (message.kind == MessageKind::Close) {
             PumpState state = mHost.GetPumpState();
@@ -274,10 +281,44 @@ void MessagePump::HandleTimer() {
 
     PointerState pointer = mWindows.QueryPointer(mHost.GetPumpState().mainWindow);
     if (pointer.inWindow != mMouseInWindow) {
-        if (!pointer.inWindow) mWidgets.MouseLeftWindow(pointer.x, pointer.y);
-        mMouseInWindow = pointer.inWindow;
-        mHost.EnforceCursor();
+        mDemo.PointerCrossed(pointer.inWindow);
+        PointerCrossed(pointer.inWindow, pointer.x, pointer.y);
     }
+}
+
+void MessagePump::PointerCrossed(bool entered, int32_t x, int32_t y) {
+    if (!entered) mWidgets.MouseLeftWindow(x, y);
+    mMouseInWindow = entered;
+    mHost.EnforceCursor();
+}
+
+void MessagePump::ReplayPointerCrossed(bool entered, int32_t x, int32_t y) {
+    PointerCrossed(entered, x, y);
+}
+
+void MessagePump::ReplayMessage(const WindowMessage& recorded) {
+    WindowMessage message = recorded;
+    PumpState state = mHost.GetPumpState();
+    message.window = state.mainWindow;
+    switch (message.kind) {
+        case MessageKind::Close:
+            mHost.Shutdown();
+            return;
+        case MessageKind::Activate:
+            mActive = message.value != 0;
+            break;
+        case MessageKind::KeyDown:
+            if (message.value == KeyControl) mCtrlDown = true;
+            if (message.value == KeyAlt) mAltDown = true;
+            break;
+        case MessageKind::KeyUp:
+            if (message.value == KeyControl) mCtrlDown = false;
+            if (message.value == KeyAlt) mAltDown = false;
+            break;
+        default:
+            break;
+    }
+    Dispatch(message);
 }
 
 void MessagePump::HandleMouse(const WindowMessage& message) {

@@ -93,7 +93,9 @@ public:
     // Hands queued messages on: the first one, or all. True while messages remain.
     bool ProcessQueuedMessages(bool all);
     // A message of a demo being played, handed on as if it had been taken from the queue.
-    void DispatchReplayed(const WindowMessage& message) { Dispatch(message); }
+    void ReplayMessage(const WindowMessage& message);
+    // The recorded pointer entered or left the window.
+    void ReplayPointerCrossed(bool entered, int32_t x, int32_t y);
 
     // Focus: the window is active and not minimised. Widgets do nothing in their update without it.
     bool HasFocus() const { return mHasFocus; }
@@ -121,6 +123,7 @@ private:
     void HandleTimer();
     void HandleMouse(const WindowMessage& message);
     void HandleNotify();
+    void PointerCrossed(bool entered, int32_t x, int32_t y);
     void UpdateFocus();
 
     Host& mHost;

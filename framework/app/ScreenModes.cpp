@@ -26,16 +26,16 @@ void ScreenModes::DestroyMainWindow() {
     mMainWindow = 0;
 }
 
-void ScreenModes::MakeWindow(const WindowSpec& spec) {
+void ScreenModes::MakeWindow(const WindowLook& look) {
     if (mMainWindow) {
         DestroyMainWindow();
         mWidgets.SetImage(nullptr);
     }
 
     WindowDesc desc;
-    desc.title = spec.title;
-    desc.clientWidth = spec.width;
-    desc.clientHeight = spec.height;
+    desc.title = look.title;
+    desc.clientWidth = look.width;
+    desc.clientHeight = look.height;
     if (mHost.IsPlayingDemo() || (mWindowed && !mChangeDesktopMode)) {
         desc.centred = false;
         desc.x = 64;
@@ -174,23 +174,33 @@ void ScreenModes::SetAlphaDisabled(bool disabled) {
     mWidgets.SetImage(mDisplay->GetScreenImage());
 }
 
-void ScreenModes::ConfirmHardwareAcceleration(const std::string& titlePrefix) {
-    if (!m3DChanged || !mDisplay) return;
-    int32_t stored = 0;
-    bool wasStored = mHost.ReadStored3D(stored);
+void ScreenModes::ConfirmHardwareAcceleration(const std::string& titlePrefix, bool screenSaver) {
+    if (!mDisplay) return;
+    MessageBoxRequest request;
+    request.caption = titlePrefix + " Hardware Acceleration Confirmation";
+    request.style = MessageBoxStyle::YesNo | MessageBoxStyle::IconQuestion;
     bool answeredNo = false;
-    if (!wasStored && mDisplay->Is3D()) {
-        MessageBoxRequest request;
-        request.caption = titlePrefix + " Hardware Acceleration Confirmation";
-        request.text = "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
-                       "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
-                       "Acceleration switched on?";
-        request.style = MessageBoxStyle::YesNo | MessageBoxStyle::IconQuestion;
-        bool yes = mWindows.ShowMessageBox(0, request) == MessageBoxAnswer::Yes;
-        mDisplay->Set3D(yes);
-        answeredNo = !yes;
+    if (m3DChanged) {
+        int32_t stored = 0;
+        bool wasStored = mHost.ReadStored3D(stored);
+        if (!wasStored && mDisplay->Is3D()) {
+            request.text =
+                "Hardware Acceleration was switched on during this session.\r\nIf this resulted in "
+                "slower performance, it should be switched off.\r\nWould you like to keep Hardware "
+                "Acceleration switched on?";
+            bool yes = mWindows.ShowMessageBox(0, request) == MessageBoxAnswer::Yes;
+            mDisplay->Set3D(yes);
+            answeredNo = !yes;
+        }
+        if (!answeredNo) mHost.WriteStored3D(mDisplay->Is3D() ? 1 : 0);
     }
-    if (!answeredNo) mHost.WriteStored3D(mDisplay->Is3D() ? 1 : 0);
+    if (mDisplay->HadHardwareProblems() && !screenSaver && !answeredNo) {
+        request.text =
+            "Hardware Acceleration may not have been working correctly during this session.\r\nIf "
+            "you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould "
+            "you like to keep Hardware Acceleration switched on?";
+        if (mWindows.ShowMessageBox(0, request) != MessageBoxAnswer::Yes) mHost.WriteStored3D(0);
+    }
 }
 
 void ScreenModes::Present(const Rect* clip, bool active, bool minimised, uint32_t now) {

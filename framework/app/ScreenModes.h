@@ -14,7 +14,7 @@ class WidgetLayer;
 class WindowSystem;
 
 // What the main window should look like.
-struct WindowSpec {
+struct WindowLook {
     std::string title;
     int32_t width = 640;
     int32_t height = 480;
@@ -71,7 +71,7 @@ public:
 
     // Makes the main window anew (destroying the old one) and sets the display up on it; the display
     // device is made with the first window.
-    void MakeWindow(const WindowSpec& spec);
+    void MakeWindow(const WindowLook& look);
     // Forced full screen wins over wantWindowed. In the same mode without force only the 3D setting
     // changes; otherwise the window is made anew in the wanted mode and brought to the front.
     void SwitchScreenMode(bool wantWindowed, bool want3D, bool force);
@@ -80,8 +80,9 @@ public:
     void SetAlphaDisabled(bool disabled);
     // At the end of a run in which hardware acceleration was switched on for the first time, the
     // player is asked whether to keep it (titlePrefix goes in front of the question's caption); the
-    // choice is stored.
-    void ConfirmHardwareAcceleration(const std::string& titlePrefix);
+    // choice is stored. After a run in which the hardware path reported problems (outside screen-saver
+    // mode) the player is asked whether to keep it on.
+    void ConfirmHardwareAcceleration(const std::string& titlePrefix, bool screenSaver = false);
     // Presents the screen image. When the display was lost, it is set up again once the window is
     // active (or, in a window, once a second) and not minimised.
     void Present(const Rect* clip, bool active, bool minimised, uint32_t now);

@@ -78,7 +78,19 @@ bool StepClock::ProcessTimeStep(bool allowSleep) {
 
     mHost.ServiceShutdownRequest();
 
+    if (mHost.FastForward()) {
+        // The time spent hurrying is not caught up afterwards.
+        mPendingMs = 0;
+        mLastTickMs = 0;
+        ProcessDeletions();
+        return true;
+    }
+
     if (mPaused || mSpeed <= 0) {
+        // Nothing is due while paused: the thread rests a step's time instead of spinning.
+        mStepState = 3;
+        if (!allowSleep) return false;
+        Sleep(static_cast<uint32_t>(mFrameTimeMs));
         ProcessDeletions();
         return true;
     }

@@ -56,6 +56,9 @@ public:
         virtual bool TakeMessages() = 0;
         // A shutdown asked for on another thread is carried out now, on the main thread.
         virtual void ServiceShutdownRequest() = 0;
+        // Demo playback hurrying ahead: runs update steps back to back and presents a frame; true
+        // when it took this time step.
+        virtual bool FastForward() = 0;
         // The developer overlays go into the finished frame.
         virtual void DrawOverlays() = 0;
         // A frame was presented (with the cursor as it is now).

@@ -2,6 +2,7 @@
 
 #include "framework/app/AppSettings.h"
 #include "framework/app/AudioControl.h"
+#include "framework/app/Buffer.h"
 #include "framework/app/CommandLine.h"
 #include "framework/app/CrashHooks.h"
 #include "framework/app/CursorController.h"
@@ -12,6 +13,7 @@
 #include "framework/app/DeveloperReports.h"
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ExitCodes.h"
+#include "framework/app/FrameDump.h"
 #include "framework/app/MTRand.h"
 #include "framework/app/PlatformServices.h"
 #include "framework/app/ProgramInstance.h"
@@ -20,6 +22,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/FontEngine.h"
+#include "framework/platform/VirtualKey.h"
 #include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
@@ -101,7 +104,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
 
     mWidgetManager = mPlatform.createWidgetLayer ? mPlatform.createWidgetLayer()
                                                  : std::make_unique<WidgetManagerLayer>(this);
-    mResourceManager = std::make_unique<ResourceManager>();
+    mResourceManager = std::make_unique<ResourceManager>(this);
 
     // The collaborators call back through the application's own operations.
     DialogRegistry::Hooks& dialogHooks = *this;
@@ -113,12 +116,18 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mStepClock = std::make_unique<StepClock>(clockHost, *mClock, *mWidgetManager);
     mPump = std::make_unique<MessagePump>(MessagePump::Parts{
         pumpHost, *mWindowSystem, *mWidgetManager, *mClock, *mDemo, *mDebugKeys, *mCursor, *mWebPage});
+    mDemo->SetStepCounter([this] { return mStepClock ? mStepClock->GetUpdateCount() : 0; });
+    mDemo->SetControlHost(this);
+    mFrameDump = FrameDump::FromEnvironment();
 }
 
 ZorbelAppBase::~ZorbelAppBase() {
     Shutdown();
+    // The recording ends with the run: every event, the settings written at shutdown included.
+    if (!mHardExited) mDemo->Save(mRunSeed, mProductVersion);
+    mDemo->Stop();
     // Hardware acceleration switched on during the run is confirmed before it is kept.
-    if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix);
+    if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix, mScreenSaverMode);
 
     mDialogs.reset();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
@@ -188,12 +197,17 @@ void ZorbelAppBase::Init() {
     mRunSeed = mClock->Milliseconds();
     SharedRandom().SRand(mRunSeed);
 
-    if (mDemo->IsPlaying()) {
+    if (mDemo->IsPlaying() || mDemo->IsRecording()) {
         std::string message;
-        if (!mDemo->Open(message)) {
+        if (!mDemo->Begin(mProductVersion, message)) {
             Popup(message);
-            HardExit(0);
+            HardExit(EXIT_CODE_DEMO);
             return;
+        }
+        if (mDemo->IsPlaying()) {
+            // The recorded run's seed: the puzzle shuffles as it did then.
+            mRunSeed = mDemo->GetSeed();
+            SharedRandom().SRand(mRunSeed);
         }
     }
 
@@ -250,7 +264,15 @@ void ZorbelAppBase::Init() {
 }
 
 std::unique_ptr<MusicInterface> ZorbelAppBase::CreateMusicInterface() {
-    return AudioControl::MakeMusicPlayer(mInvisibleWindow, mNoSound, mUseFmodMusic);
+    MusicServices services;
+    if (SoundManager* sound = GetSoundManager()) services.output = sound->GetOutput();
+    services.loadLibrary = mPlatform.loadMusicLibrary;
+    services.libraryMissing = [this](const std::string& text) {
+        MessageBoxRequest request{text, "Error", MessageBoxStyle::Ok | MessageBoxStyle::IconError};
+        mWindowSystem->ShowMessageBox(0, request);
+        HardExit(EXIT_CODE_AUDIO_BACKEND);
+    };
+    return AudioControl::MakeMusicPlayer(mInvisibleWindow, mNoSound, mUseFmodMusic, services);
 }
 
 // --- Command line ---
@@ -338,12 +360,28 @@ bool ZorbelAppBase::UpdateApp() {
 }
 
 bool ZorbelAppBase::RunUpdateStep() {
-    if (mDesktopSaver->IsRunning()) return false;
-    if (mLoading->TakeCompletion()) {
-        LoadingFinished();
-        mDemo->LoadingHandled();
-    }
+    // Nothing moves on once the program is shutting down, whatever step of the loop it was in.
+    if (mShuttingDown || mDesktopSaver->IsRunning()) return false;
+    // A replayed step waits until the input recorded for it has been carried out.
+    if (!mDemo->UpdateMayRun()) return false;
+    if (!HandleLoadingCompletion()) return false;
     UpdateFrames();
+    return true;
+}
+
+bool ZorbelAppBase::HandleLoadingCompletion() {
+    if (mLoading->IsHandled()) return true;
+    if (mDemo->IsPlaying() && !mDemo->IsStreamOver()) {
+        // The completion comes exactly at the step it came in the recording, waiting for the thread
+        // when the replay is quicker.
+        if (!mDemo->IsLoadingRecorded()) return true;
+        if (!mLoading->IsDone()) return false;
+    }
+    if (mLoading->TakeCompletion()) {
+        // Written first, so that whatever the game reads while it sets up follows it in the demo.
+        mDemo->LoadingHandled();
+        LoadingFinished();
+    }
     return true;
 }
 
@@ -353,6 +391,16 @@ void ZorbelAppBase::UpdateFrames() {
     mAudio->UpdateMusic();
     mSharedImages->FreeUnreferenced(DisplayLock());
     mStepClock->CheckSmoothPacing();
+    if (mFrameDump && mFrameDump->Wants(GetUpdateCount())) {
+        DisplayDevice* display = GetDisplay();
+        MemoryImage* screen = display ? display->GetScreenImage() : nullptr;
+        if (screen) {
+            // The frame of this step, drawn now rather than after the burst it belongs to.
+            mWidgetManager->DrawDirtyWidgets();
+            if (!mFrameDump->Write(GetUpdateCount(), *screen))
+                DebugOutput("Cannot write the frame of update " + std::to_string(GetUpdateCount()) + "\r\n");
+        }
+    }
 }
 
 void ZorbelAppBase::RunUpdateFraction(double fraction) {
@@ -400,6 +448,22 @@ bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
 }
 
 // --- Window, display and screen modes ---
+
+bool ZorbelAppBase::DebugKeyDown(int32_t keyCode) {
+    WidgetManager* widgets = GetWidgetManager();
+    if (keyCode == VirtualKey::F1 + 7 && widgets && widgets->IsKeyDown(VirtualKey::Shift)) {
+        Toggle3DMode();
+        return true;
+    }
+    return mDebugKeys->KeyDown(keyCode);
+}
+
+void ZorbelAppBase::Toggle3DMode() {
+    DisplayDevice* display = GetDisplay();
+    SwitchScreenMode(IsWindowed(), !(display && display->Is3D()), false);
+    display = GetDisplay();
+    MessageBox(std::string("3D-Mode: ") + (display && display->Is3D() ? "ON" : "OFF"), "Mode Switch", 0);
+}
 
 void ZorbelAppBase::SwitchScreenMode(bool wantWindowed, bool want3D, bool force) {
     mScreenModes->SwitchScreenMode(wantWindowed, want3D, force);
@@ -703,7 +767,7 @@ bool ZorbelAppBase::TakeMessages() {
         WindowProc(notify);
     }
     mPump->DispatchWindowMessages();
-    mDemo->PlaybackStep([this](const WindowMessage& message) { mPump->DispatchReplayed(message); });
+    mDemo->PlaybackStep(*this);
     return ProcessQueuedMessages(false);
 }
 
@@ -765,6 +829,89 @@ std::unique_ptr<DisplayDevice> ZorbelAppBase::MakeDisplay() {
 void ZorbelAppBase::DisplayModeSet(bool windowed, int32_t refreshRate) {
     mStepClock->SetRefreshRate(refreshRate);
     mDemo->DisplayModeSet(windowed, refreshRate);
+}
+
+// --- Demos ---
+
+void ZorbelAppBase::ReplayPointerCrossed(bool entered, int32_t x, int32_t y) {
+    if (entered) mCursor->SetPointer(x, y);
+    mPump->ReplayPointerCrossed(entered, x, y);
+}
+
+void ZorbelAppBase::ReplayDisplayMode(bool windowed, int32_t refreshRate) {
+    // A playback stays in its window; the game sees the mode the recording had.
+    mScreenModes->SetWindowed(windowed);
+    mStepClock->SetRefreshRate(refreshRate);
+    mWidgetManager->MarkAllDirty();
+}
+
+bool ZorbelAppBase::FastForward() {
+    if (!mDemo->IsPlaying()) return false;
+    if (!mDemo->WantsFastForward(GetUpdateCount())) {
+        if (mDemo->IsFastForwardMuted()) {
+            if (SoundManager* sound = GetSoundManager()) sound->StopAllInstances();
+            Unmute(true);
+            mDemo->SetFastForwardMuted(false);
+        }
+        return false;
+    }
+    bool once = mDemo->IsSteppingOnce();
+    if (!once && !mDemo->IsFastForwardMuted()) {
+        Mute(true);
+        mDemo->SetFastForwardMuted(true);
+    }
+    // Steps back to back, with a frame at least once a second so that the player sees the way.
+    uint32_t start = Now();
+    int32_t waits = 0;
+    for (int64_t steps = 0; steps < MaxFastForwardSteps && !mShuttingDown &&
+                            mDemo->WantsFastForward(GetUpdateCount()) && Now() - start < 1000;) {
+        mPump->DispatchWindowMessages();
+        mDemo->PlaybackStep(*this);
+        ProcessQueuedMessages(true);
+        if (mShuttingDown) break;
+        if (RunUpdateStep()) {
+            RunUpdateFraction(1.0);
+            ProcessSafeDeleteList();
+            ++steps;
+            waits = 0;
+        } else if (++waits > 2) {
+            // Waiting for the loading thread: the main loop comes back here at its next step.
+            break;
+        }
+    }
+    if (once) mDemo->EndStepOnce();
+    if (!mShuttingDown) DrawDirty();
+    return true;
+}
+
+void ZorbelAppBase::ShowJumpToTimeDialog() {}
+
+void ZorbelAppBase::ShowMarkerListDialog() {}
+
+void ZorbelAppBase::TogglePause() {
+    mStepClock->SetPaused(!mStepClock->IsPaused());
+    ResetStepTiming();
+}
+
+void ZorbelAppBase::JumpToTimeFromEnd(const std::string& time) {
+    mDemo->JumpBackFromEnd(time);
+}
+
+bool ZorbelAppBase::ReadBufferFromFile(const std::string& path, Buffer& buffer, bool bypassDemo) {
+    std::vector<uint8_t> bytes;
+    bool read = mDemo->ReadFile(path, bytes, bypassDemo);
+    buffer.Assign(bytes.data(), bytes.size());
+    return read;
+}
+
+void ZorbelAppBase::SyncDemoBuffer(Buffer& buffer) {
+    std::vector<uint8_t> bytes(buffer.Data(), buffer.Data() + buffer.ByteLength());
+    mDemo->SyncBytes(bytes);
+    buffer.Assign(bytes.data(), bytes.size());
+}
+
+int32_t ZorbelAppBase::NumberedDemo(const std::string& prefix, int32_t keep, bool deleteOldest) {
+    return Zorbel::NumberedDemo(prefix, keep, deleteOldest);
 }
 
 // --- Shutdown ---

@@ -21,6 +21,7 @@
 #include "framework/platform/Clock.h"
 #include "framework/platform/WindowMessage.h"
 #include "framework/platform/WindowSystem.h"
+#include "framework/resource/ResourceHost.h"
 #include "framework/widget/ButtonListener.h"
 #include "framework/widget/DialogListener.h"
 #include "framework/widget/WidgetHost.h"
@@ -34,8 +35,10 @@
 
 namespace Zorbel {
 
+class Buffer;
 class Clock;
 class CrashHooks;
+class FrameDump;
 class DeveloperReports;
 class DesktopScreenSaver;
 class Dialog;
@@ -67,16 +70,21 @@ class ZorbelAppBase : public ButtonListener,
                       public DialogListener,
                       public WidgetHost,
                       public FontHost,
+                      public ResourceHost,
                       private MessagePump::Host,
                       private StepClock::Host,
                       private ScreenModes::Host,
-                      private DialogRegistry::Hooks {
+                      private DialogRegistry::Hooks,
+                      private DemoSession::PlaybackSink,
+                      private DemoSession::ControlHost {
 public:
     // Cursor numbers of SetCursor.
     using enum CursorController::CursorId;
 
     static constexpr int32_t MaxPendingMs = StepClock::MaxPendingMs;
     static constexpr int32_t DrawTimerId = ScreenModes::DrawTimerId;
+    // A fast forward presents a frame at least every second, and at the latest after this many steps.
+    static constexpr int64_t MaxFastForwardSteps = 1000000;
 
     explicit ZorbelAppBase(AppPlatform platform = {});
     ZorbelAppBase(const ZorbelAppBase&) = delete;
@@ -92,7 +100,7 @@ public:
     virtual void UpdateFrames();
     bool RunUpdateStep() override;
     void RunUpdateFraction(double fraction) override;
-    void MakeWindow() override { mScreenModes->MakeWindow(WindowSpec{mWindowTitle, mWidth, mHeight}); }
+    void MakeWindow() override { mScreenModes->MakeWindow(WindowLook{mWindowTitle, mWidth, mHeight}); }
     void EnforceCursor() override;
     void RestoreAllImages() override;
     void FreeAllNativeCaches() override;
@@ -135,17 +143,18 @@ public:
     virtual void PlaySample(int32_t id, int32_t pan) { mAudio->PlaySample(id, pan); }
     virtual void PlaySample(int32_t id) { mAudio->PlaySample(id); }
     virtual double GetMasterVolume() { return mAudio->GetMasterVolume(); }
-    virtual double GetMusicVolume() { return mAudio->GetMusicVolume(); }
-    virtual double GetSfxVolume() { return mAudio->GetSfxVolume(); }
+    double GetMusicVolume() override { return mAudio->GetMusicVolume(); }
+    double GetSfxVolume() override { return mAudio->GetSfxVolume(); }
     virtual bool IsMuted() { return mAudio->IsMuted(); }
     virtual void SetMasterVolume(double volume) { mAudio->SetMasterVolume(volume); }
-    virtual void SetMusicVolume(double volume) { mAudio->SetMusicVolume(volume); }
-    virtual void SetSfxVolume(double volume) { mAudio->SetSfxVolume(volume); }
+    void SetMusicVolume(double volume) override { mAudio->SetMusicVolume(volume); }
+    void SetSfxVolume(double volume) override { mAudio->SetSfxVolume(volume); }
     void Mute(bool autoMute = false) override { mAudio->Mute(autoMute); }
     void Unmute(bool autoMute = false) override { mAudio->Unmute(autoMute); }
     virtual double GetLoadingProgress() { return mLoading->GetProgress(); }
-    virtual std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true);
-    virtual SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew);
+    std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true) override;
+    SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew) override;
+    FontHost* GetFontHost() override { return this; }
     // Image fonts load their pictures through GetSharedImage and show descriptor errors with Popup.
     std::shared_ptr<MemoryImage> LoadFontPicture(const std::string& path, bool& isNew) override;
     void ShowFontError(const std::string& text) override;
@@ -166,7 +175,9 @@ public:
     void FocusGainedHook() override {}
     void FocusLostHook() override {}
     virtual bool IsAltKeyUsed(int32_t c);
-    bool DebugKeyDown(int32_t keyCode) override { return mDebugKeys->KeyDown(keyCode); }
+    bool DebugKeyDown(int32_t keyCode) override;
+    // Shift + F8: hardware acceleration on or off, and a box that says which.
+    void Toggle3DMode();
     bool DebugKeyDownEx(int32_t, bool, bool) override { return false; }
     void CloseRequested() override {}
     virtual void Fresh3DTestHook() {}
@@ -224,12 +235,33 @@ public:
         return mSettings->ReadString(mSettingsKey, valueName, text);
     }
     void RegistryEraseValue(const std::string& valueName) { mSettings->Erase(mSettingsKey, valueName); }
+    // A demo is being played back.
+    bool IsDemoPlaying() const { return mDemo->IsPlaying(); }
 
     // Processes every deferred deletion that came due at the current step depth.
     void ProcessSafeDeleteList() { mStepClock->ProcessDeletions(); }
 
     // Ends the process at once (from start-up failures); nothing more is written.
     void HardExit(int code);
+
+    // --- Demos ---
+    bool IsRecordingDemo() const { return mDemo->IsRecording(); }
+    // (also what the screen modes ask)
+    bool IsPlayingDemo() override { return mDemo->IsPlaying(); }
+    // Reads a whole file. While recording its bytes are written into the demo, and while playing they
+    // come from the demo instead of the disk (unless bypassDemo).
+    bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool bypassDemo = false);
+    // Values from outside the recorded input that a replay must see as the recording did: written
+    // into a recording, replaced by the recorded value during playback.
+    void SyncDemoBuffer(Buffer& buffer);
+    bool SyncDemoBool(bool value) { return mDemo->SyncBool(value); }
+    void SyncDemoText(std::string& text) { mDemo->SyncText(text); }
+    // A named point of the recording at the current update step, for the marker list of playback.
+    void AddDemoMarker(const std::string& name) { mDemo->AddMarker(name); }
+    // The largest number of the demo files prefix + number + ".dmo"; see NumberedDemo in DemoFile.h.
+    static int32_t NumberedDemo(const std::string& prefix, int32_t keep, bool deleteOldest);
+    // Playback: the jump-to-time dialog takes a time counted back from the end of the recording.
+    void JumpToTimeFromEnd(const std::string& time);
 
     // The live images and the saturation table that every image of this application shares.
     ImageContext& GetImageContext() { return mImageContext; }
@@ -239,7 +271,7 @@ public:
     WidgetLayer* GetWidgetLayer() { return mWidgetManager.get(); }
     // The widget manager; null when a stand-in takes its place.
     WidgetManager* GetWidgetManager();
-    SoundManager* GetSoundManager() { return mAudio->GetSoundManager(); }
+    SoundManager* GetSoundManager() override { return mAudio->GetSoundManager(); }
     MusicInterface* GetMusicPlayer() { return mAudio->GetMusicPlayer(); }
     ResourceManager* GetResourceManager() { return mResourceManager.get(); }
 
@@ -360,8 +392,23 @@ private:
     void RestoredByDisplay() override { mPump->RestoredByDisplay(); }
     void WindowReplaced(WindowId window, bool windowed) override { mAudio->FollowWindow(window, windowed); }
     bool IsOpeningWebPage() override { return mWebPage->IsPending(); }
-    bool IsPlayingDemo() override { return mDemo->IsPlaying(); }
     int32_t GetFrameTimeMs() override { return mStepClock->GetFrameTimeMs(); }
+    // StepClock::Host: demo fast forward
+    bool FastForward() override;
+    // DemoSession::PlaybackSink
+    bool ReplayStopped() override { return mShuttingDown; }
+    void ReplayMessage(const WindowMessage& message) override { mPump->ReplayMessage(message); }
+    void ReplayPointerCrossed(bool entered, int32_t x, int32_t y) override;
+    void ReplayDisplayMode(bool windowed, int32_t refreshRate) override;
+    // DemoSession::ControlHost
+    double GetSpeed() override { return mStepClock->GetSpeed(); }
+    void SetSpeed(double speed) override { mStepClock->SetSpeed(speed); }
+    void TogglePause() override;
+    void ShowJumpToTimeDialog() override;
+    void ShowMarkerListDialog() override;
+    // Handles the loading thread's end when it is due (as recorded, during playback); false when the
+    // update step has to wait for it.
+    bool HandleLoadingCompletion();
 
     std::recursive_mutex* DisplayLock();
     void AllowScreenBlanking();
@@ -377,6 +424,8 @@ private:
     bool mHardExited = false;
 
     std::unique_ptr<DemoSession> mDemo;
+    // Frames written at chosen update steps (ZORBEL_FRAME_DUMP); null when none are asked for.
+    std::unique_ptr<FrameDump> mFrameDump;
     std::unique_ptr<DebugKeys> mDebugKeys;
     std::unique_ptr<DeveloperReports> mReports;
     std::unique_ptr<CrashHooks> mCrashHooks;

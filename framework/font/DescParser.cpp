@@ -1,10 +1,10 @@
 #include "framework/font/DescParser.h"
 
+#include "framework/platform/files/InputFile.h"
 #include "framework/platform/files/Path.h"
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace Zorbel {
@@ -41,17 +41,9 @@ size_t CountElements(const DataElement& element) {
     return element.IsList() ? AsList(element).CountElements() : 1;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    char buffer[65536];
-    size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, count);
-    // A folder opens but cannot be read.
-    const bool readable = std::ferror(file) == 0;
-    std::fclose(file);
-    return readable;
+bool ReadWholeFile(const std::string& path, uint64_t maxBytes, std::string& text) {
+    InputFile file(path, maxBytes);
+    return file && file.ReadAll(text);
 }
 
 size_t DepthOf(const DataElement& element) {
@@ -80,11 +72,11 @@ const DataElement* DescParser::GetDefine(const std::string& name) const {
 
 // --- Reading commands ---
 
-bool DescParser::LoadDescriptor(const std::string& path) {
+bool DescParser::LoadDescriptor(const std::string& path, uint64_t maxBytes) {
     mErrorText.clear();
     mCurrentLineNumber = 0;
     std::string text;
-    if (!ReadWholeFile(path, text)) return false;
+    if (!ReadWholeFile(path, maxBytes, text)) return false;
 
     bool atLineStart = true;
     bool indented = false;

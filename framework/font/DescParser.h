@@ -29,6 +29,8 @@ public:
     static constexpr size_t MaxListElements = 65536;
     // The most values all definitions together may hold.
     static constexpr size_t MaxDefinedElements = size_t(1) << 18;
+    // Descriptors are a few kilobytes; a file far larger is not one.
+    static constexpr uint64_t MaxDescriptorBytes = uint64_t(16) << 20;
 
     DescParser();
     DescParser(const DescParser&) = delete;
@@ -44,8 +46,9 @@ public:
     virtual bool HandleCommand(const ListDataElement& elements) = 0;
 
     // Reads and handles every command of the file. False, without a message, when the file cannot
-    // be opened; false after the message of the first command that failed.
-    [[nodiscard]] bool LoadDescriptor(const std::string& path);
+    // be opened (only a regular file of at most maxBytes is read); false after the message of the
+    // first command that failed.
+    [[nodiscard]] bool LoadDescriptor(const std::string& path, uint64_t maxBytes = MaxDescriptorBytes);
     // Tokenizes one command and hands it to HandleCommand. An empty command does nothing.
     [[nodiscard]] bool ParseCommand(const std::string& text);
     // Splits text from position into elements and nested lists appended to list. Inside a list it

@@ -2,14 +2,15 @@
 
 #include "framework/font/FontHost.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/files/InputFile.h"
 #include "framework/platform/files/Path.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
 #include <functional>
 #include <limits>
+#include <sstream>
 
 namespace Zorbel {
 
@@ -414,8 +415,10 @@ bool FontData::LoadLegacy(std::shared_ptr<MemoryImage> image, const std::string&
     mLayers.push_back(std::move(created));
     mLayersByName[""] = &layer;
 
-    std::ifstream file(widthsPath);
-    if (!file) return false;
+    InputFile input(widthsPath, MaxDescriptorBytes);
+    std::string text;
+    if (!input || !input.ReadAll(text)) return false;
+    std::istringstream file(text);
     int32_t spaceWidth = 0;
     int32_t ascent = 0;
     file >> spaceWidth >> ascent;

@@ -257,14 +257,15 @@ void DDImage::WriteBitsToSurface() {
 // itself and hands the lock back afterwards.
 void DDImage::DrawTextCoverage(const TextCoverage& coverage, int32_t left, int32_t top, const Rect& clipRect,
                                const Color& color) {
+    // Into the hardware path's draw target the text goes as a picture, in order with the frame's other
+    // drawing.
+    if (mDevice != nullptr && mDevice->Is3DEnabled() && IsDrawSurface()) {
+        mDevice->Hardware().DrawTextCoverage(*this, coverage, left, top, clipRect, color);
+        return;
+    }
     if (!mSurface && AcquireSurfaceLock()) ReleaseSurfaceLock();
     std::shared_ptr<Surface> surface = mSurface;
     if (!surface) return;
-    // Pending hardware drawing of the frame must reach the screen's pixels before text is put there.
-    if (mDevice != nullptr && mDevice->GetScreenImage() == this) {
-        D3DInterface& hardware = mDevice->Hardware();
-        if (hardware.IsActive() && hardware.IsSceneOpen()) hardware.EndScene3D();
-    }
 
     const bool wasLocked = surface->IsLocked();
     if (wasLocked) surface->Unlock();
@@ -532,23 +533,13 @@ void DDImage::BlitImage(Image* source, int32_t x, int32_t y, const Rect& srcRect
                         DrawMode drawMode) {
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (src == nullptr || (drawMode != DRAWMODE_NORMAL && drawMode != DRAWMODE_ADDITIVE)) return;
-    const bool plain = drawMode == DRAWMODE_NORMAL && color == Color::White;
     const Route route = RouteFor(true);
     if (route == Route::Memory) {
         MemoryImage::BlitImage(source, x, y, srcRect, color, drawMode);
         return;
     }
-    // Into the hardware path's draw surface, a plain blit of another opaque or colour-keyed surface
-    // picture is one surface blit.
-    if (route == Route::Hardware && plain && mSurface) {
-        Rect from, to;
-        if (!ClipBlit(srcRect, src->GetBounds(), x, y, GetBounds(), from, to)) return;
-        if (SurfaceToSurfaceBlit(src, {to.x, to.y, to.width, to.height},
-                                 {from.x, from.y, from.width, from.height})) {
-            DropMemoryCopies();
-            return;
-        }
-    }
+    // The hardware path's draw target lives on the GPU, which takes back what the draw surface holds at
+    // every presentation; so even a plain blit of an opaque surface picture goes through the GPU.
     if (route == Route::Hardware) {
         mDevice->Hardware().BlitImage(*this, source, x, y, srcRect, color, drawMode);
         return;

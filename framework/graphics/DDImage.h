@@ -90,6 +90,8 @@ public:
     // With a surface and no pixels, reads the surface back (colour-keyed pixels as transparent black).
     uint32_t* GetPixels() override;
     bool ConvertToPalette() override;
+    bool HasSurface() const override { return mSurface != nullptr; }
+    void SetWantSurface(bool want) override { mWantSurface = want; }
 
     // --- State ---
     const std::shared_ptr<Surface>& GetSurface() const { return mSurface; }

@@ -146,8 +146,10 @@ DDInterface::Result DDInterface::InitDevice(WindowId window, bool windowed) {
 
 void DDInterface::RunTesterIfWanted() {
     if (mTester || !(m3DEnabled || mHost.Wants3DTest())) return;
-    mTester = std::make_unique<D3DTester>();
+    mTester = std::make_unique<D3DTester>(mHost);
     mTester->SetVideoMemoryThresholds(mHost.MinVideoMemoryMB(), mHost.RecVideoMemoryMB());
+    const DisplayMode desktop = mWindows.DesktopMode();
+    mTester->SetDesktop(desktop.width, desktop.height, desktop.bitsPerPixel);
     mTester->RunTest(mWindow, mDriver.get());
     const bool failure = !mTester->FailureReason().empty();
     const bool warning = !mTester->Warning().empty();
@@ -278,17 +280,11 @@ bool DDInterface::Redraw(const Rect* rect) {
     std::lock_guard lock(mLock);
     if (!mInitialized) return false;
     mInRedraw = true;
-    if (m3DEnabled) {
-        if (!mD3D->ErrorText().empty()) {
-            // A hardware call failed since the last frame: continue in software.
-            m3DEnabled = false;
-            mInRedraw = false;
-            return false;
-        }
-        if (mD3D->IsSceneOpen()) {
-            mD3D->EndScene3D();
-            mD3D->ClearErrorText();
-        }
+    if (m3DEnabled && !Finish3DFrame()) {
+        // A hardware call failed since the last frame: continue in software, which draws it again.
+        m3DEnabled = false;
+        mInRedraw = false;
+        return false;
     }
     const PixelRect source = rect ? ToPixelRect(*rect) : PixelRect{0, 0, mWidth, mHeight};
     const PixelPoint origin = mDriver->ClientOrigin(mWindow);
@@ -309,6 +305,21 @@ bool DDInterface::Redraw(const Rect* rect) {
     if (ResultCode::Failed(hr)) mErrorText = std::string(step) + ": " + ErrorName(hr);
     mInRedraw = false;
     return ResultCode::Succeeded(hr);
+}
+
+bool DDInterface::Finish3DFrame() {
+    if (!mD3D->ErrorText().empty()) return false;
+    if (mD3D->IsSceneOpen()) {
+        mD3D->EndScene3D();
+        mD3D->ClearErrorText();
+    }
+    // The frame is read back into the draw surface, so that the presentation, the software cursor and
+    // whatever reads the screen see it as they see a software frame.
+    SurfaceLock lock;
+    if (!mDrawSurface || mDrawSurface->Lock(lock) != ResultCode::Ok) return true;
+    const bool copied = mD3D->CopyTargetTo(lock.pixels, lock.pitch, lock.format.bitsPerPixel);
+    mDrawSurface->Unlock();
+    return copied;
 }
 
 uint32_t DDInterface::PresentWindowed(const PixelRect& source, const PixelRect& dest) {

@@ -94,6 +94,7 @@ public:
     bool Is3DEnabled() const { return m3DEnabled; }
     void Set3DEnabled(bool on) { m3DEnabled = on; }
     D3DInterface& Hardware() { return *mD3D; }
+    DisplayHost& Host() { return mHost; }
     const D3DTester* Tester() const { return mTester.get(); }
 
     // The layout tables: add tables of 2^bits * 2 - 1 entries (entry i = min(i, 2^bits - 1)) and
@@ -121,6 +122,8 @@ private:
     Result CreateWindowedSurfaces(std::shared_ptr<Clipper>& clipper);
     Result CreateFullScreenSurfaces(std::shared_ptr<Clipper>& clipper);
     void RunTesterIfWanted();
+    // Brings the hardware path's frame into the draw surface; false when a hardware call failed.
+    bool Finish3DFrame();
     void ReadRefreshRate();
     Result CreateCursorAreas();
     void BuildTables();

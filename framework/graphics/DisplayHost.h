@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace Zorbel {
 
@@ -30,6 +32,23 @@ public:
 
     // The 3D tester produced a fresh result.
     virtual void Fresh3DTestHook() {}
+    // A call of the hardware 3D path failed with this text while drawing.
+    virtual void HardwareError(const std::string& /*text*/) {}
+    // The 3D tester's cache in the settings store, by value name below the application's key
+    // ("Test3D\Version"). Without a store nothing is read and nothing kept.
+    virtual bool ReadSetting(const std::string& /*name*/, uint32_t& /*type*/,
+                             std::vector<uint8_t>& /*data*/) {
+        return false;
+    }
+    virtual bool WriteSetting(const std::string& /*name*/, uint32_t /*type*/, const void* /*data*/,
+                              size_t /*length*/) {
+        return false;
+    }
+    // A demo is being played back: the tester runs no test and takes the recorded results.
+    virtual bool PlayingDemo() const { return false; }
+    // The tester's results on their way to the display: written into a demo being recorded, replaced
+    // by the recorded ones while playing.
+    virtual void SyncTestResults(std::string& /*failure*/, std::string& /*warning*/, bool& /*isNew*/) {}
     // The display's refresh rate was missing or out of range and has been replaced.
     virtual void RefreshRateUnreliable() {}
 };

@@ -113,8 +113,8 @@ void Graphics::PaintImageScaled(Image* image, int32_t x, int32_t y, int32_t widt
     if (image == nullptr) return;
     const FRect dest(TranslateX(x), TranslateY(y), width, height);
     const FRect source(0, 0, image->GetWidth(), image->GetHeight());
-    mDestImage->BlitImageScaled(image, dest, source, BlitState{mClipRect, ImageColor(), mDrawMode},
-                                mQuickScaling);
+    mDestImage->BlitImageScaled(
+        image, dest, source, BlitState{mClipRect, ImageColor(), mDrawMode, mSmoothBlending}, mQuickScaling);
 }
 
 void Graphics::PaintCel(Image* image, int32_t x, int32_t y, int32_t column, int32_t row) {

@@ -96,6 +96,10 @@ public:
     virtual void SetVolatileHint(bool isVolatile);
     // Lossless: fails, leaving the picture unchanged, when it has more than 256 distinct colours.
     virtual bool ConvertToPalette();
+    // Whether the picture lives in a display surface, and the wish to be turned into one again after
+    // a reset. A picture in main memory has none and keeps no such wish.
+    virtual bool HasSurface() const { return false; }
+    virtual void SetWantSurface(bool) {}
 
     // State, for the display device, the hardware path and the image dump.
     bool HasTrans() const { return mHasTrans; }
@@ -104,6 +108,9 @@ public:
     bool IsVolatile() const { return mIsVolatile; }
     bool PurgesBits() const { return mPurgeBits; }
     bool WantsPalette() const { return mWantPal; }
+    // The wishes RestoreAfterReset follows; DropPixels and ConvertToPalette set them as they succeed.
+    void SetPurgeBits(bool purge) { mPurgeBits = purge; }
+    void SetWantPalette(bool want) { mWantPal = want; }
     bool BitsChanged() const { return mBitsChanged; }
     int32_t GetChangeCount() const { return mBitsChangedCount; }
     size_t PixelCount() const { return static_cast<size_t>(mWidth) * static_cast<size_t>(mHeight); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/platform/Clipper.h"
+#include "framework/platform/GpuDevice.h"
 #include "framework/platform/PixelFormat.h"
 #include "framework/platform/WindowMessage.h"
 #include "framework/platform/display/Surface.h"
@@ -79,6 +80,10 @@ public:
     // coordinates of blits onto the primary are screen coordinates.
     virtual PixelPoint ClientOrigin(WindowId window) = 0;
     virtual int32_t ScreenHeight() = 0;
+
+    // The graphics hardware behind the window given to SetCooperativeLevel, for the hardware 3D path.
+    // The device draws into the same window, so it must be released before the driver.
+    [[nodiscard]] virtual uint32_t CreateGpuDevice(std::unique_ptr<GpuDevice>& out) = 0;
 };
 
 } // namespace Zorbel

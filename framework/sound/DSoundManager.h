@@ -60,8 +60,7 @@ public:
     void StopAllInstances() override;
 
     double GetMasterLevel() const { return mMasterLevel; }
-    // The device, for whatever else plays on it (music); null without one.
-    const std::shared_ptr<AudioOutput>& GetOutput() const { return mServices.output; }
+    std::shared_ptr<AudioOutput> GetOutput() const override { return mServices.output; }
     // The sound in a slot (null when empty) and the size its file gave.
     const std::shared_ptr<SoundBuffer>& GetBuffer(int32_t id) const;
     uint32_t GetSoundLength(int32_t id) const;

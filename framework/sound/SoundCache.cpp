@@ -29,11 +29,17 @@ std::string SoundCache::PathFor(const std::string& name) {
 
 bool SoundCache::Write(const std::string& cachePath, const SoundBuffer& sound, uint32_t length,
                        const std::string& sourcePath) {
-    const PcmFormat& format = sound.Format();
     length = static_cast<uint32_t>(std::min<size_t>(length, sound.Size()));
-    // The dependency chunk keeps at most 65535 bytes of the name; readers look at the first 255.
-    std::string source = sourcePath.substr(0, 0xFFFF);
+    return WriteWav(cachePath, sound.Format(), sound.Data(), length, &sourcePath);
+}
 
+bool SoundCache::WritePlain(const std::string& path, const PcmFormat& format, const uint8_t* data,
+                            uint32_t length) {
+    return WriteWav(path, format, data, length, nullptr);
+}
+
+bool SoundCache::WriteWav(const std::string& path, const PcmFormat& format, const uint8_t* data,
+                          uint32_t length, const std::string* sourcePath) {
     std::string header;
     PutTag(header, "RIFF");
     // The dependency chunk is not counted in the RIFF size.
@@ -47,18 +53,22 @@ bool SoundCache::Write(const std::string& cachePath, const SoundBuffer& sound, u
     PutLe(header, format.BytesPerSecond(), 4);
     PutLe(header, format.BlockAlign(), 2);
     PutLe(header, format.bitsPerSample, 2);
-    PutTag(header, "dep ");
-    PutLe(header, source.size() + 10, 4);
-    PutLe(header, source.size(), 2);
-    header += source;
-    PutLe(header, LastWriteFileTime(sourcePath), 8);
+    if (sourcePath) {
+        // The dependency chunk keeps at most 65535 bytes of the name; readers look at the first 255.
+        std::string source = sourcePath->substr(0, 0xFFFF);
+        PutTag(header, "dep ");
+        PutLe(header, source.size() + 10, 4);
+        PutLe(header, source.size(), 2);
+        header += source;
+        PutLe(header, LastWriteFileTime(*sourcePath), 8);
+    }
     PutTag(header, "data");
     PutLe(header, length, 4);
 
-    AtomicFile file(cachePath);
+    AtomicFile file(path);
     if (!file) return false;
     if (std::fwrite(header.data(), 1, header.size(), file.Get()) != header.size()) return false;
-    if (length > 0 && std::fwrite(sound.Data(), 1, length, file.Get()) != length) return false;
+    if (length > 0 && std::fwrite(data, 1, length, file.Get()) != length) return false;
     return file.Commit();
 }
 

@@ -24,6 +24,14 @@ public:
     // it could not be written.
     [[nodiscard]] static bool Write(const std::string& cachePath, const SoundBuffer& sound, uint32_t length,
                                     const std::string& sourcePath);
+    // Writes samples as a plain WAV file without the source's name, atomically as above.
+    [[nodiscard]] static bool WritePlain(const std::string& path, const PcmFormat& format,
+                                         const uint8_t* data, uint32_t length);
+
+private:
+    // The dependency chunk names the source when there is one.
+    static bool WriteWav(const std::string& path, const PcmFormat& format, const uint8_t* data,
+                         uint32_t length, const std::string* sourcePath);
 };
 
 } // namespace Zorbel

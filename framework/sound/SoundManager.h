@@ -4,9 +4,12 @@
 #include "framework/sound/SoundInstance.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace Zorbel {
+
+class AudioOutput;
 
 // Sound effects: sounds loaded once into the numbered slots 0 … 255 and played as short-lived
 // instances, which the manager owns. Sounds are named without extension ("sounds/click"); the manager
@@ -41,6 +44,8 @@ public:
     virtual void SetOwnerWindow(WindowId window, bool windowed) = 0;
     // Halts every instance; those to be discarded when done still are.
     virtual void StopAllInstances() = 0;
+    // The device, for whatever else plays on it (music); null without one.
+    virtual std::shared_ptr<AudioOutput> GetOutput() const { return nullptr; }
 };
 
 } // namespace Zorbel

@@ -24,8 +24,8 @@ int32_t Voice::GainOf(int32_t hundredthsOfDecibel) {
 
 // Called with the lock held (or before the voice is shared).
 void Voice::UpdateMix() {
-    mMix.leftGain = GainOf(mVolume - std::max(mPan, 0));
-    mMix.rightGain = GainOf(mVolume + std::min(mPan, 0));
+    mMix.leftGain = static_cast<int32_t>((int64_t(GainOf(mVolume - std::max(mPan, 0))) * mGain) >> 16);
+    mMix.rightGain = static_cast<int32_t>((int64_t(GainOf(mVolume + std::min(mPan, 0))) * mGain) >> 16);
     mMix.step = (uint64_t(mFrequency) << 32) / Mixer::OutputRate;
 }
 
@@ -49,6 +49,12 @@ void Voice::SetPan(int32_t pan) {
 int32_t Voice::GetPan() const {
     auto lock = Lock();
     return mPan;
+}
+
+void Voice::SetGain(int32_t gain) {
+    auto lock = Lock();
+    mGain = std::clamp(gain, 0, 65536);
+    UpdateMix();
 }
 
 void Voice::SetFrequency(uint32_t framesPerSecond) {

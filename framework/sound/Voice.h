@@ -39,6 +39,9 @@ public:
     // Clamped to −10000 … 10000.
     void SetPan(int32_t pan);
     int32_t GetPan() const;
+    // A further linear factor in 1/65536 (0 … 65536) on top of the volume, for players whose levels are
+    // whole percentages rather than decibels.
+    void SetGain(int32_t gain);
     // Clamped to MinFrequency … MaxFrequency.
     void SetFrequency(uint32_t framesPerSecond);
     uint32_t GetFrequency() const;
@@ -70,6 +73,7 @@ private:
     Mixer& mMixer;
     int32_t mVolume = 0;
     int32_t mPan = 0;
+    int32_t mGain = 65536;
     uint32_t mFrequency;
     VoiceMix mMix;
     bool mPlaying = false;

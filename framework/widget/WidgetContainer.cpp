@@ -121,7 +121,9 @@ void WidgetContainer::InvalidateWithBelow(Widget* child) {
         bool opaque = !sibling->mHasTransparencies && !sibling->mHasAlpha;
         if (opaque && !area.IsEmpty() && sibling->Contains(area.x, area.y) &&
             sibling->Contains(area.x + area.width - 1, area.y + area.height - 1)) {
-            sibling->mDirty = true;
+            // The sibling redraws the whole of itself, so whatever lies over it is drawn again too;
+            // otherwise a widget above it that was not dirty would vanish under it.
+            Invalidate(sibling);
             break;
         }
         if (sibling->Intersects(child)) Invalidate(sibling);

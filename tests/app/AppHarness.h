@@ -54,9 +54,12 @@ public:
     using ZorbelAppBase::mCommandLineDone;
     using ZorbelAppBase::mHeight;
     using ZorbelAppBase::mInsideMainLoop;
+    using ZorbelAppBase::mNoSound;
+    using ZorbelAppBase::mProductVersion;
     using ZorbelAppBase::mScreenSaverMode;
     using ZorbelAppBase::mSettingsKey;
     using ZorbelAppBase::mSingleInstance;
+    using ZorbelAppBase::mUseFmodMusic;
     using ZorbelAppBase::mWidth;
     using ZorbelAppBase::mWindowTitle;
     using ZorbelAppBase::StartLoadingThread;
@@ -131,6 +134,7 @@ protected:
         // No sound device, and a volume control of our own: tests never touch the desktop's sound.
         platform.openAudio = [this] { return openAudio ? openAudio() : nullptr; };
         platform.createSystemMixer = [this] { return std::make_unique<FakeSystemMixer>(systemVolume); };
+        platform.loadMusicLibrary = loadMusicLibrary;
         return platform;
     }
 
@@ -204,6 +208,8 @@ protected:
     std::shared_ptr<uint32_t> systemVolume = std::make_shared<uint32_t>(0);
     // The sound device a test gives the application (none when empty).
     std::function<std::shared_ptr<Zorbel::AudioOutput>()> openAudio;
+    // The music libraries the application loads (our own when empty).
+    Zorbel::MusicLibraryLoader loadMusicLibrary;
 };
 
 } // namespace ZorbelTest

@@ -16,9 +16,9 @@ TEST(AudioControlTest, StoredValuesWaitForTheNextVolumeChangeAndOnlyThePlayersMu
     // Values from the settings are only noted; the players hear of them with the next change.
     audio.RestoreMusicVolume(0.9);
     audio.RestoreMuteCount(1);
-    EXPECT_DOUBLE_EQ(audio.GetMusicPlayer()->GetVolume(), 0.5);
+    EXPECT_DOUBLE_EQ(audio.GetMusicLevel(), 0.5);
     audio.SetMusicVolume(audio.GetMusicVolume());
-    EXPECT_DOUBLE_EQ(audio.GetMusicPlayer()->GetVolume(), 0.0) << "muted by the stored count";
+    EXPECT_DOUBLE_EQ(audio.GetMusicLevel(), 0.0) << "muted by the stored count";
 
     // Focus loss mutes on top; only the player's own mute counts for the settings.
     audio.Mute(true);
@@ -28,12 +28,12 @@ TEST(AudioControlTest, StoredValuesWaitForTheNextVolumeChangeAndOnlyThePlayersMu
     EXPECT_TRUE(audio.IsMuted());
     EXPECT_FALSE(audio.IsMutedByPlayer());
     audio.Unmute(true);
-    EXPECT_DOUBLE_EQ(audio.GetMusicPlayer()->GetVolume(), 0.9);
+    EXPECT_DOUBLE_EQ(audio.GetMusicLevel(), 0.9);
     EXPECT_DOUBLE_EQ(static_cast<DSoundManager*>(audio.GetSoundManager())->GetMasterLevel(), 0.25);
 
     // Hiding silences the music but keeps its volume for later.
     audio.SilenceMusic();
-    EXPECT_DOUBLE_EQ(audio.GetMusicPlayer()->GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(audio.GetMusicLevel(), 0.0);
     EXPECT_DOUBLE_EQ(audio.GetMusicVolume(), 0.9);
     audio.ReleasePlayers();
     EXPECT_EQ(audio.GetMusicPlayer(), nullptr);

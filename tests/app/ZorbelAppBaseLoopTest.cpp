@@ -418,7 +418,7 @@ TEST_F(MainLoopTest, AHiddenApplicationShowsTheArrowAndSilencesTheMusic) {
     a.HideApplication();
     EXPECT_FALSE(windows.IsVisible(a.GetMainWindow()));
     EXPECT_EQ(windows.CursorShape(windows.CurrentCursor()), SystemCursor::Arrow);
-    EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.0);
 }
 
 TEST_F(MainLoopTest, TheDesktopMayBlankTheScreenOnlyInAWindowOnceLoadingIsOver) {

@@ -101,7 +101,7 @@ TEST_F(SettingsTest, OnlyThePlayersOwnMuteIsStored) {
 
     TestApp& c = StartApp();
     EXPECT_TRUE(c.IsMuted());
-    EXPECT_DOUBLE_EQ(c.GetMusicPlayer()->GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(c.GetAudio().GetMusicLevel(), 0.0);
 }
 
 TEST_F(SettingsTest, AHardExitLeavesTheRunMarkedAsUnderWay) {

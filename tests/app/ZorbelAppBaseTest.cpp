@@ -2,8 +2,11 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/audio/HeadlessAudioSink.h"
+#include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/DSoundManager.h"
+#include "framework/sound/FModMusicInterface.h"
 #include "framework/sound/MusicInterface.h"
+#include "support/RecordingMusicLibrary.h"
 
 #include <regex>
 
@@ -84,7 +87,7 @@ TEST_F(LifecycleTest, InitMakesTheWindowsCursorsDisplayAndSound) {
     EXPECT_FALSE(a.GetSoundManager()->HasDevice());
     EXPECT_DOUBLE_EQ(static_cast<DSoundManager*>(a.GetSoundManager())->GetMasterLevel(), 0.85);
     ASSERT_NE(a.GetMusicPlayer(), nullptr);
-    EXPECT_DOUBLE_EQ(a.GetMusicPlayer()->GetVolume(), 0.85);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.85);
     EXPECT_TRUE(windows.MessageBoxes().empty());
 }
 
@@ -183,17 +186,18 @@ TEST_F(LifecycleTest, TwoBlanksGiveAnEmptyInvalidParameter) {
 
 TEST_F(LifecycleTest, PlayingAMissingDemoIsReportedAndEndsTheProgram) {
     StartApp("-play -demofile=/nonexistent/run.dmo");
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, 3);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Demo file not found: /nonexistent/run.dmo"});
     EXPECT_FALSE(app->GetDemo().IsPlaying());
 
-    // An existing file is accepted, and the run goes on with the player's own input.
+    // A file that is not a demo is refused the same way, with its own message.
     std::string demo = folder.path + "/run.dmo";
     std::ofstream(demo) << "demo";
     StartApp("-play -demofile=" + demo);
-    EXPECT_FALSE(exitCode.has_value());
+    EXPECT_EQ(exitCode, 3);
+    EXPECT_EQ(Boxes().back(), "FATAL ERROR: Invalid demo file.");
     EXPECT_FALSE(app->GetDemo().IsPlaying());
-    EXPECT_NE(app->GetMainWindow(), 0u);
+    EXPECT_EQ(app->GetMainWindow(), 0u);
 }
 
 TEST_F(LifecycleTest, DisplayFailuresAreReportedAndEndTheProgramWithCodeOne) {
@@ -322,22 +326,48 @@ TEST_F(LifecycleTest, ASoundThatCannotBeDuplicatedSaysHeyAndEndsTheProgramWithCo
     EXPECT_EQ(exitCode, 5);
 }
 
+TEST_F(LifecycleTest, TheMusicPlayerFollowsTheSoundSwitchesAndAMissingLibraryEndsTheProgramWithCodeFour) {
+    auto log = std::make_shared<CallLog>();
+    loadMusicLibrary = [log](const std::string&) {
+        return std::make_unique<RecordingMusicLibrary>(nullptr, log, std::set<std::string>{});
+    };
+    TestApp& a = StartApp();
+    EXPECT_NE(dynamic_cast<BassMusicInterface*>(a.GetMusicPlayer()), nullptr);
+    // The stored music volume reaches the library as whole percentages.
+    EXPECT_EQ(log->back(), "BASS_SetConfig(5,85)");
+    a.Mute();
+    EXPECT_EQ(log->back(), "BASS_SetConfig(5,0)");
+
+    MakeApp().mUseFmodMusic = true;
+    app->Init();
+    EXPECT_NE(dynamic_cast<FModMusicInterface*>(app->GetMusicPlayer()), nullptr);
+    MakeApp().mNoSound = true;
+    app->Init();
+    MusicInterface* silent = app->GetMusicPlayer();
+    ASSERT_NE(silent, nullptr);
+    EXPECT_EQ(typeid(*silent), typeid(MusicInterface));
+
+    loadMusicLibrary = [](const std::string&) { return nullptr; };
+    StartApp();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Error: Can't find bass.dll."});
+    EXPECT_EQ(exitCode, 4);
+}
+
 TEST_F(LifecycleTest, MuteAndUnmuteCount) {
     TestApp& a = StartApp();
-    MusicInterface& music = *a.GetMusicPlayer();
     auto& sound = static_cast<DSoundManager&>(*a.GetSoundManager());
     a.Mute();
     a.Mute(true);
     EXPECT_TRUE(a.IsMuted());
-    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.0);
     EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.0);
     a.Unmute(true);
     EXPECT_TRUE(a.IsMuted());
     a.SetMusicVolume(0.5);
-    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.0);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.0);
     a.Unmute();
     EXPECT_FALSE(a.IsMuted());
-    EXPECT_DOUBLE_EQ(music.GetVolume(), 0.5);
+    EXPECT_DOUBLE_EQ(a.GetAudio().GetMusicLevel(), 0.5);
     EXPECT_DOUBLE_EQ(sound.GetMasterLevel(), 0.85);
     // Unmuting more often than muting changes nothing.
     a.Unmute();

@@ -7,7 +7,7 @@
 //   retry  - the server refuses: "Connection Failed" comes up, Retry tries again, Cancel gives up;
 //   abort  - the server never answers: Abort in "Submitting Report" ends the reporter.
 // In every mode the game ends with the crash exit code and leaves crash.txt.
-#include "DesktopDriving.h"
+#include "GameWindow.h"
 #include "framework/app/ExitCodes.h"
 #include "support/LoopbackServer.h"
 #include "support/WholeFile.h"
@@ -30,25 +30,15 @@ extern char** environ;
 
 namespace {
 
+using GameE2E::Check;
+using GameE2E::Run;
+using GameE2E::Screenshot;
+using GameE2E::WaitForExit;
 using Zorbel::Testing::XwdImage;
 using ZorbelTest::LoopbackServer;
 using ZorbelTest::ServerConnection;
 
-int failures = 0;
-void Check(bool ok, const std::string& what) {
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
-    std::fflush(stdout);
-    if (!ok) ++failures;
-}
-
-std::string Run(const std::string& command) {
-    return ZorbelTest::RunCommand(command);
-}
-
-std::optional<XwdImage> Screenshot() {
-    return ZorbelTest::ScreenShot();
-}
-
+// A window of the crash reporter, found by its title.
 struct Window {
     std::string id;
     int x = 0;
@@ -136,11 +126,6 @@ pid_t StartGame(char* game, const std::string& server) {
     pid_t pid = 0;
     if (posix_spawn(&pid, game, nullptr, nullptr, argv, environ) != 0) return -1;
     return pid;
-}
-
-// Waits up to the given time for the game to end; kills it when it does not.
-std::optional<int> WaitForExit(pid_t pid, int seconds) {
-    return ZorbelTest::WaitForProcess(pid, seconds);
 }
 
 void CheckCrashEnd(pid_t game, const std::string& folder) {
@@ -288,5 +273,5 @@ int main(int argc, char** argv) {
         Abort(argv[2], folder);
     else
         return 2;
-    return failures == 0 ? 0 : 1;
+    return GameE2E::failures == 0 ? 0 : 1;
 }

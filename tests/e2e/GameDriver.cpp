@@ -5,9 +5,8 @@
 //
 // With --menu-then-quit the game runs in the caller's environment and working directory, and the
 // driver only waits for the menu, prints the game's working directory as "cwd=<path>", and quits.
-#include "DesktopDriving.h"
+#include "GameWindow.h"
 #include "support/WholeFile.h"
-#include "support/XwdImage.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,95 +23,7 @@ extern char** environ;
 
 namespace {
 
-using Zorbel::Testing::XwdImage;
-
-std::string Run(const std::string& command) {
-    return ZorbelTest::RunCommand(command);
-}
-
-std::optional<XwdImage> Screenshot() {
-    return ZorbelTest::ScreenShot();
-}
-
-struct Window {
-    std::string id;
-    int x = 0;
-    int y = 0;
-};
-
-// Waits up to the given time for a visible game window of the given width.
-std::optional<Window> FindWindowOfWidth(int width, int seconds = 15) {
-    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
-        std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
-        size_t start = 0;
-        while (start < ids.size()) {
-            size_t end = ids.find('\n', start);
-            if (end == std::string::npos) end = ids.size();
-            Window candidate;
-            candidate.id = ids.substr(start, end - start);
-            start = end + 1;
-            if (candidate.id.empty()) continue;
-            std::string geometry = Run("xdotool getwindowgeometry --shell " + candidate.id + " 2>/dev/null");
-            if (geometry.find("WIDTH=" + std::to_string(width) + "\n") == std::string::npos) continue;
-            std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &candidate.x);
-            std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &candidate.y);
-            usleep(500000); // let the first frames reach it
-            return candidate;
-        }
-        usleep(200000);
-    }
-    return std::nullopt;
-}
-
-int Red(uint32_t c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-int Green(uint32_t c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-int Blue(uint32_t c) {
-    return static_cast<int>(c & 0xFF);
-}
-
-// Waits up to the given time for the process to end; kills it when it does not.
-std::optional<int> WaitForExit(pid_t pid, int seconds) {
-    return ZorbelTest::WaitForProcess(pid, seconds);
-}
-
-bool ExitedWithZero(const std::optional<int>& status) {
-    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
-}
-
-int failures = 0;
-void Check(bool ok, const std::string& what) {
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
-    if (!ok) ++failures;
-}
-
-void Click(const Window& window, int x, int y, int button) {
-    Run("xdotool mousemove --window " + window.id + " " + std::to_string(x) + " " + std::to_string(y) +
-        " click " + std::to_string(button));
-}
-
-// The number of 4 x 4 cells that are black all over their inside.
-int BlackCells(const XwdImage& shot, const Window& w) {
-    int black = 0;
-    for (int cell = 0; cell < 16; ++cell) {
-        int left = w.x + (cell % 4) * 200, top = w.y + (cell / 4) * 150;
-        bool all = true;
-        for (int y = top + 20; y < top + 130 && all; y += 9)
-            for (int x = left + 20; x < left + 180 && all; x += 9)
-                all = (shot.At(x, y) & 0xFFFFFF) == 0;
-        black += all;
-    }
-    return black;
-}
-
-// The menu panel's golden frame at its left edge, halfway down.
-bool MenuShown(const XwdImage& shot, const Window& w) {
-    uint32_t c = shot.At(w.x + 52, w.y + 220);
-    return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
-}
+using namespace GameE2E;
 
 // The game with the given arguments (argv-style, ending in null) in the caller's environment: its
 // window shows the menu, and Quit ends it with code 0.

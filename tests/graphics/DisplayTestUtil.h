@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Zorbel::Testing {
 
@@ -28,6 +29,19 @@ public:
     bool Wants3DTest() const override { return wants3DTest; }
     void Fresh3DTestHook() override { ++fresh3DResults; }
     void RefreshRateUnreliable() override { ++unreliableRates; }
+    void HardwareError(const std::string& text) override { hardwareErrors.push_back(text); }
+    bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) override {
+        auto found = settings.find(name);
+        if (found == settings.end()) return false;
+        type = found->second.first;
+        data = found->second.second;
+        return true;
+    }
+    bool WriteSetting(const std::string& name, uint32_t type, const void* data, size_t length) override {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        settings[name] = {type, std::vector<uint8_t>(bytes, bytes + length)};
+        return true;
+    }
 
     int32_t width = 320;
     int32_t height = 200;
@@ -38,6 +52,8 @@ public:
     bool wants3DTest = false;
     int fresh3DResults = 0;
     int unreliableRates = 0;
+    std::vector<std::string> hardwareErrors;
+    std::map<std::string, std::pair<uint32_t, std::vector<uint8_t>>> settings;
 };
 
 // A display driver that passes everything to a memory driver, except the calls a test wants to fail,
@@ -90,6 +106,9 @@ public:
     }
     PixelPoint ClientOrigin(WindowId window) override { return mInner->ClientOrigin(window); }
     int32_t ScreenHeight() override { return mInner->ScreenHeight(); }
+    uint32_t CreateGpuDevice(std::unique_ptr<GpuDevice>& out) override {
+        return mInner->CreateGpuDevice(out);
+    }
 
 private:
     uint32_t Injected(const std::string& operation) {

@@ -3,6 +3,7 @@
 #include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/sound/DSoundManager.h"
+#include "support/CountingSink.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SoundTestFiles.h"
 
@@ -16,25 +17,6 @@ using namespace Zorbel;
 using namespace ZorbelTest;
 
 namespace {
-
-// The device, counting the frames it has played: on a busy machine the disk driver falls behind the
-// clock, so the tests wait for frames rather than for time.
-class CountingSink : public AudioSink {
-public:
-    explicit CountingSink(std::unique_ptr<AudioSink> device) : mDevice(std::move(device)) {}
-    void Start(RenderFunction render) override {
-        mDevice->Start([this, render](int16_t* frames, size_t count) {
-            render(frames, count);
-            played += count;
-        });
-    }
-    void Stop() override { mDevice->Stop(); }
-
-    std::atomic<size_t> played{0};
-
-private:
-    std::unique_ptr<AudioSink> mDevice;
-};
 
 class SoundOutputTest : public ::testing::Test {
 protected:
@@ -51,16 +33,7 @@ protected:
         manager = std::make_unique<DSoundManager>(std::move(services), false);
     }
 
-    // Waits (at most ten seconds) until the device has played frames more frames.
-    bool WaitForFrames(size_t frames) {
-        size_t target = sink->played + frames;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (sink->played < target) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
-    }
+    bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
 
     // Waits (at most five seconds) until the instance has stopped sounding.
     static bool WaitUntilSilent(SoundInstance* instance) {

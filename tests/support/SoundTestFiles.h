@@ -5,6 +5,7 @@
 // level and pitch of captured stereo output.
 #include "framework/platform/process/Subprocess.h"
 #include "framework/sound/SoundBuffer.h"
+#include "support/WholeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -97,8 +98,7 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadWholeFile(path);
 }
 
 // An Ogg Vorbis or MP3 tone from the reference encoders; claimedFrames makes an Ogg stream lie.

@@ -150,17 +150,17 @@ void House(Canvas& c, float x, float y, float w, float h, const Color& wall, con
 }
 
 void Village(Canvas& c) {
-    struct HouseSpec {
+    struct HousePlan {
         float x, y, w, h, hue;
         int windows;
     };
-    const HouseSpec houses[] = {
+    const HousePlan houses[] = {
         {24, 322, 34, 24, 5, 2},    {78, 330, 28, 20, 45, 1},   {150, 318, 40, 26, 200, 3},
         {205, 327, 30, 22, 330, 2}, {268, 320, 36, 24, 95, 2},  {312, 333, 26, 19, 20, 1},
         {396, 324, 38, 25, 260, 3}, {452, 318, 30, 24, 170, 2}, {505, 330, 34, 22, 55, 2},
         {575, 322, 28, 22, 290, 1}, {645, 326, 40, 24, 10, 3},  {715, 318, 32, 26, 140, 2},
         {760, 332, 30, 20, 220, 1}};
-    for (const HouseSpec& h : houses)
+    for (const HousePlan& h : houses)
         House(c, h.x, h.y, h.w, h.h, Hsv(h.hue, 0.22f, 0.95f), Hsv(h.hue + 180, 0.65f, 0.7f), h.windows);
     // The church with its steeple.
     c.Rectangle(350, 290, 30, 56, Color(235, 225, 205));

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "framework/platform/GpuDevice.h"
 #include "framework/platform/PixelFormat.h"
+
+#include <functional>
+#include <memory>
 
 #include <optional>
 #include <string>
@@ -23,6 +27,8 @@ struct DisplayOptions {
     bool refreshRateFails = false;
     // Exclusive full-screen modes the headless desktop offers.
     std::vector<std::pair<int32_t, int32_t>> fullScreenSizes = {{640, 480}, {800, 600}, {1024, 768}};
+    // The graphics hardware of a headless desktop: none when not given.
+    std::function<uint32_t(std::unique_ptr<GpuDevice>&)> gpuDevice;
 
     // Reads ZORBEL_DISPLAY_DEPTH: "16" for a 5-6-5 primary, "15" for 5-5-5, "32" for x8r8g8b8; anything
     // else leaves the desktop's layout.

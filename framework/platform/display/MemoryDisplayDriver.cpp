@@ -189,6 +189,12 @@ int32_t MemoryDisplayDriver::ScreenHeight() {
     return mOptions.desktopHeight;
 }
 
+uint32_t MemoryDisplayDriver::CreateGpuDevice(std::unique_ptr<GpuDevice>& out) {
+    out.reset();
+    if (!mOptions.gpuDevice) return ResultCode::Unsupported;
+    return mOptions.gpuDevice(out);
+}
+
 uint32_t MemoryDisplayDriver::ApplyCooperativeLevel(WindowId, bool) {
     return ResultCode::Ok;
 }

@@ -32,6 +32,8 @@ public:
     uint32_t WaitForVerticalBlank(uint32_t flags) override;
     PixelPoint ClientOrigin(WindowId window) override;
     int32_t ScreenHeight() override;
+    // The device the options give; Unsupported without one.
+    uint32_t CreateGpuDevice(std::unique_ptr<GpuDevice>& out) override;
 
     // The primary surface while one exists: what the screen shows.
     std::shared_ptr<Surface> Primary() const { return mPrimary.lock(); }

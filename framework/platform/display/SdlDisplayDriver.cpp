@@ -1,6 +1,7 @@
 #include "framework/platform/display/SdlDisplayDriver.h"
 
 #include "framework/platform/ResultCode.h"
+#include "framework/platform/display/SdlGpuDevice.h"
 #include "framework/platform/window/SdlWindowSystem.h"
 
 #include <SDL.h>
@@ -125,18 +126,7 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
     if (mRendererWindow != Window()) DestroyRenderer();
 
     std::lock_guard lock(mMutex);
-    if (!mRenderer) {
-        mRenderer = SDL_CreateRenderer(sdl, -1, 0);
-        if (!mRenderer) {
-            std::fprintf(stderr, "Creating a renderer failed: %s\n", SDL_GetError());
-            return ResultCode::Generic;
-        }
-        mRendererWindow = Window();
-        // The software renderer accepts vertical sync but cannot wait for it.
-        SDL_RendererInfo info;
-        bool software = SDL_GetRendererInfo(mRenderer, &info) != 0 || std::strcmp(info.name, "software") == 0;
-        mVsyncState = software ? 2 : -1;
-    }
+    if (!EnsureRenderer(sdl)) return ResultCode::Generic;
     if (SDL_RenderSetLogicalSize(mRenderer, primary.Width(), primary.Height()) != 0)
         return ResultCode::Generic;
     if (!mTexture || mTextureFormat != format || mTextureWidth != primary.Width() ||
@@ -161,6 +151,35 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
     mStagingPitch = primary.Pitch();
     mStaging.assign(static_cast<size_t>(mStagingPitch) * static_cast<size_t>(primary.Height()), 0);
     mStagedArea = {};
+    return ResultCode::Ok;
+}
+
+bool SdlDisplayDriver::EnsureRenderer(SDL_Window* sdl) {
+    if (mRenderer) return true;
+    mRenderer = SDL_CreateRenderer(sdl, -1, 0);
+    if (!mRenderer) {
+        std::fprintf(stderr, "Creating a renderer failed: %s\n", SDL_GetError());
+        return false;
+    }
+    mRendererWindow = Window();
+    // The software renderer accepts vertical sync but cannot wait for it.
+    SDL_RendererInfo info;
+    bool software = SDL_GetRendererInfo(mRenderer, &info) != 0 || std::strcmp(info.name, "software") == 0;
+    mVsyncState = software ? 2 : -1;
+    return true;
+}
+
+uint32_t SdlDisplayDriver::CreateGpuDevice(std::unique_ptr<GpuDevice>& out) {
+    out.reset();
+    SDL_Window* sdl = mSdl ? mSdl->NativeWindow(Window()) : nullptr;
+    if (!sdl) return ResultCode::NoHwnd;
+    if (mRendererWindow != Window()) DestroyRenderer();
+    std::lock_guard lock(mMutex);
+    if (!EnsureRenderer(sdl)) return ResultCode::Generic;
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(mRenderer, &info) != 0 || (info.flags & SDL_RENDERER_TARGETTEXTURE) == 0)
+        return ResultCode::Unsupported;
+    out = std::make_unique<SdlGpuDevice>(mRenderer, sdl);
     return ResultCode::Ok;
 }
 
@@ -220,10 +239,15 @@ void SdlDisplayDriver::Show() {
     // A renderer that cannot wait for the vertical blank gets the wait emulated from the refresh rate.
     if (mWantVsync && mVsyncState == 2) SleepUntilVerticalBlank();
     mWantVsync = false;
+    // The hardware 3D path may have left its draw target selected; the frame goes to the window.
+    SDL_Texture* drawTarget = SDL_GetRenderTarget(mRenderer);
+    if (drawTarget) SDL_SetRenderTarget(mRenderer, nullptr);
+    SDL_SetRenderDrawBlendMode(mRenderer, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
     SDL_RenderClear(mRenderer);
     SDL_RenderCopy(mRenderer, mTexture, nullptr, nullptr);
     SDL_RenderPresent(mRenderer);
+    if (drawTarget) SDL_SetRenderTarget(mRenderer, drawTarget);
 }
 
 bool SdlDisplayDriver::ReadPresentedPixels(std::vector<uint32_t>& pixels, int& width, int& height) {
@@ -234,7 +258,12 @@ bool SdlDisplayDriver::ReadPresentedPixels(std::vector<uint32_t>& pixels, int& w
     // Asking for the whole output keeps the read inside the buffer: SDL reads the part of it that the
     // frame covers (inside any letterbox bars) into its place.
     SDL_Rect whole{0, 0, width, height};
-    return SDL_RenderReadPixels(mRenderer, &whole, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
+    SDL_Texture* drawTarget = SDL_GetRenderTarget(mRenderer);
+    if (drawTarget) SDL_SetRenderTarget(mRenderer, nullptr);
+    const bool read =
+        SDL_RenderReadPixels(mRenderer, &whole, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
+    if (drawTarget) SDL_SetRenderTarget(mRenderer, drawTarget);
+    return read;
 }
 
 std::string SdlDisplayDriver::RendererName() const {

@@ -24,6 +24,8 @@ public:
     ~SdlDisplayDriver() override;
 
     uint32_t WaitForVerticalBlank(uint32_t flags) override;
+    // A device on the window's renderer, made now when the window has none yet.
+    uint32_t CreateGpuDevice(std::unique_ptr<GpuDevice>& out) override;
 
     // What the window shows now, as 0xAARRGGBB pixels of the renderer's whole output (letterbox bars
     // read as 0); false when there is no renderer or it cannot be read.
@@ -46,6 +48,8 @@ private:
     void Upload(const uint8_t* pixels, int pitch, const PixelRect& area);
     void Show();
     void DestroyRenderer();
+    // The window's renderer, made on first use; false (with the reason on standard error) without one.
+    bool EnsureRenderer(SDL_Window* sdl);
     // Back to a window of the size and place it had before full screen.
     void LeaveFullScreen(SDL_Window* sdl);
 
