@@ -53,9 +53,7 @@ std::string CrashHooks::GetCrashUploadFile() {
 }
 
 std::string CrashHooks::SaveDemoForCrash() {
-    // FIXME: when demos are written, a recording ends here with its filler event and is saved; until
-    // then there is no file to attach.
-    return std::string();
+    return mApp.SaveDemoAfterCrash();
 }
 
 std::string CrashHooks::GetProductName() {

@@ -2,7 +2,7 @@
 // xdotool, checking them on xwd screenshots and checking what reaches a loopback report server.
 // Run under with_xvfb.sh as: CrashDriver MODE GAME, where MODE is
 //   send   - "Fatal Error!" offers both buttons; Send Report, a description and Continue deliver the
-//            report to the server;
+//            report to the server, with the demo the crash saved;
 //   close  - without a report server only "Close Now" shows, full width;
 //   retry  - the server refuses: "Connection Failed" comes up, Retry tries again, Cancel gives up;
 //   abort  - the server never answers: Abort in "Submitting Report" ends the reporter.
@@ -33,10 +33,12 @@ namespace {
 using GameE2E::Check;
 using GameE2E::Run;
 using GameE2E::Screenshot;
-using GameE2E::WaitForExit;
 using Zorbel::Testing::XwdImage;
 using ZorbelTest::LoopbackServer;
 using ZorbelTest::ServerConnection;
+
+// The demo "-record" writes without "-demofile", in the game's working folder.
+const std::string kDemoFile = "zorbelapp.dmo";
 
 // A window of the crash reporter, found by its title.
 struct Window {
@@ -128,8 +130,16 @@ pid_t StartGame(char* game, const std::string& server) {
     return pid;
 }
 
+bool WaitFor(const std::function<bool()>& condition, int seconds) {
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (condition()) return true;
+        usleep(100000);
+    }
+    return false;
+}
+
 void CheckCrashEnd(pid_t game, const std::string& folder) {
-    std::optional<int> status = WaitForExit(game, 30);
+    std::optional<int> status = GameE2E::WaitForExit(game, 30);
     Check(status && WIFEXITED(*status) && WEXITSTATUS(*status) == Zorbel::EXIT_CODE_CRASH,
           "the game ends with the crash exit code");
     std::string report = ZorbelTest::ReadWholeFile(folder + "/crash.txt");
@@ -150,12 +160,31 @@ std::optional<std::string> Field(const std::string& request, const std::string& 
     return request.substr(at, end - at);
 }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (condition()) return true;
-        usleep(100000);
-    }
-    return false;
+// The bytes of the demo file part of a multipart body; nullopt when there is none.
+std::optional<std::string> DemoPart(const std::string& request) {
+    const std::string head = "Content-Disposition: form-data; name=\"demofile\"; filename=\"orvane.dmo\"\r\n"
+                             "Content-Type: application/octet-stream\r\n\r\n";
+    size_t at = request.find(head);
+    if (at == std::string::npos) return std::nullopt;
+    at += head.size();
+    size_t end = request.rfind("\r\n-----------------------------7d3e1f30eec--\r\n");
+    if (end == std::string::npos || end < at) return std::nullopt;
+    return request.substr(at, end - at);
+}
+
+// The demo the crash saved: the file the game recorded into, attached to the report as it is on disk,
+// a demo that opens (its magic first) and ends with the crash's filler event.
+void CheckDemo(const std::string& request, const std::string& folder) {
+    std::optional<std::string> demo = DemoPart(request);
+    Check(demo && demo->size() > 4 && demo->compare(0, 4, "\x78\xEF\xBE\x42", 4) == 0,
+          "the demo part is a demo file (magic 0x42BEEF78 first)");
+    std::string saved = ZorbelTest::ReadWholeFile(folder + "/" + kDemoFile);
+    Check(demo && *demo == saved, "the demo part is the recording the game saved");
+    std::string dump = Run(folder + "/zorbel-demo-dump " + folder + "/" + kDemoFile + " 2>&1; echo exit=$?");
+    Check(dump.find("\nexit=0\n") != std::string::npos, "zorbel-demo-dump reads the saved demo");
+    size_t last = dump.rfind("\nevent ");
+    Check(last != std::string::npos && dump.compare(dump.find('\n', last + 1) - 7, 7, " filler") == 0,
+          "its last event is the crash's filler");
 }
 
 void Send(char* game, const std::string& folder) {
@@ -191,6 +220,7 @@ void Send(char* game, const std::string& folder) {
     Check(title && title->rfind("Exception at ", 0) == 0, "errortitle");
     std::optional<std::string> text = Field(request, "errortext");
     Check(text && *text + "\n" == ZorbelTest::ReadWholeFile(folder + "/crash.txt"), "errortext is crash.txt");
+    CheckDemo(request, folder);
 }
 
 void Close(char* game, const std::string& folder) {
@@ -263,6 +293,7 @@ int main(int argc, char** argv) {
     std::string game = argv[2];
     std::string folder = game.substr(0, game.rfind('/'));
     unlink((folder + "/crash.txt").c_str());
+    unlink((folder + "/" + kDemoFile).c_str());
     if (mode == "send")
         Send(argv[2], folder);
     else if (mode == "close")
@@ -273,5 +304,6 @@ int main(int argc, char** argv) {
         Abort(argv[2], folder);
     else
         return 2;
+    unlink((folder + "/" + kDemoFile).c_str());
     return GameE2E::failures == 0 ? 0 : 1;
 }
