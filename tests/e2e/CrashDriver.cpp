@@ -6,7 +6,9 @@
 //   close  - without a report server only "Close Now" shows, full width;
 //   retry  - the server refuses: "Connection Failed" comes up, Retry tries again, Cancel gives up;
 //   abort  - the server never answers: Abort in "Submitting Report" ends the reporter.
-// In every mode the game ends with the crash exit code and leaves crash.txt.
+// In every mode the game ends with the crash exit code and leaves crash.txt. Whatever happens, the
+// driver ends the game's process group before it returns: no window or message box that was never
+// answered outlives it.
 #include "GameWindow.h"
 #include "framework/app/ExitCodes.h"
 #include "support/LoopbackServer.h"
@@ -21,6 +23,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,6 +120,7 @@ void CheckButtonRow(const Window& w, bool two) {
         Check(!leftEdge && rightEdge, "only \"Close Now\", across the whole width");
 }
 
+// The game, recording a demo, in a process group of its own that its reporter joins.
 pid_t StartGame(char* game, const std::string& server) {
     if (server.empty())
         unsetenv("ZORBEL_REPORT_SERVER");
@@ -125,9 +129,14 @@ pid_t StartGame(char* game, const std::string& server) {
     char record[] = "-record";
     char crash[] = "-crash";
     char* argv[] = {game, record, crash, nullptr};
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = 0;
-    if (posix_spawn(&pid, game, nullptr, nullptr, argv, environ) != 0) return -1;
-    return pid;
+    int failed = posix_spawn(&pid, game, nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    return failed == 0 ? pid : -1;
 }
 
 bool WaitFor(const std::function<bool()>& condition, int seconds) {
@@ -138,8 +147,30 @@ bool WaitFor(const std::function<bool()>& condition, int seconds) {
     return false;
 }
 
+// Waits up to the given time for the game to end, then ends what is left of its process group: the
+// game when it hangs, and a reporter window or message box that nobody answered. The game stays a
+// zombie until then, so that its group's number cannot be anyone else's.
+std::optional<int> WaitForGame(pid_t pid, int seconds) {
+    if (pid <= 0) return std::nullopt;
+    bool ended = WaitFor(
+        [&] {
+            siginfo_t info{};
+            return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                   info.si_pid == pid;
+        },
+        seconds);
+    kill(-pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    // The killed members were orphans of ours (the driver is their subreaper): they are reaped here.
+    int ignored = 0;
+    WaitFor([&] { return waitpid(-pid, &ignored, WNOHANG) < 0; }, 5);
+    if (!ended) return std::nullopt;
+    return status;
+}
+
 void CheckCrashEnd(pid_t game, const std::string& folder) {
-    std::optional<int> status = GameE2E::WaitForExit(game, 30);
+    std::optional<int> status = WaitForGame(game, 30);
     Check(status && WIFEXITED(*status) && WEXITSTATUS(*status) == Zorbel::EXIT_CODE_CRASH,
           "the game ends with the crash exit code");
     std::string report = ZorbelTest::ReadWholeFile(folder + "/crash.txt");
@@ -292,6 +323,8 @@ int main(int argc, char** argv) {
     std::string mode = argv[1];
     std::string game = argv[2];
     std::string folder = game.substr(0, game.rfind('/'));
+    // What the game leaves behind when it is killed (its reporter) becomes ours to reap.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
     unlink((folder + "/crash.txt").c_str());
     unlink((folder + "/" + kDemoFile).c_str());
     if (mode == "send")
