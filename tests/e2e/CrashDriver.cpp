@@ -15,9 +15,11 @@
 #include "support/WholeFile.h"
 #include "support/XwdImage.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <filesystem>
+#include <map>
 #include <netinet/in.h>
 #include <optional>
 #include <signal.h>
@@ -33,12 +35,16 @@ extern char** environ;
 
 namespace {
 
+using namespace std::chrono_literals;
 using GameE2E::Check;
 using GameE2E::Run;
 using GameE2E::Screenshot;
+using GameE2E::VisibleWindows;
 using Zorbel::Testing::XwdImage;
 using ZorbelTest::LoopbackServer;
+using ZorbelTest::PollUntil;
 using ZorbelTest::ServerConnection;
+using ZorbelTest::Sight;
 
 // The demo "-record" writes without "-demofile", in the game's working folder.
 const std::string kDemoFile = "zorbelapp.dmo";
@@ -51,44 +57,37 @@ struct Window {
     int width = 0;
 };
 
-// Every visible window's id. SDL's message boxes name themselves only in the desktop's newer title
-// property, which a search by name does not read, so windows are listed by class and asked their name.
-std::vector<std::string> VisibleWindows() {
-    std::vector<std::string> ids;
-    std::string list = Run("xdotool search --onlyvisible --class '.*' 2>/dev/null");
-    for (size_t start = 0; start < list.size();) {
-        size_t end = list.find('\n', start);
-        if (end == std::string::npos) end = list.size();
-        if (end > start) ids.push_back(list.substr(start, end - start));
-        start = end + 1;
-    }
-    return ids;
-}
-
-// Waits up to the given time for a visible window with exactly this title.
-std::optional<Window> FindWindow(const std::string& title, int seconds = 30) {
-    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
-        for (const std::string& id : VisibleWindows()) {
-            if (Run("xdotool getwindowname " + id + " 2>/dev/null") != title + "\n") continue;
-            std::string geometry = Run("xdotool getwindowgeometry --shell " + id + " 2>/dev/null");
-            if (geometry.find("WIDTH=") == std::string::npos) continue;
-            Window window;
-            window.id = id;
-            std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &window.x);
-            std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &window.y);
-            std::sscanf(geometry.substr(geometry.find("WIDTH=")).c_str(), "WIDTH=%d", &window.width);
-            usleep(700000); // let the first frames reach it
-            return window;
-        }
-        usleep(200000);
-    }
-    return std::nullopt;
+// Waits for a visible window with exactly this title.
+std::optional<Window> FindWindow(const std::string& title, std::chrono::milliseconds patience = 30s) {
+    std::optional<Window> found;
+    PollUntil(
+        "a window titled \"" + title + "\"",
+        [&] {
+            for (const std::string& id : VisibleWindows()) {
+                if (Run("xdotool getwindowname " + id + " 2>/dev/null") != title + "\n") continue;
+                std::string geometry = Run("xdotool getwindowgeometry --shell " + id + " 2>/dev/null");
+                if (geometry.find("WIDTH=") == std::string::npos) continue;
+                Window window;
+                window.id = id;
+                std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &window.x);
+                std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &window.y);
+                std::sscanf(geometry.substr(geometry.find("WIDTH=")).c_str(), "WIDTH=%d", &window.width);
+                found = window;
+            }
+            return Sight{found.has_value(), "no such window"};
+        },
+        patience);
+    return found;
 }
 
 bool WindowGone(const std::string& id) {
-    for (const std::string& visible : VisibleWindows())
-        if (visible == id) return false;
-    return true;
+    return PollUntil("window " + id + " to close",
+                     [&] {
+                         for (const std::string& visible : VisibleWindows())
+                             if (visible == id) return Sight{false, "still shown"};
+                         return Sight{true, ""};
+                     })
+        .expected;
 }
 
 // A key pressed in a window: it takes the keyboard focus first (there is no window manager to give it).
@@ -105,19 +104,38 @@ bool IsBlack(uint32_t c) {
     return (c & 0xFFFFFF) == 0;
 }
 
-// The buttons of the crash window's bottom row, told apart by the black right edge of a bevelled
-// button: the left one of two ends at x 195; one button across the width ends at 391.
+// Waits until the window is drawn: the black right edge of a bevelled button at (x, y) in it.
+bool AwaitButtonEdge(const Window& w, int x, int y) {
+    return PollUntil("a button's edge at " + std::to_string(x) + "," + std::to_string(y) + " in " + w.id,
+                     [&] {
+                         std::optional<XwdImage> shot = Screenshot();
+                         return Sight{shot && IsBlack(shot->At(w.x + x, w.y + y)), "not drawn"};
+                     })
+        .expected;
+}
+
+// The buttons of the bottom row of the crash and submit windows, told apart by the black right edge
+// of a bevelled button: the left one of two ends at x 195; one button across the width ends at 391.
 void CheckButtonRow(const Window& w, bool two) {
+    Check(AwaitButtonEdge(w, 391, 280), "the window's buttons are drawn");
     std::optional<XwdImage> shot = Screenshot();
-    Check(shot.has_value(), "screenshot of the crash window");
     if (!shot) return;
     bool leftEdge = IsBlack(shot->At(w.x + 195, w.y + 280));
-    bool rightEdge = IsBlack(shot->At(w.x + 391, w.y + 280));
     bool gap = !IsBlack(shot->At(w.x + 200, w.y + 280));
     if (two)
-        Check(leftEdge && rightEdge && gap, "\"Send Report\" and \"Close Now\" side by side");
+        Check(leftEdge && gap, "\"Send Report\" and \"Close Now\" side by side");
     else
-        Check(!leftEdge && rightEdge, "only \"Close Now\", across the whole width");
+        Check(!leftEdge, "only \"Close Now\", across the whole width");
+}
+
+// The first line of the submit window's description box.
+std::vector<uint32_t> DescriptionLine(const Window& w) {
+    std::vector<uint32_t> pixels;
+    if (std::optional<XwdImage> shot = Screenshot())
+        for (int y = 94; y < 112; ++y)
+            for (int x = 10; x < 200; ++x)
+                pixels.push_back(shot->At(w.x + x, w.y + y));
+    return pixels;
 }
 
 // The game, recording a demo, in a process group of its own that its reporter joins.
@@ -139,38 +157,35 @@ pid_t StartGame(char* game, const std::string& server) {
     return failed == 0 ? pid : -1;
 }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (condition()) return true;
-        usleep(100000);
-    }
-    return false;
-}
-
 // Waits up to the given time for the game to end, then ends what is left of its process group: the
 // game when it hangs, and a reporter window or message box that nobody answered. The game stays a
 // zombie until then, so that its group's number cannot be anyone else's.
-std::optional<int> WaitForGame(pid_t pid, int seconds) {
+std::optional<int> WaitForGame(pid_t pid, std::chrono::milliseconds patience) {
     if (pid <= 0) return std::nullopt;
-    bool ended = WaitFor(
-        [&] {
-            siginfo_t info{};
-            return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                   info.si_pid == pid;
-        },
-        seconds);
+    bool ended = PollUntil(
+                     "the game to end",
+                     [&] {
+                         return Sight{!GameE2E::StillRunning(pid), "still running"};
+                     },
+                     patience)
+                     .expected;
     kill(-pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
     // The killed members were orphans of ours (the driver is their subreaper): they are reaped here.
     int ignored = 0;
-    WaitFor([&] { return waitpid(-pid, &ignored, WNOHANG) < 0; }, 5);
+    PollUntil(
+        "the rest of the game's group to be reaped",
+        [&] {
+            return Sight{waitpid(-pid, &ignored, WNOHANG) < 0, "members left"};
+        },
+        5s);
     if (!ended) return std::nullopt;
     return status;
 }
 
 void CheckCrashEnd(pid_t game, const std::string& folder) {
-    std::optional<int> status = WaitForGame(game, 30);
+    std::optional<int> status = WaitForGame(game, 30s);
     Check(status && WIFEXITED(*status) && WEXITSTATUS(*status) == Zorbel::EXIT_CODE_CRASH,
           "the game ends with the crash exit code");
     std::string report = ZorbelTest::ReadWholeFile(folder + "/crash.txt");
@@ -178,6 +193,16 @@ void CheckCrashEnd(pid_t game, const std::string& folder) {
           "crash.txt begins with the exception line");
     Check(report.find("\r\nProduct: Tesserine\r\nVersion:  0.9b\r\n") != std::string::npos,
           "crash.txt holds the game's information");
+}
+
+bool Delivered(const LoopbackServer& server) {
+    return PollUntil(
+               "the report at the server",
+               [&] {
+                   return Sight{!server.Requests().empty(), "no request"};
+               },
+               30s)
+        .expected;
 }
 
 // The value of one form field in a multipart body; nullopt when the field is missing.
@@ -231,12 +256,19 @@ void Send(char* game, const std::string& folder) {
     std::optional<Window> details = FindWindow("Error Details");
     Check(details.has_value(), "Send Report opens \"Error Details\"");
     if (details) {
-        // The description box has the focus: typing goes into it.
+        Check(AwaitButtonEdge(*details, 195, 280), "\"Error Details\" is drawn");
+        // The description box has the focus: typing goes into it, and Continue once it shows.
+        std::vector<uint32_t> empty = DescriptionLine(*details);
         Run("xdotool type --delay 20 'tiles froze'");
-        usleep(300000);
+        Check(PollUntil("the description typed",
+                        [&] {
+                            return Sight{DescriptionLine(*details) != empty, "the box as it was"};
+                        })
+                  .expected,
+              "the description shows as it is typed");
         Click(*details, 102, 280);
     }
-    Check(WaitFor([&] { return !server.Requests().empty(); }, 30), "Continue delivers a request");
+    Check(Delivered(server), "Continue delivers a request");
     CheckCrashEnd(pid, folder);
     std::vector<std::string> requests = server.Requests();
     if (requests.empty()) return;
@@ -278,9 +310,11 @@ uint16_t RefusingPort() {
     return ntohs(address.sin_port);
 }
 
+// Send Report, then Continue, each once its window is drawn.
 void SubmitFromCrashWindow() {
-    if (std::optional<Window> crash = FindWindow("Fatal Error!")) Click(*crash, 102, 280);
-    if (std::optional<Window> details = FindWindow("Error Details")) Click(*details, 102, 280);
+    for (const char* title : {"Fatal Error!", "Error Details"})
+        if (std::optional<Window> window = FindWindow(title); window && AwaitButtonEdge(*window, 195, 280))
+            Click(*window, 102, 280);
 }
 
 void Retry(char* game, const std::string& folder) {
@@ -291,7 +325,7 @@ void Retry(char* game, const std::string& folder) {
     if (failed) {
         // Enter is Retry: the upload runs again and fails again.
         Key(*failed, "Return");
-        Check(WaitFor([&] { return WindowGone(failed->id); }, 10), "Retry closes the question");
+        Check(WindowGone(failed->id), "Retry closes the question");
     }
     std::optional<Window> again = FindWindow("Connection Failed");
     Check(again.has_value(), "Retry tries again and asks again");
@@ -308,35 +342,38 @@ void Abort(char* game, const std::string& folder) {
     SubmitFromCrashWindow();
     std::optional<Window> progress = FindWindow("Submitting Report");
     Check(progress && progress->width == 240, "\"Submitting Report\" shows, 240 pixels wide");
-    Check(WaitFor([&] { return !server.Requests().empty(); }, 30), "the upload reaches the server");
-    if (progress) Click(*progress, 120, 47);
+    Check(Delivered(server), "the upload reaches the server");
+    if (progress && AwaitButtonEdge(*progress, 167, 47)) Click(*progress, 120, 47);
     CheckCrashEnd(pid, folder);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
+    const std::map<std::string, void (*)(char*, const std::string&)> modes = {
+        {"send", Send}, {"close", Close}, {"retry", Retry}, {"abort", Abort}};
+    if (argc != 3 || !modes.count(argv[1])) {
         std::fprintf(stderr, "usage: CrashDriver send|close|retry|abort GAME\n");
         return 2;
     }
-    std::string mode = argv[1];
+    // Each check is printed as it is made, so that a run ended by a time-out shows how far it came.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string game = argv[2];
     std::string folder = game.substr(0, game.rfind('/'));
     // What the game leaves behind when it is killed (its reporter) becomes ours to reap.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
+    // A settings folder and a single-instance lock of this run's own: no other game on the machine
+    // takes the lock or the settings it reads.
+    const std::filesystem::path work =
+        std::filesystem::temp_directory_path() / ("tesserine-e2e-crash-" + std::to_string(getpid()));
+    std::filesystem::create_directories(work / "run");
+    std::filesystem::permissions(work / "run", std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
     unlink((folder + "/crash.txt").c_str());
     unlink((folder + "/" + kDemoFile).c_str());
-    if (mode == "send")
-        Send(argv[2], folder);
-    else if (mode == "close")
-        Close(argv[2], folder);
-    else if (mode == "retry")
-        Retry(argv[2], folder);
-    else if (mode == "abort")
-        Abort(argv[2], folder);
-    else
-        return 2;
+    modes.at(argv[1])(argv[2], folder);
     unlink((folder + "/" + kDemoFile).c_str());
+    std::filesystem::remove_all(work);
     return GameE2E::failures == 0 ? 0 : 1;
 }
