@@ -362,14 +362,7 @@ int main(int argc, char** argv) {
     std::string folder = game.substr(0, game.rfind('/'));
     // What the game leaves behind when it is killed (its reporter) becomes ours to reap.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
-    // A settings folder and a single-instance lock of this run's own: no other game on the machine
-    // takes the lock or the settings it reads.
-    const std::filesystem::path work =
-        std::filesystem::temp_directory_path() / ("tesserine-e2e-crash-" + std::to_string(getpid()));
-    std::filesystem::create_directories(work / "run");
-    std::filesystem::permissions(work / "run", std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    const std::filesystem::path work = GameE2E::OwnDesktopFolders("tesserine-e2e-crash");
     unlink((folder + "/crash.txt").c_str());
     unlink((folder + "/" + kDemoFile).c_str());
     modes.at(argv[1])(argv[2], folder);
