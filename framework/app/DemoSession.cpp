@@ -166,6 +166,17 @@ void DemoSession::Stop() {
     mRecorder.reset();
 }
 
+std::string DemoSession::SaveAfterCrash(uint32_t seed, const std::string& productVersion) {
+    bool saved = false;
+    if (mRecording && mRecorder) {
+        // The filler marks the step the crash came at, so that a replay runs up to it.
+        mRecorder->WriteLong(DemoCode::Filler);
+        saved = mRecorder->Save(mFileName, seed, productVersion);
+    }
+    Stop();
+    return saved ? mFileName : std::string();
+}
+
 uint32_t DemoSession::GetSeed() const {
     return mPlayer ? mPlayer->GetFile().seed : 0;
 }

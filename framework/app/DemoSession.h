@@ -75,6 +75,9 @@ public:
     void Save(uint32_t seed, const std::string& productVersion);
     // Recording stops without a file (a process that ended hard).
     void Stop();
+    // A crash ends the recording: a filler event as its last, the demo written and recording stopped.
+    // The file's name; empty when nothing was being recorded or the file could not be written.
+    std::string SaveAfterCrash(uint32_t seed, const std::string& productVersion);
 
     bool IsRecording() const override { return mRecording; }
     bool IsPlaying() const override { return mPlaying; }

@@ -89,7 +89,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mDemo = std::make_unique<DemoSession>();
     mDebugKeys = std::make_unique<DebugKeys>();
     mReports = std::make_unique<DeveloperReports>();
-    mCrashHooks = std::make_unique<CrashHooks>();
+    mCrashHooks = std::make_unique<CrashHooks>(*this);
     mAudio = std::make_unique<AudioControl>();
     // A settings file that cannot be written is told once, in the error log and on standard error.
     mSettings = std::make_unique<AppSettings>(*mSettingsStore, *mDemo, [this](const std::string& problem) {

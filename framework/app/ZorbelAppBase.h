@@ -265,6 +265,8 @@ public:
     void SyncDemoText(std::string& text) { mDemo->SyncText(text); }
     // A named point of the recording at the current update step, for the marker list of playback.
     void AddDemoMarker(const std::string& name) { mDemo->AddMarker(name); }
+    // A crash ends the recording with its filler event and saves it: the file's name, empty for none.
+    std::string SaveDemoAfterCrash() { return mDemo->SaveAfterCrash(mRunSeed, mProductVersion); }
     // The largest number of the demo files prefix + number + ".dmo"; see NumberedDemo in DemoFile.h.
     static int32_t NumberedDemo(const std::string& prefix, int32_t keep, bool deleteOldest);
     // Playback: the jump-to-time dialog takes a time counted back from the end of the recording.
@@ -302,6 +304,8 @@ public:
     uint32_t GetRunSeed() const { return mRunSeed; }
     // Restarts the step timing after a pause in which time should not count (a system dialog).
     void ResetStepTiming() { mStepClock->ResetTiming(); }
+    const std::string& GetProductName() const { return mProductName; }
+    const std::string& GetProductVersionText() const { return mProductVersion; }
 
 protected:
     // --- The collaborators, for derived applications ---
