@@ -10,7 +10,8 @@ namespace Zorbel {
 JumpToTimeDialog::JumpToTimeDialog(WidgetHost* host, int32_t id, const std::string& time, Jump jump,
                                    Close close)
     : Dialog(host, nullptr, nullptr, id, true, "Jump To Time", "", "", BUTTONS_OK_CANCEL),
-      mEdit(std::make_unique<EditWidget>(EditId, static_cast<EditListener*>(this))), mJump(std::move(jump)), mClose(std::move(close)) {
+      mEdit(std::make_unique<EditWidget>(EditId, static_cast<EditListener*>(this))), mJump(std::move(jump)),
+      mClose(std::move(close)) {
     GetYesButton()->SetLabel("Ok");
     GetNoButton()->SetLabel("Cancel");
     mEdit->SetFont(GetLinesFont());

@@ -13,8 +13,8 @@ namespace Zorbel {
 MarkerListDialog::MarkerListDialog(WidgetHost* host, int32_t id, const Playback& playback, Jump jump,
                                    Close close)
     : Dialog(host, nullptr, nullptr, id, true, "Marker List", "", "Close", BUTTONS_FOOTER),
-      mList(std::make_unique<ListWidget>(ListId, static_cast<ListListener*>(this))), mUpdateCount(playback.updateCount),
-      mJump(std::move(jump)), mClose(std::move(close)) {
+      mList(std::make_unique<ListWidget>(ListId, static_cast<ListListener*>(this))),
+      mUpdateCount(playback.updateCount), mJump(std::move(jump)), mClose(std::move(close)) {
     mList->SetFont(GetLinesFont());
     std::vector<std::string> entries;
     for (const DemoMarker& marker : playback.markers) {
@@ -59,8 +59,8 @@ int32_t MarkerListDialog::GetPreferredHeight(int32_t width) {
 }
 
 int32_t MarkerListDialog::GetPreferredWidth() {
-    return mList->GetPreferredWidth() + mBackgroundInsets.left + mBackgroundInsets.right + mContentInsets.left +
-           mContentInsets.right;
+    return mList->GetPreferredWidth() + mBackgroundInsets.left + mBackgroundInsets.right +
+           mContentInsets.left + mContentInsets.right;
 }
 
 void MarkerListDialog::Resize(int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -29,7 +29,8 @@ Dialog* PlaybackDialogs::GetOpenDialog() const {
     return mOpen != 0 ? mDialogs.Get(mOpen) : nullptr;
 }
 
-void PlaybackDialogs::ShowJumpToTime(const std::string& settingsKey, int32_t screenWidth, int32_t screenHeight) {
+void PlaybackDialogs::ShowJumpToTime(const std::string& settingsKey, int32_t screenWidth,
+                                     int32_t screenHeight) {
     if (mHolding || !mDemo.IsPlaying()) return;
     // The time is the player's own, not the recording's: it bypasses the demo both ways.
     std::string time;
@@ -47,15 +48,17 @@ void PlaybackDialogs::ShowMarkerList(int32_t screenWidth, int32_t screenHeight) 
     if (mHolding || !mDemo.IsPlaying()) return;
     MarkerListDialog::Playback playback{mDemo.GetMarkers(), mClock.GetUpdateCount(), mDemo.GetDemoLength(),
                                         mClock.GetFrameTimeMs()};
-    auto* dialog = new MarkerListDialog(&mHost, MarkerListId, playback,
-                                        [this](int32_t step) { mDemo.JumpTo(step); }, [this] { Close(); });
+    auto* dialog = new MarkerListDialog(
+        &mHost, MarkerListId, playback, [this](int32_t step) { mDemo.JumpTo(step); }, [this] { Close(); });
     // Wide enough for the longest entry, as far as the screen allows.
-    int32_t width = std::clamp(dialog->GetPreferredWidth(), screenWidth / 2, std::max(screenWidth / 2, screenWidth - 16));
+    int32_t width =
+        std::clamp(dialog->GetPreferredWidth(), screenWidth / 2, std::max(screenWidth / 2, screenWidth - 16));
     Open(MarkerListId, dialog, width, screenWidth, screenHeight);
     dialog->FocusList();
 }
 
-void PlaybackDialogs::Open(int32_t id, Dialog* dialog, int32_t width, int32_t screenWidth, int32_t screenHeight) {
+void PlaybackDialogs::Open(int32_t id, Dialog* dialog, int32_t width, int32_t screenWidth,
+                           int32_t screenHeight) {
     if (WidgetManager* manager = mWidgets.GetManager()) {
         mKeyStates = manager->GetKeyStates();
         mPointer = manager->GetLastMousePosition();

@@ -748,7 +748,8 @@ void ZorbelAppBase::SetOverrideCursor(CursorHandle cursor) {
 
 void ZorbelAppBase::EnforceCursor() {
     // The player's own pointer works a dialog that holds the replay.
-    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(), mDemo->IsPlaying() && !mDemo->IsHeld());
+    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(),
+                     mDemo->IsPlaying() && !mDemo->IsHeld());
 }
 
 // --- What the collaborators ask of the application ---

@@ -10,12 +10,14 @@
 #include "framework/widget/EditWidget.h"
 #include "framework/widget/ListWidget.h"
 #include "framework/widget/WidgetManager.h"
+#include "graphics/ImageTestUtil.h"
 #include "support/RecordingWidget.h"
 
 #include <algorithm>
 
 using namespace Zorbel;
 using namespace ZorbelTest;
+using Zorbel::Testing::PixelAt;
 using Log = std::vector<std::string>;
 
 namespace {
@@ -132,6 +134,9 @@ TEST_F(PlaybackDialogsTest, TheMarkerListJumpsToTheMarkerDoubleClicked) {
     uint32_t opened = clock.Milliseconds();
     EXPECT_TRUE(StepUntil([&] { return clock.Milliseconds() - opened >= 500; }, 1000));
     EXPECT_EQ(a.GetUpdateCount(), held);
+    ASSERT_NE(display, nullptr);
+    EXPECT_EQ(PixelAt(*display->GetScreenImage(), dialog->GetX() + 14, dialog->GetY() + 14), 0xFF505050u)
+        << "the dialog is drawn while the replay holds";
 
     // The player double-clicks the first marker.
     Point at = list->GetAbsolutePosition();

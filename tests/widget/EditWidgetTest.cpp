@@ -67,7 +67,8 @@ protected:
     // Text is drawn with the colour's own value, fills as the surface rounds them.
     uint32_t TextColor(int32_t r, int32_t g, int32_t b) {
         const PixelFormat& format = display.device->DrawSurface()->Format();
-        return format.FromArgb(0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b)) & format.ColorMask();
+        return format.FromArgb(0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b)) &
+               format.ColorMask();
     }
     uint32_t Native(int32_t r, int32_t g, int32_t b) {
         return ZorbelTest::OpaqueFill(display.device->DrawSurface()->Format(), Color(r, g, b));
@@ -110,9 +111,9 @@ TEST_F(EditWidgetTest, TypingEditsAtTheCaretAndReportsEveryChange) {
     Key(VirtualKey::Delete);
     Key(VirtualKey::Return);
     Key(VirtualKey::Escape);
-    EXPECT_EQ(listener.log, (Log{"changed 1", "changed 1:", "changed 1:3", "changed 1:30", "changed 130",
-                                 "changed 10", "changed 210", "changed 210\xE9", "changed 210", "changed 21",
-                                 "enter 7 21", "escape 7"}));
+    EXPECT_EQ(listener.log,
+              (Log{"changed 1", "changed 1:", "changed 1:3", "changed 1:30", "changed 130", "changed 10",
+                   "changed 210", "changed 210\xE9", "changed 210", "changed 21", "enter 7 21", "escape 7"}));
 }
 
 TEST_F(EditWidgetTest, ShiftWithTheArrowsSelectsAndTypingReplacesTheSelection) {
@@ -201,7 +202,8 @@ TEST_F(EditWidgetTest, TheCaretAndTheSelectionAreDrawnWhileTheFieldHasTheFocus) 
     edit.SelectAll();
     Draw();
     EXPECT_EQ(At(27, 20), kNavy) << "the selected space";
-    EXPECT_EQ(At(15, 20), TextColor(255, 255, 255)) << "selected text is drawn in the highlight's text colour";
+    EXPECT_EQ(At(15, 20), TextColor(255, 255, 255))
+        << "selected text is drawn in the highlight's text colour";
     EXPECT_EQ(At(45, 20), kWhite) << "the selection ends with the text";
 
     manager.GiveFocus(nullptr);
