@@ -1,20 +1,19 @@
 #include "framework/app/MarkerListDialog.h"
 
-#include "framework/graphics/Font.h"
-#include "framework/widget/DialogButton.h"
 #include "framework/widget/ListWidget.h"
-#include "framework/widget/WidgetManager.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace Zorbel {
 
 MarkerListDialog::MarkerListDialog(WidgetHost* host, int32_t id, const Playback& playback, Jump jump,
                                    Close close)
-    : Dialog(host, nullptr, nullptr, id, true, "Marker List", "", "Close", BUTTONS_FOOTER),
-      mList(std::make_unique<ListWidget>(ListId, static_cast<ListListener*>(this))),
-      mUpdateCount(playback.updateCount), mJump(std::move(jump)), mClose(std::move(close)) {
+    : PlaybackControlDialog(host, id, "Marker List", "Close", BUTTONS_FOOTER, std::move(close)),
+      mUpdateCount(playback.updateCount), mJump(std::move(jump)) {
+    auto list = std::make_unique<ListWidget>(ListId, static_cast<ListListener*>(this));
+    mList = list.get();
     mList->SetFont(GetLinesFont());
     std::vector<std::string> entries;
     for (const DemoMarker& marker : playback.markers) {
@@ -24,12 +23,10 @@ MarkerListDialog::MarkerListDialog(WidgetHost* host, int32_t id, const Playback&
     }
     mList->SetItems(std::move(entries));
     if (!mSteps.empty()) mList->SetSelectedIndex(0);
-    AddChild(mList.get());
+    SetBody(std::move(list));
 }
 
-MarkerListDialog::~MarkerListDialog() {
-    RemoveChild(mList.get());
-}
+MarkerListDialog::~MarkerListDialog() = default;
 
 std::string MarkerListDialog::EntryText(const std::string& name, int32_t step, int32_t demoLength,
                                         int32_t frameTimeMs) {
@@ -41,21 +38,9 @@ std::string MarkerListDialog::EntryText(const std::string& name, int32_t step, i
     return name.substr(0, name.find('\0')) + time;
 }
 
-int32_t MarkerListDialog::ListTop() {
-    Font* header = GetHeaderFont();
-    int32_t headerHeight = header != nullptr ? header->Height() - header->AscentPadding() : 0;
-    return mBackgroundInsets.top + mContentInsets.top + headerHeight + mSpaceAfterHeader;
-}
-
-// Room for the markers up to a dozen, and for three at least, so that an empty list still looks
-// like one.
-int32_t MarkerListDialog::ListHeight() {
+int32_t MarkerListDialog::BodyHeight() {
     int32_t rows = std::clamp(mList->GetItemCount(), 3, VisibleMarkers);
-    return rows * mList->GetItemHeight() + 2 * (1 + ListWidget::Padding);
-}
-
-int32_t MarkerListDialog::GetPreferredHeight(int32_t width) {
-    return Dialog::GetPreferredHeight(width) + mSpaceAfterHeader + ListHeight();
+    return rows * mList->GetItemHeight() + 2 * ListWidget::Inset;
 }
 
 int32_t MarkerListDialog::GetPreferredWidth() {
@@ -63,38 +48,21 @@ int32_t MarkerListDialog::GetPreferredWidth() {
            mContentInsets.left + mContentInsets.right;
 }
 
-void MarkerListDialog::Resize(int32_t x, int32_t y, int32_t width, int32_t height) {
-    Dialog::Resize(x, y, width, height);
-    int32_t left = mBackgroundInsets.left + mContentInsets.left;
-    int32_t right = mBackgroundInsets.right + mContentInsets.right;
-    mList->Resize(left, ListTop(), width - left - right, ListHeight());
-}
-
-void MarkerListDialog::FocusList() {
-    if (mManager != nullptr) mManager->GiveFocus(mList.get());
-}
-
-// The button answers the dialog itself: these controls are no business of the application's.
-void MarkerListDialog::ButtonPressed(int32_t) {}
-
 void MarkerListDialog::ButtonReleased(int32_t id) {
     if (id == ID_YES) Cancel();
 }
 
 void MarkerListDialog::Choose(int32_t index) {
-    if (mResult != NoResult || index < 0 || index >= static_cast<int32_t>(mSteps.size())) return;
+    if (index < 0 || index >= static_cast<int32_t>(mSteps.size())) return;
     int32_t step = mSteps[static_cast<size_t>(index)];
     // Only a marker still ahead can be reached: the replay does not run backwards.
-    if (step <= mUpdateCount) return;
-    mResult = ID_YES;
+    if (step <= mUpdateCount || !Answer(ID_YES)) return;
     if (mJump) mJump(step);
-    if (mClose) mClose();
+    RequestClose();
 }
 
 void MarkerListDialog::Cancel() {
-    if (mResult != NoResult) return;
-    mResult = ID_NO;
-    if (mClose) mClose();
+    if (Answer(ID_NO)) RequestClose();
 }
 
 void MarkerListDialog::ListItemActivated(int32_t, int32_t index) {

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "framework/app/DemoFile.h"
-#include "framework/widget/Dialog.h"
+#include "framework/app/PlaybackControlDialog.h"
 #include "framework/widget/ListListener.h"
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,14 +16,13 @@ class ListWidget;
 // "Marker List" of the demo playback controls: the markers of the recording still ahead, each with
 // the time from it to the end of the recording, in a list box. Double-clicking a marker (or Enter on
 // it) jumps there; the Close button and Escape close the dialog without a jump.
-class MarkerListDialog : public Dialog, private ListListener {
+class MarkerListDialog : public PlaybackControlDialog, private ListListener {
 public:
     static constexpr int32_t ListId = 100;
     // The list shows at most this many markers at once and scrolls the others.
     static constexpr int32_t VisibleMarkers = 12;
 
     using Jump = std::function<void(int32_t step)>;
-    using Close = std::function<void()>;
 
     // What the list is made of: the markers, the update step the replay has reached, the length of the
     // recording in steps and the length of a step.
@@ -43,36 +41,28 @@ public:
     static std::string EntryText(const std::string& name, int32_t step, int32_t demoLength,
                                  int32_t frameTimeMs);
 
-    void Resize(int32_t x, int32_t y, int32_t width, int32_t height) override;
-    using Dialog::Resize;
-    int32_t GetPreferredHeight(int32_t width) override;
     // The width that shows the longest entry whole.
     int32_t GetPreferredWidth();
-    // The list takes the keyboard (once the dialog is in the tree and modal).
-    void FocusList();
-    ListWidget* GetList() const { return mList.get(); }
+    ListWidget* GetList() const { return mList; }
     // The update step of each entry, in the list's order.
     const std::vector<int32_t>& GetSteps() const { return mSteps; }
 
-    void ButtonPressed(int32_t id) override;
     void ButtonReleased(int32_t id) override;
-    using Dialog::ButtonPressed;
-
     // Jumps to the entry when its marker is still ahead, and closes the dialog.
     void Choose(int32_t index);
     void Cancel();
 
 private:
+    // Room for the markers up to VisibleMarkers, and for three at least, so that an empty list still
+    // looks like one.
+    int32_t BodyHeight() override;
     void ListItemActivated(int32_t id, int32_t index) override;
     void ListCancelled(int32_t id) override;
-    int32_t ListTop();
-    int32_t ListHeight();
 
-    std::unique_ptr<ListWidget> mList;
+    ListWidget* mList;
     std::vector<int32_t> mSteps;
     int32_t mUpdateCount;
     Jump mJump;
-    Close mClose;
 };
 
 } // namespace Zorbel

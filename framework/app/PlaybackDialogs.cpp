@@ -41,7 +41,7 @@ void PlaybackDialogs::ShowJumpToTime(const std::string& settingsKey, int32_t scr
     };
     auto* dialog = new JumpToTimeDialog(&mHost, JumpToTimeId, time, jump, [this] { Close(); });
     Open(JumpToTimeId, dialog, screenWidth / 2, screenWidth, screenHeight);
-    dialog->FocusField();
+    dialog->FocusBody();
 }
 
 void PlaybackDialogs::ShowMarkerList(int32_t screenWidth, int32_t screenHeight) {
@@ -54,7 +54,7 @@ void PlaybackDialogs::ShowMarkerList(int32_t screenWidth, int32_t screenHeight) 
     int32_t width =
         std::clamp(dialog->GetPreferredWidth(), screenWidth / 2, std::max(screenWidth / 2, screenWidth - 16));
     Open(MarkerListId, dialog, width, screenWidth, screenHeight);
-    dialog->FocusList();
+    dialog->FocusBody();
 }
 
 void PlaybackDialogs::Open(int32_t id, Dialog* dialog, int32_t width, int32_t screenWidth,

@@ -1,6 +1,5 @@
 #include "framework/widget/EditWidget.h"
 
-#include "framework/font/SysFont.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/VirtualKey.h"
@@ -18,17 +17,10 @@ EditListener& SilentListener() {
     return listener;
 }
 
-// The frame is one pixel wide.
-constexpr int32_t kFrame = 1;
-
 } // namespace
 
 EditWidget::EditWidget(int32_t id, EditListener* listener)
-    : mId(id), mListener(listener != nullptr ? listener : &SilentListener()) {
-    mAcceptsFocus = true;
-    mColors = {Color(255, 255, 255), Color(132, 132, 132), Color(0, 0, 0), Color(0, 0, 128),
-               Color(255, 255, 255)};
-}
+    : mId(id), mListener(listener != nullptr ? listener : &SilentListener()) {}
 
 EditWidget::~EditWidget() = default;
 
@@ -218,39 +210,11 @@ void EditWidget::MouseDrag(int32_t x, int32_t y) {
         MoveCaret(PointToIndex(x, y), true);
 }
 
-void EditWidget::FocusGained() {
-    Widget::FocusGained();
-    Invalidate();
-}
-
-void EditWidget::FocusLost() {
-    Widget::FocusLost();
-    Invalidate();
-}
-
 // Layout -------------------------------------------------------------------------------------------------
-
-void EditWidget::SetFont(Font* font) {
-    mFont = font != nullptr ? font->Clone() : nullptr;
-    ScrollToCaret();
-    Invalidate();
-}
-
-void EditWidget::EnsureFont() {
-    if (mFont != nullptr) return;
-    WidgetHost* host = mManager != nullptr ? mManager->GetHost() : nullptr;
-    if (host == nullptr || host->GetFontEngine() == nullptr) return;
-    mFont = std::make_unique<SysFont>(host->GetFontEngine(), "SansSerif", 12, 0, false, false, false);
-}
-
-Font* EditWidget::GetFont() {
-    EnsureFont();
-    return mFont.get();
-}
 
 int32_t EditWidget::GetPreferredHeight() {
     EnsureFont();
-    return mFont != nullptr ? LineHeight() + 2 * (kFrame + Padding) : 0;
+    return mFont != nullptr ? LineHeight() + 2 * Inset : 0;
 }
 
 void EditWidget::Resize(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -282,11 +246,6 @@ int32_t EditWidget::FirstLineTop() {
     return (mHeight - LineHeight()) / 2;
 }
 
-Rect EditWidget::TextArea() const {
-    const int32_t inset = kFrame + Padding;
-    return Rect(inset, inset, std::max(0, mWidth - 2 * inset), std::max(0, mHeight - 2 * inset));
-}
-
 int32_t EditWidget::TextWidth(size_t begin, size_t index) {
     if (mFont == nullptr || index <= begin) return 0;
     return mFont->StringWidth(mText.substr(begin, index - begin));
@@ -295,7 +254,7 @@ int32_t EditWidget::TextWidth(size_t begin, size_t index) {
 Point EditWidget::IndexToPoint(size_t index) {
     Line line = LineOf(index);
     int32_t number = static_cast<int32_t>(LineNumberOf(index));
-    return Point{TextArea().x - mScrollX + TextWidth(line.begin, index),
+    return Point{InnerArea().x - mScrollX + TextWidth(line.begin, index),
                  FirstLineTop() - mScrollY + number * LineHeight()};
 }
 
@@ -305,7 +264,7 @@ size_t EditWidget::PointToIndex(int32_t x, int32_t y) {
     int32_t lineHeight = std::max(1, LineHeight());
     int32_t row = (y - FirstLineTop() + mScrollY) / lineHeight;
     const Line& line = lines[static_cast<size_t>(std::clamp<int32_t>(row, 0, int32_t(lines.size()) - 1))];
-    int32_t local = x - TextArea().x + mScrollX;
+    int32_t local = x - InnerArea().x + mScrollX;
     // The edge nearest to the point: past the middle of a character its right edge is nearer.
     int32_t edge = 0;
     for (size_t index = line.begin; index < line.end; ++index) {
@@ -318,7 +277,7 @@ size_t EditWidget::PointToIndex(int32_t x, int32_t y) {
 
 void EditWidget::ScrollToCaret() {
     EnsureFont();
-    Rect area = TextArea();
+    Rect area = InnerArea();
     if (mFont == nullptr || area.width <= 0) {
         mScrollX = 0;
         return;
@@ -339,14 +298,11 @@ void EditWidget::ScrollToCaret() {
 
 void EditWidget::Draw(Graphics* g) {
     EnsureFont();
-    g->SetPaintColor(GetColor(COLOR_BKG));
-    g->PaintRect(0, 0, mWidth, mHeight);
-    g->SetPaintColor(GetColor(COLOR_OUTLINE));
-    g->PaintFrame(0, 0, mWidth - 1, mHeight - 1);
+    DrawFrame(g);
     if (mFont == nullptr) return;
 
     Graphics text(*g);
-    Rect area = TextArea();
+    Rect area = InnerArea();
     text.NarrowClip(area.x, area.y, area.width, area.height);
     text.SetTextFont(mFont.get());
     text.SetTintImages(true);
@@ -365,7 +321,7 @@ void EditWidget::Draw(Graphics* g) {
 // The line in the text colour, then its selected part over the selection colour. The selection shows
 // only while the field has the focus.
 void EditWidget::DrawLine(Graphics* g, const Line& line, int32_t top) {
-    int32_t left = TextArea().x - mScrollX;
+    int32_t left = InnerArea().x - mScrollX;
     int32_t baseline = top + mFont->Ascent();
     g->SetPaintColor(GetColor(COLOR_TEXT));
     g->PaintText(mText.substr(line.begin, line.end - line.begin), left, baseline);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/graphics/Rect.h"
-#include "framework/widget/Widget.h"
+#include "framework/widget/FieldWidget.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -13,7 +13,6 @@
 namespace Zorbel {
 
 class EditListener;
-class Font;
 
 // A field of editable text in one line: a caret, a selection between an anchor and the caret,
 // Latin-1 typing, Backspace and Delete, the arrows (with Shift extending the selection), Home and
@@ -23,28 +22,14 @@ class Font;
 //
 // Everything that depends on how the text is laid out in lines goes through GetLines and the
 // helpers beside it, so a field of many lines derives from this one by laying out more lines.
-class EditWidget : public Widget {
+class EditWidget : public FieldWidget {
 public:
-    enum ColorIndex : int32_t {
-        COLOR_BKG = 0,         // the field's face
-        COLOR_OUTLINE = 1,     // its frame
-        COLOR_TEXT = 2,        // the text and the caret
-        COLOR_HILITE = 3,      // behind selected text
-        COLOR_HILITE_TEXT = 4, // selected text
-        NUM_COLORS = 5,
-    };
-
-    // Pixels between the frame and the text.
-    static constexpr int32_t Padding = 2;
-
     // The listener (may be null) must outlive the field.
     EditWidget(int32_t id, EditListener* listener);
     ~EditWidget() override;
 
     void Draw(Graphics* g) override;
     void Resize(int32_t x, int32_t y, int32_t width, int32_t height) override;
-    void FocusGained() override;
-    void FocusLost() override;
     void KeyDown(int32_t keyCode) override;
     void CharTyped(char c) override;
     void MouseDown(int32_t x, int32_t y, int32_t clickCount) override;
@@ -79,10 +64,6 @@ public:
     void Cut();
     void Paste();
 
-    // Keeps a copy of the font (or none); the caller keeps its own. Without one the field makes
-    // "SansSerif" 12 points of its own once it is in a tree.
-    void SetFont(Font* font);
-    Font* GetFont();
     int32_t GetId() const { return mId; }
     // How far the text is scrolled to the left, in pixels.
     int32_t GetScrollX() const { return mScrollX; }
@@ -107,13 +88,12 @@ protected:
     virtual void EnterPressed();
     // Moves the scroll position so that the caret is inside the field.
     virtual void ScrollToCaret();
+    void FontChanged() override { ScrollToCaret(); }
 
     // The line that holds the index (an index at a line's end belongs to that line).
     Line LineOf(size_t index) const;
     size_t LineNumberOf(size_t index) const;
     int32_t LineHeight();
-    // The text area inside the frame and the padding, in the field's coordinates.
-    Rect TextArea() const;
     // The width of the characters from begin up to index.
     int32_t TextWidth(size_t begin, size_t index);
     // The caret's place in the field's coordinates: x of the character edge, y of the line's top.
@@ -127,12 +107,10 @@ protected:
     // Every change of the text goes through here: the selection becomes the text, the caret lands
     // after it, and the listener hears of it.
     void ReplaceSelection(const std::string& text);
-    void EnsureFont();
     bool IsKeyHeld(int32_t keyCode) const;
 
     int32_t mId;
     EditListener* mListener;
-    std::unique_ptr<Font> mFont;
     std::string mText;
     size_t mCaret = 0;
     size_t mAnchor = 0;

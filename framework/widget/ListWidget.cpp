@@ -1,11 +1,9 @@
 #include "framework/widget/ListWidget.h"
 
-#include "framework/font/SysFont.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/VirtualKey.h"
 #include "framework/widget/ListListener.h"
-#include "framework/widget/WidgetHost.h"
 #include "framework/widget/WidgetManager.h"
 
 #include <algorithm>
@@ -19,16 +17,10 @@ ListListener& SilentListener() {
     return listener;
 }
 
-constexpr int32_t kFrame = 1;
-
 } // namespace
 
 ListWidget::ListWidget(int32_t id, ListListener* listener)
-    : mId(id), mListener(listener != nullptr ? listener : &SilentListener()) {
-    mAcceptsFocus = true;
-    mColors = {Color(255, 255, 255), Color(132, 132, 132), Color(0, 0, 0), Color(0, 0, 128),
-               Color(255, 255, 255)};
-}
+    : mId(id), mListener(listener != nullptr ? listener : &SilentListener()) {}
 
 ListWidget::~ListWidget() = default;
 
@@ -70,7 +62,7 @@ void ListWidget::SetTopIndex(int32_t index) {
 
 int32_t ListWidget::GetVisibleItemCount() {
     int32_t itemHeight = GetItemHeight();
-    return itemHeight > 0 ? std::max(1, ItemArea().height / itemHeight) : 1;
+    return itemHeight > 0 ? std::max(1, InnerArea().height / itemHeight) : 1;
 }
 
 void ListWidget::ScrollToSelection() {
@@ -88,7 +80,7 @@ void ListWidget::ScrollToSelection() {
 }
 
 int32_t ListWidget::IndexAt(int32_t x, int32_t y) {
-    Rect area = ItemArea();
+    Rect area = InnerArea();
     int32_t itemHeight = GetItemHeight();
     if (itemHeight <= 0 || !area.Contains(x, y)) return NoSelection;
     int32_t index = mTopIndex + (y - area.y) / itemHeight;
@@ -147,35 +139,7 @@ void ListWidget::MouseWheel(int32_t delta) {
     SetTopIndex(mTopIndex - delta * WheelItems);
 }
 
-void ListWidget::FocusGained() {
-    Widget::FocusGained();
-    Invalidate();
-}
-
-void ListWidget::FocusLost() {
-    Widget::FocusLost();
-    Invalidate();
-}
-
 // Layout ------------------------------------------------------------------------------------------------
-
-void ListWidget::SetFont(Font* font) {
-    mFont = font != nullptr ? font->Clone() : nullptr;
-    ScrollToSelection();
-    Invalidate();
-}
-
-void ListWidget::EnsureFont() {
-    if (mFont != nullptr) return;
-    WidgetHost* host = mManager != nullptr ? mManager->GetHost() : nullptr;
-    if (host == nullptr || host->GetFontEngine() == nullptr) return;
-    mFont = std::make_unique<SysFont>(host->GetFontEngine(), "SansSerif", 12, 0, false, false, false);
-}
-
-Font* ListWidget::GetFont() {
-    EnsureFont();
-    return mFont.get();
-}
 
 int32_t ListWidget::GetItemHeight() {
     EnsureFont();
@@ -192,7 +156,7 @@ int32_t ListWidget::GetWidestItemWidth() {
 }
 
 int32_t ListWidget::GetPreferredWidth() {
-    return GetWidestItemWidth() + 2 * (kFrame + Padding);
+    return GetWidestItemWidth() + 2 * Inset;
 }
 
 void ListWidget::Resize(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -200,24 +164,16 @@ void ListWidget::Resize(int32_t x, int32_t y, int32_t width, int32_t height) {
     ScrollToSelection();
 }
 
-Rect ListWidget::ItemArea() const {
-    const int32_t inset = kFrame + Padding;
-    return Rect(inset, inset, std::max(0, mWidth - 2 * inset), std::max(0, mHeight - 2 * inset));
-}
-
 // Drawing ------------------------------------------------------------------------------------------------
 
 // The selected item is highlighted across the whole width of the list.
 void ListWidget::Draw(Graphics* g) {
     EnsureFont();
-    g->SetPaintColor(GetColor(COLOR_BKG));
-    g->PaintRect(0, 0, mWidth, mHeight);
-    g->SetPaintColor(GetColor(COLOR_OUTLINE));
-    g->PaintFrame(0, 0, mWidth - 1, mHeight - 1);
+    DrawFrame(g);
     if (mFont == nullptr) return;
 
     Graphics items(*g);
-    Rect area = ItemArea();
+    Rect area = InnerArea();
     items.NarrowClip(area.x, area.y, area.width, area.height);
     items.SetTextFont(mFont.get());
     items.SetTintImages(true);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/graphics/Rect.h"
-#include "framework/widget/Widget.h"
+#include "framework/widget/FieldWidget.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,25 +10,13 @@
 
 namespace Zorbel {
 
-class Font;
 class ListListener;
 
 // A list box: lines of text in a frame, one of them selected. The view scrolls by the mouse wheel and
 // follows the selection, which the arrows, Page Up and Page Down, Home and End and a click move. A
 // double-click (or Enter) on an item reports it to the listener under the list's id.
-class ListWidget : public Widget {
+class ListWidget : public FieldWidget {
 public:
-    enum ColorIndex : int32_t {
-        COLOR_BKG = 0,         // the list's face
-        COLOR_OUTLINE = 1,     // its frame
-        COLOR_TEXT = 2,        // the items
-        COLOR_HILITE = 3,      // behind the selected item
-        COLOR_HILITE_TEXT = 4, // the selected item
-        NUM_COLORS = 5,
-    };
-
-    // Pixels between the frame and the items.
-    static constexpr int32_t Padding = 2;
     // Items scrolled by one notch of the wheel.
     static constexpr int32_t WheelItems = 3;
     static constexpr int32_t NoSelection = -1;
@@ -39,8 +27,6 @@ public:
 
     void Draw(Graphics* g) override;
     void Resize(int32_t x, int32_t y, int32_t width, int32_t height) override;
-    void FocusGained() override;
-    void FocusLost() override;
     void KeyDown(int32_t keyCode) override;
     void MouseDown(int32_t x, int32_t y, int32_t clickCount) override;
     void MouseWheel(int32_t delta) override;
@@ -66,10 +52,6 @@ public:
     // The item at a point in the list's coordinates, or NoSelection.
     int32_t IndexAt(int32_t x, int32_t y);
 
-    // Keeps a copy of the font (or none); the caller keeps its own. Without one the list makes
-    // "SansSerif" 12 points of its own once it is in a tree.
-    void SetFont(Font* font);
-    Font* GetFont();
     int32_t GetId() const { return mId; }
     int32_t GetItemHeight();
     // The width of the widest item, and the list width that shows it whole.
@@ -77,16 +59,13 @@ public:
     int32_t GetPreferredWidth();
 
 protected:
-    // The item area inside the frame and the padding, in the list's coordinates.
-    Rect ItemArea() const;
     // The player chose the item: selected, in view, and reported.
     void Choose(int32_t index);
     void ScrollToSelection();
-    void EnsureFont();
+    void FontChanged() override { ScrollToSelection(); }
 
     int32_t mId;
     ListListener* mListener;
-    std::unique_ptr<Font> mFont;
     std::vector<std::string> mItems;
     int32_t mSelected = NoSelection;
     int32_t mTopIndex = 0;

@@ -141,7 +141,7 @@ TEST_F(PlaybackDialogsTest, TheMarkerListJumpsToTheMarkerDoubleClicked) {
     // The player double-clicks the first marker.
     Point at = list->GetAbsolutePosition();
     int32_t x = at.x + 30;
-    int32_t y = at.y + ListWidget::Padding + 1 + list->GetItemHeight() / 2;
+    int32_t y = at.y + ListWidget::Inset + list->GetItemHeight() / 2;
     Post(MessageKind::MouseMove, 0, x, y);
     Post(MessageKind::LeftDown, 0, x, y, ButtonLeft);
     Post(MessageKind::LeftUp, 0, x, y);
