@@ -82,7 +82,8 @@ int32_t MessagePump::WindowProc(const WindowMessage& message) {
         // A playback takes no input of its own: the keys drive the developer's keys instead.
         if (mDemo.IsPlaying()) mHost.DebugKeyDown(message.value);
     } else if (message.kind == MessageKind::Char && mDemo.IsPlaying()) {
-        mDemo.ControlKey(static_cast<char>(message.value));
+        // A playback key has done its work and goes no further: a dialog it opened must not get it.
+        if (mDemo.ControlKey(static_cast<char>(message.value))) return 0;
     }
     if (message.kind == MessageKind::KeyDown || message.kind == MessageKind::SysKeyDown) {
     } else if (message.kind == MessageKind::KeyUp || message.kind == MessageKind::SysKeyUp) {

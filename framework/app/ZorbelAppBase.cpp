@@ -16,6 +16,7 @@
 #include "framework/app/FrameDump.h"
 #include "framework/app/MTRand.h"
 #include "framework/app/PlatformServices.h"
+#include "framework/app/PlaybackDialogs.h"
 #include "framework/app/ProgramInstance.h"
 #include "framework/app/WebPageOpener.h"
 #include "framework/app/WidgetManagerLayer.h"
@@ -118,6 +119,8 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
         pumpHost, *mWindowSystem, *mWidgetManager, *mClock, *mDemo, *mDebugKeys, *mCursor, *mWebPage});
     mDemo->SetStepCounter([this] { return mStepClock ? mStepClock->GetUpdateCount() : 0; });
     mDemo->SetControlHost(this);
+    mPlaybackDialogs = std::make_unique<PlaybackDialogs>(
+        PlaybackDialogs::Parts{*this, *mWidgetManager, *mDemo, *mSettings, *mCursor, *mStepClock});
     mFrameDump = FrameDump::FromEnvironment();
 }
 
@@ -130,6 +133,7 @@ ZorbelAppBase::~ZorbelAppBase() {
     if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix, mScreenSaverMode);
 
     mDialogs.reset();
+    mPlaybackDialogs.reset();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
     mInvisibleWindow = 0;
     mWidgetManager->SetImage(nullptr);
@@ -575,8 +579,15 @@ void ZorbelAppBase::SetString(const std::string& id, const std::string& text) {
 }
 
 bool ZorbelAppBase::CopyToClipboard(const std::string& text) {
-    if (mDemo->IsPlaying()) return false;
+    if (mDemo->IsPlaying() && !mDemo->IsHeld()) return false;
     return mWindowSystem->SetClipboardText(text);
+}
+
+std::string ZorbelAppBase::GetClipboardText() {
+    if (mDemo->IsHeld()) return mWindowSystem->ClipboardText();
+    std::string text = mDemo->IsPlaying() ? std::string() : mWindowSystem->ClipboardText();
+    mDemo->SyncText(text);
+    return text;
 }
 
 bool ZorbelAppBase::OpenURL(const std::string& url, bool quitAfter) {
@@ -746,7 +757,9 @@ void ZorbelAppBase::SetOverrideCursor(CursorHandle cursor) {
 }
 
 void ZorbelAppBase::EnforceCursor() {
-    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(), mDemo->IsPlaying());
+    // The player's own pointer works a dialog that holds the replay.
+    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(),
+                     mDemo->IsPlaying() && !mDemo->IsHeld());
 }
 
 // --- What the collaborators ask of the application ---
@@ -777,6 +790,7 @@ bool ZorbelAppBase::TakeMessages() {
         WindowProc(notify);
     }
     mPump->DispatchWindowMessages();
+    mPlaybackDialogs->Settle();
     mDemo->PlaybackStep(*this);
     return ProcessQueuedMessages(false);
 }
@@ -802,6 +816,7 @@ LoopState ZorbelAppBase::GetLoopState() {
     state.loadingRunning = mLoading->IsRunning();
     state.desktopScreenSaverRunning = mDesktopSaver->IsRunning();
     state.playingDemo = mDemo->IsPlaying();
+    state.playbackHeld = mDemo->IsHeld();
     state.physicallyWindowed = IsPhysicallyWindowed();
     state.minimised = mPump->IsMinimised();
     state.cursorChanged = mCursor->HasChanged();
@@ -894,9 +909,13 @@ bool ZorbelAppBase::FastForward() {
     return true;
 }
 
-void ZorbelAppBase::ShowJumpToTimeDialog() {}
+void ZorbelAppBase::ShowJumpToTimeDialog() {
+    mPlaybackDialogs->ShowJumpToTime(mSettingsKey, mWidth, mHeight);
+}
 
-void ZorbelAppBase::ShowMarkerListDialog() {}
+void ZorbelAppBase::ShowMarkerListDialog() {
+    mPlaybackDialogs->ShowMarkerList(mWidth, mHeight);
+}
 
 void ZorbelAppBase::TogglePause() {
     mStepClock->SetPaused(!mStepClock->IsPaused());

@@ -46,6 +46,7 @@ class DisplayDevice;
 class FontEngine;
 class MemoryImage;
 class MusicInterface;
+class PlaybackDialogs;
 class ResourceManager;
 class SettingsStore;
 class SingleInstance;
@@ -218,7 +219,10 @@ public:
     FontEngine* GetFontEngine() override;
     void SetString(const std::string& id, const std::string& text);
 
-    bool CopyToClipboard(const std::string& text);
+    // Not during a demo's playback, unless the player copies from a dialog that holds it.
+    bool CopyToClipboard(const std::string& text) override;
+    // A recording keeps what was pasted, and its playback pastes that again.
+    std::string GetClipboardText() override;
 
     // The settings store below "SOFTWARE\" + the settings key; value names may name a sub-key
     // ("Test3D\RuntimeError").
@@ -314,6 +318,7 @@ protected:
     ScreenModes& GetScreenModes() { return *mScreenModes; }
     CursorController& GetCursorController() { return *mCursor; }
     DialogRegistry& GetDialogRegistry() { return *mDialogs; }
+    PlaybackDialogs& GetPlaybackDialogs() { return *mPlaybackDialogs; }
     SharedImageCache& GetSharedImageCache() { return *mSharedImages; }
     AppSettings& GetSettings() { return *mSettings; }
     AudioControl& GetAudio() { return *mAudio; }
@@ -449,6 +454,7 @@ private:
     std::unique_ptr<SharedImageCache> mSharedImages;
     std::unique_ptr<LoadingThread> mLoading;
     std::unique_ptr<DialogRegistry> mDialogs;
+    std::unique_ptr<PlaybackDialogs> mPlaybackDialogs;
     std::unique_ptr<ScreenModes> mScreenModes;
     std::unique_ptr<StepClock> mStepClock;
     std::unique_ptr<MessagePump> mPump;

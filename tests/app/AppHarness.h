@@ -47,6 +47,7 @@ public:
     using ZorbelAppBase::GetDemo;
     using ZorbelAppBase::GetLoading;
     using ZorbelAppBase::GetMessagePump;
+    using ZorbelAppBase::GetPlaybackDialogs;
     using ZorbelAppBase::GetScreenModes;
     using ZorbelAppBase::GetStepClock;
     using ZorbelAppBase::GetWebPage;
