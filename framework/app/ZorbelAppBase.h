@@ -308,7 +308,6 @@ public:
     uint32_t GetRunSeed() const { return mRunSeed; }
     // Restarts the step timing after a pause in which time should not count (a system dialog).
     void ResetStepTiming() { mStepClock->ResetTiming(); }
-    const std::string& GetProductName() const { return mProductName; }
     const std::string& GetProductVersionText() const { return mProductVersion; }
 
 protected:
