@@ -79,12 +79,12 @@ int main(int argc, char** argv) {
             int from = -1;
             for (int cell : Neighbours(gap))
                 if (cell != previous && from < 0) from = cell;
-            // A click while the menu is still leaving is ignored: the first move may take another.
-            for (int attempt = 0; attempt < (move == 0 ? 3 : 1); ++attempt) {
+            // A click while the menu is still leaving, or as a slide ends, is ignored: a move may take
+            // another.
+            for (int attempt = 0; attempt < 3; ++attempt) {
                 Click(w, CellCentreX(from), CellCentreY(from));
                 shot = ScreenshotWhen(
-                    [&](const XwdImage& s) { return BlackCells(s, w) == std::vector<int>{from}; },
-                    move == 0 ? 6 : 20);
+                    [&](const XwdImage& s) { return BlackCells(s, w) == std::vector<int>{from}; }, 8);
                 if (shot && BlackCells(*shot, w) == std::vector<int>{from}) break;
             }
             if (!shot || BlackCells(*shot, w) != std::vector<int>{from}) {
