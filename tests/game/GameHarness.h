@@ -33,6 +33,8 @@ public:
         return true;
     }
 
+    using Zorbel::ZorbelAppBase::GetDeveloperReports;
+
 private:
     std::string mFolder;
 };
