@@ -788,15 +788,6 @@ ReportState ZorbelAppBase::GetReportState() {
     return state;
 }
 
-bool ZorbelAppBase::ReloadDeveloperValues() {
-    DebugOutput("No value-reload facility in this program: nothing to read again\r\n");
-    return false;
-}
-
-void ZorbelAppBase::ShowProfilerReport() {
-    MessageBox("No profiler is built into this program.", "Perf Results", 0);
-}
-
 LoopState ZorbelAppBase::GetLoopState() {
     LoopState state;
     DisplayDevice* display = GetDisplay();

@@ -186,9 +186,14 @@ public:
     // Alt + R asks a developer value-reload facility to read its values again, and F2 starts and stops
     // a profiler; a game that has them overrides these. The framework has neither: the reload fails
     // (and says so on the diagnostic output) and the profiler's report says there is none.
-    bool ReloadDeveloperValues() override;
+    bool ReloadDeveloperValues() override {
+        DebugOutput("No value-reload facility in this program: nothing to read again\r\n");
+        return false;
+    }
     bool StartProfiler() override { return false; }
-    void ShowProfilerReport() override;
+    void ShowProfilerReport() override {
+        MessageBox("No profiler is built into this program.", "Perf Results", 0);
+    }
     void CloseRequested() override {}
     virtual void Fresh3DTestHook() {}
     virtual std::string GetCrashUploadFile() { return std::string(); }

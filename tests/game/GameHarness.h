@@ -33,8 +33,6 @@ public:
         return true;
     }
 
-    using Zorbel::ZorbelAppBase::GetDeveloperReports;
-
 private:
     std::string mFolder;
 };
