@@ -123,7 +123,7 @@ public:
     virtual void BeforeScreenSizeHook() {}
     virtual void BeginSystemDialog();
     virtual void EndSystemDialog();
-    virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+    int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
     void Popup(const std::string& text) override;
     virtual void LogError(const std::string& text) { mErrorLog.Write(text, Now()); }
     void SafeDeleteWidget(Widget* widget) override { mStepClock->SafeDeleteWidget(widget); }
