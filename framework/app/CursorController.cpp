@@ -89,8 +89,13 @@ void CursorController::StartThread(const std::atomic<bool>& stop, DisplayDevice*
                                    const std::atomic<uint32_t>& nextDrawMs) {
     JoinThread();
     mThreadRunning = true;
-    mThread = std::thread(
-        [this, &stop, display, &clock, &nextDrawMs] { ThreadBody(stop, display, clock, nextDrawMs); });
+    // The position is taken here, not in the thread: a move handled before the thread first runs is
+    // still a move it must follow.
+    int32_t x = mPointerX;
+    int32_t y = mPointerY;
+    mThread = std::thread([this, &stop, display, &clock, &nextDrawMs, x, y] {
+        ThreadBody(stop, display, clock, nextDrawMs, x, y);
+    });
 }
 
 void CursorController::JoinThread() {
@@ -98,9 +103,7 @@ void CursorController::JoinThread() {
 }
 
 void CursorController::ThreadBody(const std::atomic<bool>& stop, DisplayDevice* display, Clock& clock,
-                                  const std::atomic<uint32_t>& nextDrawMs) {
-    int32_t lastX = mPointerX;
-    int32_t lastY = mPointerY;
+                                  const std::atomic<uint32_t>& nextDrawMs, int32_t lastX, int32_t lastY) {
     while (!stop) {
         // Real time paces this thread: it follows the pointer, not the update clock.
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -81,7 +81,7 @@ private:
     CursorHandle SystemCursorFor(int32_t id);
     bool ShouldDrawPicture(bool playingDemo) const;
     void ThreadBody(const std::atomic<bool>& stop, DisplayDevice* display, Clock& clock,
-                    const std::atomic<uint32_t>& nextDrawMs);
+                    const std::atomic<uint32_t>& nextDrawMs, int32_t lastX, int32_t lastY);
 
     WindowSystem& mWindows;
     int32_t mCursorId = CURSOR_POINTER;

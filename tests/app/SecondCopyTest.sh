@@ -2,6 +2,7 @@
 # Starts the probe application under Xvfb, then a second copy of it: the second must end at once with
 # code 0 while the first keeps running and is brought to the front.
 # Usage: SecondCopyTest.sh PROBE_BINARY
+. "$(dirname "$0")/../e2e/poll_until.sh"
 probe=$1
 work=$(mktemp -d)
 first=""
@@ -34,12 +35,7 @@ mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
-tries=0
-until xdotool getdisplaygeometry >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ $tries -lt 100 ] || fail "Xvfb did not start"
-    sleep 0.1
-done
+poll_until 20 "Xvfb to serve $display" xdotool getdisplaygeometry || fail "Xvfb did not start"
 
 "$probe" >"$work/first.log" 2>&1 &
 first=$!
@@ -52,24 +48,16 @@ code=$?
 [ "$code" -eq 0 ] || fail "the second copy ended with code $code"
 kill -0 "$first" 2>/dev/null || fail "the first copy did not survive"
 
-tries=0
-until grep -q "Brought to the front by another copy" "$work/first.log"; do
-    tries=$((tries + 1))
-    [ $tries -lt 100 ] || fail "the first copy was not notified"
-    sleep 0.1
-done
+poll_until 20 "the notice in the first copy's log" grep -q "Brought to the front by another copy" "$work/first.log" ||
+    fail "the first copy was not notified"
 count=$(xdotool search --onlyvisible --name '^Zorbel Probe$' | wc -l)
 [ "$count" -eq 1 ] || fail "expected one window, found $count"
 kill -0 "$first" 2>/dev/null || fail "the first copy ended after the notice"
 
 # Asked to end, the first copy shuts down cleanly: its settings say the run ended well.
 kill -TERM "$first"
-tries=0
-while kill -0 "$first" 2>/dev/null; do
-    tries=$((tries + 1))
-    [ $tries -lt 100 ] || fail "the first copy did not end when asked"
-    sleep 0.1
-done
+ended() { ! kill -0 "$1" 2>/dev/null; }
+poll_until 20 "the first copy to end" ended "$first" || fail "the first copy did not end when asked"
 wait "$first"
 code=$?
 first=""

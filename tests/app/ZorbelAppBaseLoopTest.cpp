@@ -1,4 +1,5 @@
 #include "app/AppHarness.h"
+#include "support/Eventually.h"
 
 #include "framework/sound/MusicInterface.h"
 
@@ -32,12 +33,9 @@ protected:
         return app->GetUpdateCount() - updatesBefore;
     }
 
-    // Waits, in real time and for ten seconds at most, for the loading thread to finish.
+    // Waits, in real time, for the loading thread to finish.
     static bool WaitForLoading(TestApp& a) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!a.GetLoading().IsDone() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return a.GetLoading().IsDone();
+        return ZorbelTest::Eventually([&] { return a.GetLoading().IsDone(); });
     }
 
     // The longest run of update steps without a draw step between them, from the widget layer's log.
@@ -348,19 +346,30 @@ TEST_F(MainLoopTest, TheCursorThreadMovesTheDrawnCursorWhileTheLoopIsIdle) {
     TestApp& a = SteadyApp();
     a.GetLoading().MarkDone();
     windows.SetPointer(a.GetMainWindow(), 5, 5, true);
-    int moves = 0;
+    auto moves = [&] { return display->softCursorMoves + display->softCursorPositions; };
+    int pendingX = -1;
+    int before = 0;
+    int followed = 0;
     widgets->onUpdate = [&] {
-        if (a.GetUpdateCount() % 20 == 0) {
-            Post(MessageKind::MouseMove, 0, a.GetUpdateCount(), 7);
-            // Leave the cursor thread time to see the new position.
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        int32_t step = static_cast<int32_t>(a.GetUpdateCount());
+        // Once the loop has handled the posted move, the cursor thread must follow it.
+        std::vector<std::string> inputs = widgets->Inputs();
+        if (pendingX >= 0 && !inputs.empty() && inputs.back() == "move " + std::to_string(pendingX) + ",7") {
+            EXPECT_TRUE(ZorbelTest::Eventually([&] { return moves() > before; }, std::chrono::seconds(20)))
+                << "the cursor thread did not follow the move to x = " << pendingX;
+            ++followed;
+            pendingX = -1;
+        }
+        if (pendingX < 0 && step % 20 == 0) {
+            before = moves();
+            pendingX = step;
+            Post(MessageKind::MouseMove, 0, step, 7);
             clock.Advance(100);
         }
-        if (a.GetUpdateCount() >= 400) a.Shutdown();
+        if (step >= 400) a.Shutdown();
     };
     a.Start();
-    moves = display->softCursorMoves + display->softCursorPositions;
-    EXPECT_GT(moves, 5);
+    EXPECT_GT(followed, 5);
 }
 
 TEST_F(MainLoopTest, ASecondCopyBringsTheFirstToTheFront) {

@@ -6,6 +6,8 @@
 //
 // --renderer fails the probe unless SDL presents through the named renderer ("opengl" under Xvfb, where
 // Mesa provides it).
+#include "e2e/PollUntil.h"
+#include "e2e/Screenshot.h"
 #include "support/XwdImage.h"
 
 #include "framework/graphics/DDImage.h"
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,33 +100,19 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
     return true;
 }
 
-std::vector<uint8_t> Screenshot() {
-    std::vector<uint8_t> data;
-    FILE* pipe = popen("xwd -root -silent", "r");
-    if (!pipe) return data;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        data.insert(data.end(), buffer, buffer + n);
-    pclose(pipe);
-    return data;
-}
-
-// Lets the window system settle, presenting again whenever the window was exposed.
-void Settle(SdlWindowSystem& windows, DDInterface& device, Clock& clock, uint32_t ms) {
-    const uint32_t end = clock.Milliseconds() + ms;
-    while (static_cast<int32_t>(end - clock.Milliseconds()) > 0) {
-        windows.DispatchMessages([&](const WindowMessage& message) {
-            if (message.kind == MessageKind::Paint) device.Redraw();
-            return true;
-        });
-
-        clock.Sleep(10);
-    }
+// One line of a comparison's report, formatted as by printf.
+std::string Describe(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Describe(const char* format, ...) {
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
 }
 
 bool CompareWindow(const Testing::XwdImage& shot, const PixelRect& client, const ProbeHost& host,
-                   int tolerance) {
+                   int tolerance, std::string& report) {
     int mismatches = 0;
     for (int32_t y = 0; y < host.height; ++y) {
         for (int32_t x = 0; x < host.width; ++x) {
@@ -132,18 +121,18 @@ bool CompareWindow(const Testing::XwdImage& shot, const PixelRect& client, const
             const bool inside = sx >= 0 && sy >= 0 && sx < shot.width && sy < shot.height;
             if (inside && Near(shot.At(sx, sy), expected, tolerance)) continue;
             if (++mismatches <= 5)
-                std::fprintf(stderr, "frame pixel %d,%d: screen shows %06x, expected %06x\n", x, y,
-                             inside ? shot.At(sx, sy) : 0xFFFFFFFF, expected);
+                report += Describe("frame pixel %d,%d: screen shows %06x, expected %06x\n", x, y,
+                                   inside ? shot.At(sx, sy) : 0xFFFFFFFF, expected);
         }
     }
-    std::printf("window at %d,%d, %d x %d: %d pixels differ\n", client.x, client.y, host.width, host.height,
-                mismatches);
+    report += Describe("window at %d,%d, %d x %d: %d pixels differ", client.x, client.y, host.width,
+                       host.height, mismatches);
     return mismatches == 0;
 }
 
 // The frame scaled to the screen with its aspect kept: compares the centres of frame pixels that lie
 // inside areas of one colour (smoothing mixes colours only at their borders) and the bars around it.
-bool CompareScaled(const Testing::XwdImage& shot, const ProbeHost& host, int tolerance) {
+bool CompareScaled(const Testing::XwdImage& shot, const ProbeHost& host, int tolerance, std::string& report) {
     const double scale = std::min(double(shot.width) / host.width, double(shot.height) / host.height);
     const double viewWidth = host.width * scale, viewHeight = host.height * scale;
     const double left = (shot.width - viewWidth) / 2, top = (shot.height - viewHeight) / 2;
@@ -152,8 +141,8 @@ bool CompareScaled(const Testing::XwdImage& shot, const ProbeHost& host, int tol
         ++checked;
         if (Near(shot.At(sx, sy), expected, tolerance)) return;
         if (++mismatches <= 5)
-            std::fprintf(stderr, "%s at screen %d,%d: %06x, expected %06x\n", what, sx, sy, shot.At(sx, sy),
-                         expected);
+            report += Describe("%s at screen %d,%d: %06x, expected %06x\n", what, sx, sy, shot.At(sx, sy),
+                               expected);
     };
     for (int32_t y = 2; y < host.height - 2; y += 3) {
         for (int32_t x = 2; x < host.width - 2; x += 3) {
@@ -171,8 +160,8 @@ bool CompareScaled(const Testing::XwdImage& shot, const ProbeHost& host, int tol
         if (top >= 1) check(x, 0, 0, "bar");
         if (top >= 1) check(x, shot.height - 1, 0, "bar");
     }
-    std::printf("frame scaled %.2f times into %d x %d: %d of %d samples differ\n", scale, shot.width,
-                shot.height, mismatches, checked);
+    report += Describe("frame scaled %.2f times into %d x %d: %d of %d samples differ", scale, shot.width,
+                       shot.height, mismatches, checked);
     return mismatches == 0 && checked > 1000;
 }
 
@@ -185,19 +174,18 @@ void KeepScreenshot(const std::vector<uint8_t>& data) {
     }
 }
 
-bool Compare(SdlWindowSystem& windows, WindowId window, const ProbeHost& host, bool fullScreen) {
+// Whether the screenshot shows the picture, and what differs.
+ZorbelTest::Sight Compare(const std::vector<uint8_t>& data, SdlWindowSystem& windows, WindowId window,
+                          const ProbeHost& host, bool fullScreen) {
     std::string why;
-    const std::vector<uint8_t> data = Screenshot();
     const auto shot = Testing::XwdImage::Parse(data, &why);
-    if (!shot) {
-        std::fprintf(stderr, "the screenshot cannot be read: %s\n", why.c_str());
-        return false;
-    }
+    if (!shot) return {false, "a screenshot that cannot be read: " + why};
     const int tolerance = host.depth == 16 ? 8 : 0;
-    const bool same = fullScreen ? CompareScaled(*shot, host, std::max(tolerance, 2))
-                                 : CompareWindow(*shot, windows.ClientRect(window), host, tolerance);
-    if (!same) KeepScreenshot(data);
-    return same;
+    ZorbelTest::Sight sight;
+    sight.expected = fullScreen
+                         ? CompareScaled(*shot, host, std::max(tolerance, 2), sight.seen)
+                         : CompareWindow(*shot, windows.ClientRect(window), host, tolerance, sight.seen);
+    return sight;
 }
 
 } // namespace
@@ -260,13 +248,23 @@ int main(int argc, char** argv) {
             return 1;
         }
         DrawPicture(*device.GetScreenImage(), images);
-        Settle(*windows, device, clock, 300);
-        device.Redraw();
-        Settle(*windows, device, clock, 300);
-
+        // The window system may take a while to show the window: each look presents the picture again
+        // (as an exposed window must) before it takes the screenshot.
+        std::vector<uint8_t> screenshot;
+        const ZorbelTest::Sight shown = ZorbelTest::PollUntil("the picture on the screen", [&] {
+            windows->DispatchMessages([&](const WindowMessage& message) {
+                if (message.kind == MessageKind::Paint) device.Redraw();
+                return true;
+            });
+            device.Redraw();
+            screenshot = ZorbelTest::ScreenshotData();
+            return Compare(screenshot, *windows, window, host, fullScreen);
+        });
         const PixelRect client = windows->ClientRect(window);
-        std::printf("window client area %d,%d %d x %d\n", client.x, client.y, client.width, client.height);
-        status = Compare(*windows, window, host, fullScreen) ? 0 : 1;
+        std::printf("window client area %d,%d %d x %d\n%s\n", client.x, client.y, client.width, client.height,
+                    shown.seen.c_str());
+        if (!shown.expected) KeepScreenshot(screenshot);
+        status = shown.expected ? 0 : 1;
     }
     return status;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // What the end-to-end drivers of the game share: running commands, screenshots of the X server with
 // xwd, finding and clicking the game's window with xdotool, and what the screen shows.
+#include "e2e/PollUntil.h"
 #include "support/XwdImage.h"
+
+#include <chrono>
 
 #include <cstdio>
 #include <optional>
@@ -44,30 +47,6 @@ struct Window {
     int y = 0;
 };
 
-// Waits up to the given time for a visible game window of the given width.
-inline std::optional<Window> FindWindowOfWidth(int width, int seconds = 15) {
-    for (int attempt = 0; attempt < seconds * 5; ++attempt) {
-        std::string ids = Run("xdotool search --onlyvisible --name '^Tesserine$' 2>/dev/null");
-        size_t start = 0;
-        while (start < ids.size()) {
-            size_t end = ids.find('\n', start);
-            if (end == std::string::npos) end = ids.size();
-            Window candidate;
-            candidate.id = ids.substr(start, end - start);
-            start = end + 1;
-            if (candidate.id.empty()) continue;
-            std::string geometry = Run("xdotool getwindowgeometry --shell " + candidate.id + " 2>/dev/null");
-            if (geometry.find("WIDTH=" + std::to_string(width) + "\n") == std::string::npos) continue;
-            std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &candidate.x);
-            std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &candidate.y);
-            usleep(500000); // let the first frames reach it
-            return candidate;
-        }
-        usleep(200000);
-    }
-    return std::nullopt;
-}
-
 inline int Red(uint32_t c) {
     return static_cast<int>((c >> 16) & 0xFF);
 }
@@ -78,13 +57,16 @@ inline int Blue(uint32_t c) {
     return static_cast<int>(c & 0xFF);
 }
 
-// Waits up to the given time for the process to end; kills it when it does not.
+// Waits for the process to end; kills it when it does not.
 inline std::optional<int> WaitForExit(pid_t pid, int seconds) {
     int status = 0;
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return status;
-        usleep(100000);
-    }
+    const ZorbelTest::Sight ended = ZorbelTest::PollUntil(
+        "the game to end",
+        [&] {
+            return ZorbelTest::Sight{waitpid(pid, &status, WNOHANG) == pid, "still running"};
+        },
+        std::chrono::seconds(seconds));
+    if (ended.expected) return status;
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     return std::nullopt;
@@ -125,6 +107,43 @@ inline bool MenuShown(const XwdImage& shot, const Window& w) {
     return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
 }
 
+// Every visible window's id. SDL's message boxes name themselves only in the desktop's newer title
+// property, which a search by name does not read, so windows are listed by class and asked their name.
+inline std::vector<std::string> VisibleWindows() {
+    std::vector<std::string> ids;
+    const std::string list = Run("xdotool search --onlyvisible --class '.*' 2>/dev/null");
+    for (size_t start = 0; start < list.size();) {
+        size_t end = list.find('\n', start);
+        if (end == std::string::npos) end = list.size();
+        if (end > start) ids.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return ids;
+}
+
+// True while the process has not ended; it is not reaped, so WaitForExit still reads its status.
+inline bool StillRunning(pid_t pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
+// With X fonts installed, SDL shows its message boxes as real windows, and the program waits for an
+// answer; without them the question goes to standard error and nothing shows. Waits for a box whose
+// title contains the words while the program runs, answers it with the key, and says whether one came.
+inline bool AnswerMessageBox(pid_t program, const std::string& titleWords, const std::string& key) {
+    std::string box;
+    ZorbelTest::PollUntil("a message box titled \"" + titleWords + "\" or the program's end", [&] {
+        for (const std::string& id : VisibleWindows())
+            if (Run("xdotool getwindowname " + id + " 2>/dev/null").find(titleWords) != std::string::npos)
+                box = id;
+        const bool running = StillRunning(program);
+        return ZorbelTest::Sight{!box.empty() || !running, running ? "no such box" : "the program ended"};
+    });
+    if (box.empty()) return false;
+    Run("xdotool windowfocus --sync " + box + " key " + key + " 2>/dev/null");
+    return true;
+}
+
 // The game's window once it shows, waiting up to 60 s; no id when it never does.
 inline Window FindGameWindow() {
     Window w;
@@ -136,6 +155,39 @@ inline Window FindGameWindow() {
     std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d", &w.x);
     std::sscanf(geometry.substr(geometry.find("Y=")).c_str(), "Y=%d", &w.y);
     return w;
+}
+
+// Waits until the screen shows what is wanted and has been at rest for 600 ms, and returns that
+// screenshot. At rest means the window's middle column has not changed (the menu slides, tiles slide),
+// or, for a puzzle whose movable tiles pulse for ever, that what is wanted has been shown all along.
+enum class Rest { MiddleColumnStill, WantedHeld };
+template <typename Wanted>
+std::optional<XwdImage> AwaitScreen(const Window& w, const std::string& what, Wanted wanted,
+                                    Rest rest = Rest::MiddleColumnStill) {
+    std::optional<XwdImage> shot;
+    std::vector<uint32_t> column;
+    auto since = std::chrono::steady_clock::now();
+    const ZorbelTest::Sight sight = ZorbelTest::PollUntil(what, [&] {
+        shot = Screenshot();
+        if (!shot) return ZorbelTest::Sight{false, "no screenshot"};
+        const bool good = wanted(*shot);
+        std::vector<uint32_t> now;
+        if (rest == Rest::MiddleColumnStill) {
+            for (int y = 0; y < 600; y += 3)
+                now.push_back(shot->At(w.x + 612, w.y + y));
+        } else {
+            now.push_back(good ? 1 : 0);
+        }
+        if (now != column) {
+            column = std::move(now);
+            since = std::chrono::steady_clock::now();
+        }
+        const bool still = std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(600);
+        return ZorbelTest::Sight{good && still, std::string(good ? "it" : "something else") +
+                                                    (still ? ", at rest" : ", moving")};
+    });
+    if (!sight.expected) shot.reset();
+    return shot;
 }
 
 } // namespace GameE2E

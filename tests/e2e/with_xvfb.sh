@@ -3,6 +3,7 @@
 # it), runs the command with DISPLAY set and SDL on its X11 driver, and always stops both again.
 # Usage: with_xvfb.sh COMMAND [ARGUMENT...]
 set -u
+. "$(dirname "$0")/poll_until.sh"
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/zorbel-xvfb.XXXXXX") || exit 2
 xvfb_pid=""
 command_pid=""
@@ -19,16 +20,15 @@ trap 'exit 3' INT TERM
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display" \
     >"$workdir/xvfb.log" 2>&1 &
 xvfb_pid=$!
-tries=0
-while [ ! -s "$workdir/display" ]; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-        echo "Xvfb did not start:" >&2
-        cat "$workdir/xvfb.log" >&2
-        exit 2
-    fi
-    sleep 0.1
-done
+# Xvfb writes the display number once it serves; it may also end at once (for example without memory).
+xvfb_answered() {
+    [ -s "$workdir/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null
+}
+if ! poll_until 20 "Xvfb to report its display" xvfb_answered || [ ! -s "$workdir/display" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$workdir/xvfb.log" >&2
+    exit 2
+fi
 
 DISPLAY=":$(head -n 1 "$workdir/display")"
 export DISPLAY

@@ -29,11 +29,12 @@ const std::string Answer = "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nfresh n
 
 // One run of a small program around a transfer, as the main loop drives it: the request goes out at
 // step 3, and every step polls the status until the result it reports (recording) or reads (playback) is
-// final, or 2000 steps have passed. Each step waits a moment, as real steps take time. Returns the step
+// final, or a minute has passed (-1). Each step waits a moment, as real steps take time. Returns the step
 // at which the result became final.
 int32_t RunSteps(HTTPTransfer& transfer, FakeTransferDemo& demo, const std::string& url,
                  const std::function<void()>& afterSending = {}) {
-    for (int32_t step = 0; step < 2000; ++step) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    for (int32_t step = 0; std::chrono::steady_clock::now() < deadline; ++step) {
         demo.SetStep(step);
         if (step == 3) transfer.SendRequest(url, Request);
         transfer.UpdateStatus();

@@ -4,6 +4,7 @@
 #include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/sound/DSoundInstance.h"
+#include "support/Eventually.h"
 #include "support/FakeSystemMixer.h"
 #include "support/SoundTestFiles.h"
 
@@ -273,8 +274,5 @@ TEST_F(DSoundManagerTest, TheAudioThreadAndTheMainThreadShareInstancesSafely) {
     SoundInstance* last = manager.CreateInstance(shortId);
     ASSERT_TRUE(last->PlayInstance(false, false));
     EXPECT_TRUE(last->IsSounding());
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (last->IsSounding() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_FALSE(last->IsSounding());
+    EXPECT_TRUE(ZorbelTest::Eventually([&] { return !last->IsSounding(); }));
 }

@@ -4,14 +4,13 @@
 #include "framework/platform/time/ManualClock.h"
 #include "framework/sound/DSoundManager.h"
 #include "support/CountingSink.h"
+#include "support/Eventually.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 using namespace Zorbel;
 using namespace ZorbelTest;
@@ -35,14 +34,9 @@ protected:
 
     bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
 
-    // Waits (at most five seconds) until the instance has stopped sounding.
+    // Waits until the instance has stopped sounding.
     static bool WaitUntilSilent(SoundInstance* instance) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (instance->IsSounding()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
+        return ZorbelTest::Eventually([&] { return !instance->IsSounding(); });
     }
 
     // Closes the device and returns everything it played.

@@ -15,7 +15,7 @@ enum class ChildOutcome { Passed, Failed, TimedOut };
 // Runs body in a child process and waits for it at most limit. A body that blocks for good is
 // killed when the time is up, so code that might hang (opening a named pipe) cannot hang the test.
 inline ChildOutcome RunInChildProcess(const std::function<bool()>& body,
-                                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+                                      std::chrono::milliseconds limit = std::chrono::minutes(1)) {
     pid_t child = fork();
     if (child < 0) return ChildOutcome::Failed;
     if (child == 0) _exit(body() ? 0 : 1);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs a command with DISPLAY set to a fresh Xvfb server, and ends the server afterwards.
 # Usage: UnderXvfb.sh COMMAND [ARGUMENTS...]
+. "$(dirname "$0")/../e2e/poll_until.sh"
 display=""
 for n in $(seq 161 230); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
@@ -10,10 +11,5 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
 export DISPLAY="$display"
-tries=0
-until xdotool getdisplaygeometry >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ $tries -lt 100 ] || { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+poll_until 20 "Xvfb to serve $display" xdotool getdisplaygeometry || exit 1
 "$@"

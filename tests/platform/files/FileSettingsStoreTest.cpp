@@ -1,5 +1,6 @@
 #include "framework/platform/files/FileSettingsStore.h"
 
+#include "support/Eventually.h"
 #include "support/InChildProcess.h"
 #include "support/IoCount.h"
 
@@ -142,6 +143,9 @@ TEST_F(SettingsStoreTest, KillingAWriterNeverLeavesAHalfWrittenFile) {
                 (void)store.Write(mKey, "Big", SettingsStore::TYPE_STRING, value.data(), value.size());
             }
         }
+        // Killed at a different moment of its writes each round, once the first has landed, however long
+        // that took.
+        EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(File()); })) << "round " << round;
         usleep(static_cast<useconds_t>(20000 + round * 17000));
         kill(child, SIGKILL);
         int status = 0;
@@ -150,7 +154,7 @@ TEST_F(SettingsStoreTest, KillingAWriterNeverLeavesAHalfWrittenFile) {
         FileSettingsStore store(mRoot.string());
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!store.Read(mKey, "Big", type, data)) continue; // killed before the first write finished
+        ASSERT_TRUE(store.Read(mKey, "Big", type, data)) << "round " << round;
         ASSERT_EQ(data.size(), big.size()) << "round " << round;
         EXPECT_TRUE(std::all_of(data.begin(), data.end(), [&](uint8_t b) { return b == data[0]; }));
     }

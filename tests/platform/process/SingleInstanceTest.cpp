@@ -1,12 +1,12 @@
 #include "framework/platform/process/SingleInstance.h"
 
+#include "support/Eventually.h"
+
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 using namespace Zorbel;
 
@@ -20,13 +20,9 @@ protected:
     }
     ~SingleInstanceTest() override { std::filesystem::remove_all(folder); }
 
-    // Notices travel through a socket; give the bytes a moment.
+    // Notices travel through a socket and may arrive a while after they were sent.
     static bool WaitForNotice(SingleInstance& instance) {
-        for (int i = 0; i < 200; ++i) {
-            if (instance.TakeNotice()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return ZorbelTest::Eventually([&] { return instance.TakeNotice(); });
     }
 
     std::string folder;
