@@ -25,15 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Asks until the condition holds, every interval, for at most the given time.
-template <typename Condition>
-bool PollFor(Condition condition, int seconds, int intervalMs = 100) {
-    for (int waited = 0; waited <= seconds * 1000; waited += intervalMs) {
-        if (condition()) return true;
-        usleep(static_cast<useconds_t>(intervalMs) * 1000);
-    }
-    return condition();
-}
+using ZorbelTest::PollUntil;
+using ZorbelTest::Sight;
 
 // The window's 800 x 600 pixels as the X server shows them.
 std::vector<uint32_t> WindowPixels(const XwdImage& shot, const Window& w) {
@@ -44,33 +37,15 @@ std::vector<uint32_t> WindowPixels(const XwdImage& shot, const Window& w) {
     return pixels;
 }
 
-// The menu has come to rest: shown, and the column through the Quit button the same in two looks.
-bool WaitForMenuAtRest(const Window& w) {
-    std::vector<uint32_t> column;
-    return PollFor(
-        [&] {
-            std::optional<XwdImage> shot = Screenshot();
-            std::vector<uint32_t> now;
-            for (int y = 0; shot && y < 600; y += 3)
-                now.push_back(shot->At(w.x + 612, w.y + y));
-            const bool settled = shot && MenuShown(*shot, w) && now == column;
-            column = std::move(now);
-            return settled;
-        },
-        20, 200);
-}
-
 // The frame-rate box at the bottom right: black from x = 740 to 789 on its last row (y = 589), with
 // light text inside it.
-bool FrameRateShown(const Window& w) {
-    std::optional<XwdImage> shot = Screenshot();
-    if (!shot) return false;
+bool FrameRateShown(const XwdImage& shot, const Window& w) {
     int bright = 0;
     for (int x = 740; x < 790; ++x)
-        if ((shot->At(w.x + x, w.y + 589) & 0xFFFFFF) != 0) return false;
+        if ((shot.At(w.x + x, w.y + 589) & 0xFFFFFF) != 0) return false;
     for (int y = 570; y < 590; ++y)
         for (int x = 740; x < 790; ++x)
-            bright += (shot->At(w.x + x, w.y + y) & 0x808080) == 0x808080;
+            bright += (shot.At(w.x + x, w.y + y) & 0x808080) == 0x808080;
     return bright >= 20;
 }
 
@@ -166,22 +141,26 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot start %s\n", game.c_str());
         return 1;
     }
-    std::optional<Window> found = FindWindowOfWidth(800, 60);
-    Check(found.has_value(), "the game shows its window");
-    if (!found) {
+    const Window w = FindGameWindow();
+    Check(!w.id.empty(), "the game shows its window");
+    if (w.id.empty()) {
         WaitForExit(pid, 0);
         return 1;
     }
-    const Window w = *found;
     // The pointer rests outside the window, so that no cursor and no lit button is in the frame.
     Run("xdotool mousemove 0 0");
-    Check(WaitForMenuAtRest(w), "the menu comes to rest");
+    Check(AwaitScreen(w, "the menu at rest", [&](const XwdImage& shot) { return MenuShown(shot, w); })
+              .has_value(),
+          "the menu comes to rest");
 
     Run("xdotool windowfocus --sync " + w.id);
     Run("xdotool key ctrl+alt+d F11");
     const fs::path shotFile = folder / "_screenshots" / "image1.png";
     std::unique_ptr<Zorbel::ImageLib::Image> shot;
-    PollFor([&] { return (shot = Zorbel::ImageLib::ReadPng(shotFile.string())) != nullptr; }, 20);
+    PollUntil(shotFile.string(), [&] {
+        shot = Zorbel::ImageLib::ReadPng(shotFile.string());
+        return Sight{shot != nullptr, "no readable file"};
+    });
     Check(shot && shot->GetWidth() == 800 && shot->GetHeight() == 600, "F11 writes _screenshots/image1.png");
     std::optional<XwdImage> screen = Screenshot();
     if (shot && screen && shot->GetWidth() == 800 && shot->GetHeight() == 600) {
@@ -195,17 +174,21 @@ int main(int argc, char** argv) {
     }
 
     Run("xdotool key F3");
-    Check(PollFor([&] { return FrameRateShown(w); }, 20, 200), "F3 shows the frame rate at the bottom right");
+    Check(AwaitScreen(
+              w, "the frame rate at the bottom right",
+              [&](const XwdImage& now) { return FrameRateShown(now, w); }, Rest::WantedHeld)
+              .has_value(),
+          "F3 shows the frame rate at the bottom right");
 
     Run("xdotool key shift+F11");
     const fs::path page = folder / "_dump" / "imagelist.html";
     int rows = 0;
-    const bool dumped = PollFor(
-        [&] {
+    const bool dumped =
+        PollUntil("the dump's page and its last thumbnail", [&] {
             rows = DumpRows(page);
-            return rows > 0 && fs::exists(folder / "_dump" / Numbered("thumb%04d.jpg", rows - 1));
-        },
-        30, 200);
+            return Sight{rows > 0 && fs::exists(folder / "_dump" / Numbered("thumb%04d.jpg", rows - 1)),
+                         std::to_string(rows) + " rows"};
+        }).expected;
     Check(dumped,
           "Shift + F11 writes the dump's page, pictures and thumbnails (" + std::to_string(rows) + " rows)");
     if (dumped) {
