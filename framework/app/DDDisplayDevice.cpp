@@ -141,14 +141,7 @@ bool DDDisplayDevice::ReadScreen(std::vector<uint32_t>& pixels, int32_t& width, 
     // state (no pixel copy is left behind in it).
     DDImage borrowed(*mDevice);
     borrowed.AdoptSurface(screen->GetSurface());
-    const uint32_t* bits = borrowed.GetPixels();
-    if (bits == nullptr) return false;
-    width = borrowed.GetWidth();
-    height = borrowed.GetHeight();
-    pixels.assign(bits, bits + borrowed.PixelCount());
-    for (uint32_t& pixel : pixels)
-        pixel |= 0xFF000000;
-    return true;
+    return CopyOpaque(borrowed, pixels, width, height);
 }
 
 bool DDDisplayDevice::GetTextureUse(const MemoryImage& image, TextureUse& use) {

@@ -42,11 +42,16 @@ const char* TextureFormatName(TextureFormat format) {
 bool DisplayDevice::ReadScreen(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) {
     std::lock_guard<std::recursive_mutex> guard(GetLock());
     MemoryImage* screen = GetScreenImage();
-    const uint32_t* bits = screen ? screen->GetPixels() : nullptr;
+    return screen != nullptr && CopyOpaque(*screen, pixels, width, height);
+}
+
+bool DisplayDevice::CopyOpaque(MemoryImage& image, std::vector<uint32_t>& pixels, int32_t& width,
+                               int32_t& height) {
+    const uint32_t* bits = image.GetPixels();
     if (bits == nullptr) return false;
-    width = screen->GetWidth();
-    height = screen->GetHeight();
-    pixels.assign(bits, bits + screen->PixelCount());
+    width = image.GetWidth();
+    height = image.GetHeight();
+    pixels.assign(bits, bits + image.PixelCount());
     for (uint32_t& pixel : pixels)
         pixel |= 0xFF000000;
     return true;

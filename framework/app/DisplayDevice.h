@@ -101,6 +101,11 @@ public:
     virtual bool GetTextureUse(const MemoryImage&, TextureUse&) { return false; }
     virtual VideoMemory GetVideoMemory() { return {}; }
     virtual HardwareVerdict Get3DVerdict() const { return HardwareVerdict::Unsupported; }
+
+protected:
+    // The picture's pixels, made opaque, with its size; false when it has none to give.
+    static bool CopyOpaque(MemoryImage& image, std::vector<uint32_t>& pixels, int32_t& width,
+                           int32_t& height);
 };
 
 } // namespace Zorbel
