@@ -4,6 +4,7 @@
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/MessageBox.h"
 #include "framework/platform/files/AtomicFile.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProgramFolders.h"
@@ -13,13 +14,24 @@
 
 namespace Tesserine {
 
+bool AppBoardHost::ComesThroughDemo(const std::string& path) const {
+    return !mChosenPath.empty() && path == mChosenPath && (mApp.IsRecordingDemo() || mApp.IsPlayingDemo());
+}
+
 std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadImage(const std::string& path) {
-    if (!mChosenPath.empty() && path == mChosenPath && (mApp.IsRecordingDemo() || mApp.IsPlayingDemo()))
-        return LoadThroughDemo(path);
+    if (ComesThroughDemo(path))
+        return LoadThroughDemo(path, [&](const std::string& copy) { return mApp.GetImage(copy, true); });
     return mApp.GetImage(Zorbel::DataPath(path), true);
 }
 
-std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadThroughDemo(const std::string& path) {
+std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadPictureForDisplay(const std::string& path,
+                                                                         int32_t width, int32_t height) {
+    auto load = [&](const std::string& file) { return mApp.GetImageForDisplay(file, width, height); };
+    return ComesThroughDemo(path) ? LoadThroughDemo(path, load) : load(path);
+}
+
+std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadThroughDemo(const std::string& path,
+                                                                   const PictureLoader& load) {
     Zorbel::Buffer bytes;
     if (!mApp.ReadBufferFromFile(path, bytes)) return nullptr;
     std::string pattern = (std::filesystem::temp_directory_path() / "tesserine-picture-XXXXXX").string();
@@ -29,7 +41,7 @@ std::unique_ptr<Zorbel::MemoryImage> AppBoardHost::LoadThroughDemo(const std::st
     std::unique_ptr<Zorbel::MemoryImage> image;
     if (Zorbel::WriteFileAtomically(
             copy, std::string_view(reinterpret_cast<const char*>(bytes.Data()), bytes.ByteLength())))
-        image = mApp.GetImage(copy, true);
+        image = load(copy);
     std::error_code ignored;
     std::filesystem::remove_all(pattern, ignored);
     return image;
@@ -50,6 +62,11 @@ bool AppBoardHost::HasFocus() const {
 
 void AppBoardHost::Popup(const std::string& text) {
     mApp.Popup(text);
+}
+
+void AppBoardHost::Notice(const std::string& text) {
+    mApp.MessageBox(text, mApp.GetProductName(),
+                    Zorbel::MessageBoxStyle::Ok | Zorbel::MessageBoxStyle::IconWarning);
 }
 
 void AppBoardHost::LogError(const std::string& text) {

@@ -52,12 +52,26 @@ std::unique_ptr<MemoryImage> Board::LoadBoardImage(const std::string& path) {
 
 std::unique_ptr<MemoryImage> Board::LoadScaledImage(const std::string& path, int32_t width, int32_t height) {
     std::unique_ptr<MemoryImage> loaded = LoadBoardImage(path);
-    if (!loaded) return nullptr;
+    return loaded ? Scaled(*loaded, width, height) : nullptr;
+}
+
+std::unique_ptr<MemoryImage> Board::LoadChosenPicture(const std::string& path) {
+    std::unique_ptr<MemoryImage> loaded =
+        mHost.LoadPictureForDisplay(path, PuzzleModel::FieldWidth, PuzzleModel::FieldHeight);
+    if (!loaded) {
+        // Only the game's own pictures are vital; without the player's the game goes on as it was.
+        mHost.Notice("There was an error loading the file: " + path);
+        return nullptr;
+    }
+    return Scaled(*loaded, PuzzleModel::FieldWidth, PuzzleModel::FieldHeight);
+}
+
+std::unique_ptr<MemoryImage> Board::Scaled(MemoryImage& picture, int32_t width, int32_t height) {
     std::unique_ptr<MemoryImage> scaled = mHost.CreateImage();
     if (!scaled) return nullptr;
     scaled->SetSize(width, height);
     Graphics g(scaled.get());
-    g.PaintImageScaled(loaded.get(), 0, 0, width, height);
+    g.PaintImageScaled(&picture, 0, 0, width, height);
     return scaled;
 }
 
@@ -88,6 +102,7 @@ void Board::NewGame(int32_t n, std::unique_ptr<MemoryImage> picture) {
     mSlideDir = mSlideTarget = mSlideValue = mSlideX = mSlideY = mSlideToIndex = 0;
     mPulse = 0;
     mPulseStep = 1;
+    mPeeking = false;
     for (size_t i = 0; i < mBorders.size(); ++i)
         mBorders[i] = LoadScaledImage(BorderFiles[i], mModel.TileWidth(), mModel.TileHeight());
     if (picture) mPicture = std::move(picture);
@@ -102,11 +117,58 @@ void Board::ClearBoard() {
 
 void Board::KeyDown(int32_t keyCode) {
     Widget::KeyDown(keyCode);
-    if (keyCode == Zorbel::VirtualKey::Escape) MouseDown(0, 0, -1);
+    switch (keyCode) {
+        case Zorbel::VirtualKey::Escape:
+            MouseDown(0, 0, -1);
+            break;
+        case Zorbel::VirtualKey::Space:
+            if (CanMove()) mPeeking = true;
+            break;
+        case Zorbel::VirtualKey::Left:
+        case Zorbel::VirtualKey::Up:
+        case Zorbel::VirtualKey::Right:
+        case Zorbel::VirtualKey::Down:
+            if (CanMove()) {
+                const int32_t index = TileForArrow(keyCode);
+                if (index >= 0) StartSlide(index);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void Board::KeyUp(int32_t keyCode) {
+    Widget::KeyUp(keyCode);
+    if (keyCode == Zorbel::VirtualKey::Space) mPeeking = false;
+}
+
+bool Board::CanMove() const {
+    return mModel.HasGrid() && !mMenu->IsVisible() && !mSliding && !mCompleted && !mPeeking;
+}
+
+int32_t Board::TileForArrow(int32_t keyCode) const {
+    int32_t gap = -1;
+    for (int32_t i = 0; i < mModel.CellCount() && gap < 0; ++i)
+        if (mModel.TileAt(i).value == 0) gap = i;
+    if (gap < 0) return -1;
+    // The arrow points the way the tile goes: Left takes the tile right of the gap, and so on.
+    const int32_t row = gap / mN, column = gap % mN;
+    switch (keyCode) {
+        case Zorbel::VirtualKey::Left:
+            return column + 1 < mN ? gap + 1 : -1;
+        case Zorbel::VirtualKey::Right:
+            return column > 0 ? gap - 1 : -1;
+        case Zorbel::VirtualKey::Up:
+            return row + 1 < mN ? gap + mN : -1;
+        default:
+            return row > 0 ? gap - mN : -1;
+    }
 }
 
 void Board::MouseMove(int32_t x, int32_t y) {
-    if (mMenu->IsVisible() || !mModel.HasGrid()) return;
+    // While the finished picture is shown the board keeps its state, so that it comes back unchanged.
+    if (mMenu->IsVisible() || !mModel.HasGrid() || mPeeking) return;
     const int32_t previous = mHoverIndex;
     const int32_t column = FloorDiv(x, mModel.TileWidth());
     const int32_t row = FloorDiv(y, mModel.TileHeight());
@@ -129,6 +191,7 @@ void Board::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
         if (mMenu->IsVisible()) {
             if (mMenu->CanBeDismissed()) mMenu->StartClosing();
         } else if (!mSliding) {
+            mPeeking = false;
             mMenu->ShowMenu(mN);
             mMenu->DrawPreview(mPicture.get());
             mMenu->DiscardPendingPicture();
@@ -136,15 +199,15 @@ void Board::MouseDown(int32_t x, int32_t y, int32_t clickCount) {
         }
         return;
     }
-    if (mSliding || mCompleted || mMenu->IsVisible() || !mModel.HasGrid()) return;
+    if (mSliding || mCompleted || mMenu->IsVisible() || !mModel.HasGrid() || mPeeking) return;
     if (mModel.TileAt(mHoverIndex).moveDir < 1) return;
-    StartSlide();
+    StartSlide(mHoverIndex);
 }
 
-void Board::StartSlide() {
-    Tile& tile = mModel.TileAt(mHoverIndex);
+void Board::StartSlide(int32_t index) {
+    Tile& tile = mModel.TileAt(index);
     const int32_t tileW = mModel.TileWidth(), tileH = mModel.TileHeight();
-    const int32_t row = mHoverIndex / mN, column = mHoverIndex % mN;
+    const int32_t row = index / mN, column = index % mN;
     mSliding = true;
     mHost.SetCursor(CursorController::CURSOR_POINTER);
     mSlideValue = tile.value;
@@ -154,19 +217,19 @@ void Board::StartSlide() {
     mSlideY = tileH * row;
     switch (mSlideDir) {
         case Tile::MOVE_UP:
-            mSlideToIndex = mHoverIndex - mN;
+            mSlideToIndex = index - mN;
             mSlideTarget = tileH * (row - 1);
             break;
         case Tile::MOVE_RIGHT:
-            mSlideToIndex = mHoverIndex + 1;
+            mSlideToIndex = index + 1;
             mSlideTarget = tileW * (column + 1);
             break;
         case Tile::MOVE_DOWN:
-            mSlideToIndex = mHoverIndex + mN;
+            mSlideToIndex = index + mN;
             mSlideTarget = tileH * (row + 1);
             break;
         default:
-            mSlideToIndex = mHoverIndex - 1;
+            mSlideToIndex = index - 1;
             mSlideTarget = tileW * (column - 1);
             break;
     }
@@ -179,9 +242,11 @@ void Board::Update() {
     Widget::Update();
     if (mMenu->IsVisible()) {
         if (!mMenu->IsAtRest()) mMenu->StepAnimation();
+        mMenu->FollowScreenMode();
     } else {
         if (mSliding) AdvanceSlide();
-        AdvancePulse();
+        // The board stands still behind the finished picture.
+        if (!mPeeking) AdvancePulse();
     }
     AdvanceCompletion();
     Invalidate();
@@ -263,6 +328,10 @@ void Board::Draw(Graphics* g) {
             g->PaintImage(mCompleteBottom.get(), mCompletionTimer - 710, 305);
             g->PaintImage(mCompleteTop.get(), 930 - mCompletionTimer, 150);
         }
+        return;
+    }
+    if (mPeeking) {
+        g->PaintImage(mPicture.get(), 0, 0);
         return;
     }
     DrawPuzzle(g);

@@ -19,8 +19,8 @@ class BoardHost;
 class GameMenu;
 
 // The one full-screen widget of the game: it owns the puzzle, its picture and the menu, turns
-// clicks into slides, animates them, plays the completion sequence, and draws the puzzle or, while
-// it is up, the menu.
+// clicks and arrow keys into slides, animates them, plays the completion sequence, and draws the
+// puzzle, the finished picture while Space is held, or, while it is up, the menu.
 class Board : public Zorbel::Widget, public Zorbel::ButtonListener {
 public:
     enum ButtonId : int32_t {
@@ -49,7 +49,10 @@ public:
     void DetachedFromManager(Zorbel::WidgetManager* manager) override;
     void Update() override;
     void Draw(Zorbel::Graphics* g) override;
+    // Escape opens and closes the menu; the arrow keys slide the tile beside the gap the way they
+    // point; Space held shows the finished picture.
     void KeyDown(int32_t keyCode) override;
+    void KeyUp(int32_t keyCode) override;
     void MouseMove(int32_t x, int32_t y) override;
     void MouseDown(int32_t x, int32_t y, int32_t clickCount) override;
     void ButtonReleased(int32_t id) override;
@@ -60,6 +63,9 @@ public:
     // The picture drawn at width x height onto a new display image.
     std::unique_ptr<Zorbel::MemoryImage> LoadScaledImage(const std::string& path, int32_t width,
                                                          int32_t height);
+    // A picture the player chose, drawn at the size of the play field. On failure the player is told
+    // with a notice, the result is null and the game goes on.
+    std::unique_ptr<Zorbel::MemoryImage> LoadChosenPicture(const std::string& path);
 
     // A new shuffled game of difficulty n; a non-null picture replaces the board's own.
     void NewGame(int32_t n, std::unique_ptr<Zorbel::MemoryImage> picture);
@@ -75,6 +81,7 @@ public:
     PuzzleModel& GetModel() { return mModel; }
     bool IsCompleted() const { return mCompleted; }
     bool IsSliding() const { return mSliding; }
+    bool IsPeeking() const { return mPeeking; }
     int32_t GetHoverIndex() const { return mHoverIndex; }
     int32_t GetPulse() const { return mPulse; }
     int32_t GetCompletionTimer() const { return mCompletionTimer; }
@@ -85,7 +92,13 @@ public:
     Zorbel::MemoryImage* GetCompleteBottom() const { return mCompleteBottom.get(); }
 
 private:
-    void StartSlide();
+    // The picture drawn at width x height onto a new display image.
+    std::unique_ptr<Zorbel::MemoryImage> Scaled(Zorbel::MemoryImage& picture, int32_t width, int32_t height);
+    // A game runs with nothing in the way of a move: no menu, slide, completion or peek.
+    bool CanMove() const;
+    // The cell of the tile an arrow key moves into the gap; -1 when there is none on that side.
+    int32_t TileForArrow(int32_t keyCode) const;
+    void StartSlide(int32_t index);
     void AdvanceSlide();
     void FinishSlide();
     void AdvancePulse();
@@ -104,6 +117,8 @@ private:
     int32_t mN = 0;
     int32_t mHoverIndex = 0;
     bool mSliding = false;
+    // Space is held: the finished picture is shown instead of the board.
+    bool mPeeking = false;
     int32_t mSlideDir = 0;
     int32_t mSlideTarget = 0;
     int32_t mSlideValue = 0;

@@ -19,6 +19,10 @@ public:
     // A picture file (the extension is found by the image library), ready to draw; null when it
     // cannot be loaded.
     virtual std::unique_ptr<Zorbel::MemoryImage> LoadImage(const std::string& path) = 0;
+    // A picture of the player's that will be shown at width x height: a much larger one comes back
+    // reduced to a size that still covers it, and no more than one full-size copy is held on the way.
+    virtual std::unique_ptr<Zorbel::MemoryImage> LoadPictureForDisplay(const std::string& path, int32_t width,
+                                                                       int32_t height) = 0;
     // A new empty picture on the display; null without a display.
     virtual std::unique_ptr<Zorbel::MemoryImage> CreateImage() = 0;
 
@@ -29,6 +33,8 @@ public:
 
     // A failure the player is told about, and one only written to the error log.
     virtual void Popup(const std::string& text) = 0;
+    // Something the player is told about that the game goes on after.
+    virtual void Notice(const std::string& text) = 0;
     virtual void LogError(const std::string& text) = 0;
     // The application ends at its next step.
     virtual void Quit() = 0;

@@ -127,7 +127,13 @@ void GameMenu::DifficultyMore() {
 
 void GameMenu::SwitchScreenMode(bool windowed) {
     mHost.SwitchScreenMode(windowed);
-    mButtons.ShowScreenModeButton(windowed);
+    // The application may refuse the mode; the button offers the way out of the one it is in.
+    mButtons.ShowScreenModeButton(mHost.IsWindowed());
+}
+
+void GameMenu::FollowScreenMode() {
+    // The mode also changes behind the menu's back (Alt+Enter), so the button follows what it is.
+    if (mVisible && mAtRest && !mHost.IsForcedFullScreen()) mButtons.ShowScreenModeButton(mHost.IsWindowed());
 }
 
 void GameMenu::ChangePicture() {
@@ -142,15 +148,17 @@ void GameMenu::ChangePicture() {
     mHost.BeginSystemDialog();
     Zorbel::FileChooserResult result = mHost.ChooseFileToOpen(request);
     if (result.outcome == Zorbel::FileChooserOutcome::Chosen) {
-        mPendingPicture =
-            mBoard->LoadScaledImage(result.path, PuzzleModel::FieldWidth, PuzzleModel::FieldHeight);
-        if (mPendingPicture) DrawPreview(mPendingPicture.get());
+        // A picture that fails leaves the one chosen before, and its preview, as they were.
+        if (std::unique_ptr<MemoryImage> chosen = mBoard->LoadChosenPicture(result.path)) {
+            mPendingPicture = std::move(chosen);
+            DrawPreview(mPendingPicture.get());
+        }
     }
     mHost.EndSystemDialog();
     if (haveFolder && chdir(folder) != 0) mHost.LogError("Could not return to the program folder");
     if (result.outcome == Zorbel::FileChooserOutcome::Unavailable)
-        mHost.Popup("No file chooser is available on this desktop. Install zenity or kdialog, or a desktop "
-                    "portal, to choose your own pictures.");
+        mHost.Notice("No file chooser is available on this desktop. Install zenity or kdialog, or a desktop "
+                     "portal, to choose your own pictures.");
 }
 
 } // namespace Tesserine

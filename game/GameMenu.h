@@ -44,6 +44,8 @@ public:
     void DifficultyMore();
     // Switches the application to a window or to full screen and offers the way back.
     void SwitchScreenMode(bool windowed);
+    // While the menu is at rest, shows the screen-mode button for the mode the application is in.
+    void FollowScreenMode();
     // Right click or Escape may close the menu once it is open, unless there is no game to go back
     // to (before the first game the cancel button is hidden).
     bool CanBeDismissed() const;

@@ -1,6 +1,7 @@
 #include "framework/app/ScreenModes.h"
 
 #include "framework/app/DisplayDevice.h"
+#include "framework/app/ExitCodes.h"
 #include "framework/app/WidgetLayer.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/WindowSystem.h"
@@ -88,7 +89,7 @@ void ScreenModes::InitDisplay() {
 void ScreenModes::DisplayFailed(uint32_t result) {
     std::string errorText = mDisplay ? mDisplay->GetErrorText() : "no display device";
     mHost.Popup("Failed to initialize DirectDraw: " + DisplayResultText(result) + " " + errorText);
-    mHost.EndProgram(1);
+    mHost.EndProgram(EXIT_CODE_DISPLAY);
 }
 
 void ScreenModes::HandleDisplayResult(uint32_t result) {
@@ -96,7 +97,7 @@ void ScreenModes::HandleDisplayResult(uint32_t result) {
     if (mPhysicallyWindowed && result == DisplayResult::InvalidColorDepth) {
         if (mForcedWindowed) {
             mHost.Popup("Please set your desktop color depth to 16 bit.");
-            mHost.EndProgram(1);
+            mHost.EndProgram(EXIT_CODE_DISPLAY);
             return;
         }
         mForcedFullScreen = true;

@@ -170,7 +170,7 @@ void ZorbelAppBase::Init() {
         request.style = MessageBoxStyle::IconError;
         DebugOutput(request.text + " (" + mServices->GetWindowSystemError() + ")\r\n");
         mWindowSystem->ShowMessageBox(0, request);
-        HardExit(0);
+        HardExit(EXIT_CODE_DISPLAY);
         return;
     }
 
@@ -185,7 +185,7 @@ void ZorbelAppBase::Init() {
                                                                        : mPlatform.instanceFolder);
         if (!mInstance->Acquire()) {
             mInstance.reset();
-            HardExit(0);
+            HardExit(EXIT_CODE_OK);
             return;
         }
         mNotifyMessage = 1;
@@ -301,7 +301,7 @@ void ZorbelAppBase::HandleCommandLineParam(const std::string& name, const std::s
         mScreenSaverMode = true;
     } else {
         Popup("Invalid Command Line Param: " + name);
-        HardExit(0);
+        HardExit(EXIT_CODE_COMMAND_LINE);
     }
 }
 
@@ -516,12 +516,22 @@ void ZorbelAppBase::FreeAllTextures() {
 }
 
 std::unique_ptr<MemoryImage> ZorbelAppBase::GetImage(const std::string& path, bool commit) {
-    std::unique_ptr<ImageLib::Image> picture = ImageLib::LoadImageFile(path, true);
+    return MakeImage(ImageLib::LoadImageFile(path, true), commit);
+}
+
+std::unique_ptr<MemoryImage> ZorbelAppBase::GetImageForDisplay(const std::string& path, int32_t width,
+                                                               int32_t height) {
+    return MakeImage(ImageLib::LoadImageFileForDisplay(path, true, width, height), true);
+}
+
+std::unique_ptr<MemoryImage> ZorbelAppBase::MakeImage(std::unique_ptr<ImageLib::Image> picture, bool commit) {
     if (!picture) return nullptr;
     DisplayDevice* display = GetDisplay();
     std::unique_ptr<MemoryImage> image =
         display ? display->CreateImage() : std::make_unique<MemoryImage>(mImageContext);
-    image->SetPixels(picture->GetBits(), picture->GetWidth(), picture->GetHeight(), commit);
+    // The decoded pixels move over as they are: a second full-size copy would double the peak.
+    const int32_t width = picture->GetWidth(), height = picture->GetHeight();
+    image->AdoptPixels(picture->ReleaseBits(), width, height, commit);
     return image;
 }
 

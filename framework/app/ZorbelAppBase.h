@@ -55,6 +55,9 @@ class SoundManager;
 class Widget;
 class WidgetLayer;
 class WidgetManager;
+namespace ImageLib {
+class Image;
+}
 
 // The application object: exactly one per process, and a game derives from it. It runs the program
 // from Init through the main loop of Start to Shutdown, and offers the program-wide services (images,
@@ -131,6 +134,7 @@ public:
     void UrlOpenSucceeded(const std::string& url) override;
     virtual bool OpenURL(const std::string& url, bool quitAfter);
     virtual std::string GetProductVersion(const std::string& path);
+    const std::string& GetProductName() const { return mProductName; }
     virtual void HideApplication();
     virtual std::string GetInfoText();
     // The crash reporter lets the game add form fields to its upload.
@@ -157,6 +161,9 @@ public:
     void Unmute(bool autoMute = false) override { mAudio->Unmute(autoMute); }
     virtual double GetLoadingProgress() { return mLoading->GetProgress(); }
     std::unique_ptr<MemoryImage> GetImage(const std::string& path, bool commit = true) override;
+    // A picture that will be shown at width × height: a much larger one is decoded or reduced to a
+    // size that still covers it, and only one full-size copy of it is ever held. Null on failure.
+    std::unique_ptr<MemoryImage> GetImageForDisplay(const std::string& path, int32_t width, int32_t height);
     SharedImageRef GetSharedImage(const std::string& path, const std::string& variant, bool* isNew) override;
     FontHost* GetFontHost() override { return this; }
     // Image fonts load their pictures through GetSharedImage and show descriptor errors with Popup.
@@ -386,6 +393,9 @@ protected:
     std::map<std::string, std::string> mStringTable;
 
 private:
+    // A display picture that takes over the decoded pixels; null for a null picture.
+    std::unique_ptr<MemoryImage> MakeImage(std::unique_ptr<ImageLib::Image> picture, bool commit);
+
     // MessagePump::Host
     PumpState GetPumpState() override;
     void RememberWindowPosition(int32_t x, int32_t y) override { mScreenModes->SetPreferredPosition(x, y); }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace Zorbel {
@@ -127,7 +128,7 @@ MemoryImage::MemoryImage(const MemoryImage& other)
     if (buildInSource) source.GetPixels();
 
     const size_t n = PixelCount();
-    if (source.mBits) mBits = CopyArray(source.mBits, n + 1);
+    if (source.mBits) std::memcpy(AllocateBits(), source.mBits.get(), (n + 1) * sizeof(uint32_t));
     mColorTable = CopyArray(source.mColorTable, 256);
     mColorIndices = CopyArray(source.mColorIndices, n);
     mNativeAlphaData = CopyArray(source.mNativeAlphaData, mColorTable ? 256 : n);
@@ -146,7 +147,8 @@ MemoryImage::~MemoryImage() {
 
 uint32_t* MemoryImage::AllocateBits() {
     const size_t n = PixelCount();
-    mBits = std::make_unique<uint32_t[]>(n + 1);
+    mBits.reset(static_cast<uint32_t*>(std::calloc(n + 1, sizeof(uint32_t))));
+    if (!mBits) throw std::bad_alloc();
     mBits[n] = GuardWord;
     return mBits.get();
 }
@@ -189,12 +191,22 @@ void MemoryImage::RebuildFromNativeAlpha(uint32_t* out) const {
 void MemoryImage::SetPixels(const uint32_t* pixels, int32_t width, int32_t height, bool commit) {
     FreePalette();
     // The old pixels stay until the copy is made: callers may hand in this image's own pixels.
-    std::unique_ptr<uint32_t[]> old = std::move(mBits);
+    auto old = std::move(mBits);
     mWidth = std::max(width, 0);
     mHeight = std::max(height, 0);
     uint32_t* bits = AllocateBits();
     if (pixels != nullptr) std::memcpy(bits, pixels, PixelCount() * sizeof(uint32_t));
     old.reset();
+    NotifyPixelsChanged();
+    if (commit) RecomputeAlphaFlags();
+}
+
+void MemoryImage::AdoptPixels(uint32_t* bits, int32_t width, int32_t height, bool commit) {
+    FreePalette();
+    mBits.reset(bits);
+    mWidth = bits ? std::max(width, 0) : 0;
+    mHeight = bits ? std::max(height, 0) : 0;
+    if (bits) mBits[PixelCount()] = GuardWord;
     NotifyPixelsChanged();
     if (commit) RecomputeAlphaFlags();
 }

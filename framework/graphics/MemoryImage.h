@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -86,6 +87,9 @@ public:
     virtual uint32_t* ClearAll();
     // Copies width x height pixels. With commit the alpha flags are recomputed at once.
     virtual void SetPixels(const uint32_t* pixels, int32_t width, int32_t height, bool commit);
+    // Like SetPixels, but takes over the block instead of copying it: width × height + 1 words from
+    // std::malloc (the last one is the image's guard), freed by the image.
+    void AdoptPixels(uint32_t* bits, int32_t width, int32_t height, bool commit);
     // Pixels come into being zero-filled at the next GetPixels.
     virtual void SetSize(int32_t width, int32_t height);
     // The 32-bit pixels, rebuilt from the palette, the premultiplied form or the texture when they
@@ -155,7 +159,11 @@ protected:
     std::optional<ScaledClip> ClipScaled(const FRect& destRect, const FRect& srcRect,
                                          const Rect& clipRect) const;
 
-    std::unique_ptr<uint32_t[]> mBits;
+    // The pixels come from std::malloc, so that pictures decoded elsewhere can be taken over whole.
+    struct FreeBits {
+        void operator()(uint32_t* bits) const { std::free(bits); }
+    };
+    std::unique_ptr<uint32_t[], FreeBits> mBits;
     int32_t mBitsChangedCount = 0;
     HardwareTexture* mHardwareTexture = nullptr;
     uint32_t mTextureFlags = 0;

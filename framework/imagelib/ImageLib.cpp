@@ -15,7 +15,8 @@ uint32_t gAlphaFillColor = 0xFFFFFF;
 
 std::unique_ptr<Image> Image::Create(int width, int height, bool cleared) {
     if (width <= 0 || height <= 0 || int64_t(width) * int64_t(height) > MaxPixels) return nullptr;
-    size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    // One word more than the pixels, so that a display picture can take the block over as it is.
+    size_t count = static_cast<size_t>(width) * static_cast<size_t>(height) + 1;
     // Large blocks come straight from the system already zeroed, so clearing costs nothing there.
     void* bits = cleared ? std::calloc(count, sizeof(uint32_t)) : std::malloc(count * sizeof(uint32_t));
     if (!bits) return nullptr;
@@ -24,6 +25,13 @@ std::unique_ptr<Image> Image::Create(int width, int height, bool cleared) {
 
 Image::~Image() {
     std::free(mBits);
+}
+
+uint32_t* Image::ReleaseBits() {
+    uint32_t* bits = mBits;
+    mBits = nullptr;
+    mWidth = mHeight = 0;
+    return bits;
 }
 
 namespace {

@@ -52,6 +52,9 @@ public:
     size_t GetPixelCount() const { return static_cast<size_t>(mWidth) * static_cast<size_t>(mHeight); }
     uint32_t* GetBits() { return mBits; }
     const uint32_t* GetBits() const { return mBits; }
+    // Hands the pixels over without a copy: a block from std::malloc of GetPixelCount() + 1 words, the
+    // last one spare, which the caller frees with std::free. The picture is empty afterwards.
+    uint32_t* ReleaseBits();
 
 private:
     Image(int width, int height, uint32_t* bits) : mWidth(width), mHeight(height), mBits(bits) {}

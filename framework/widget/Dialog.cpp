@@ -75,7 +75,13 @@ Dialog::Dialog(WidgetHost* host, Image* componentImage, Image* buttonComponentIm
     }
 }
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog() {
+    // A wait still running further up the stack learns the result from here, not from freed memory.
+    for (Waiter* waiter = mWaiter; waiter != nullptr; waiter = waiter->outer) {
+        waiter->deleted = true;
+        waiter->result = mResult;
+    }
+}
 
 bool Dialog::IsModal() {
     return mIsModal;
@@ -288,11 +294,24 @@ void Dialog::ButtonReleased(int32_t id) {
 }
 
 int32_t Dialog::WaitForResult(bool autoKill) {
-    while (mHost != nullptr && mManager != nullptr && mResult == NoResult && mHost->UpdateApp()) {
+    // A dialog closed during an update step is deleted at the end of that same step, so after each
+    // step the dialog may be gone: its destructor then fills in the waiter, and nothing of the
+    // dialog is read again.
+    WidgetHost* host = mHost;
+    const int32_t id = mId;
+    Waiter waiter;
+    waiter.outer = mWaiter;
+    mWaiter = &waiter;
+    while (mManager != nullptr && mResult == NoResult && host != nullptr) {
+        const bool running = host->UpdateApp();
+        if (waiter.deleted || !running) break;
     }
-    int32_t result = mResult;
-    if (autoKill && mHost != nullptr) mHost->KillDialog(mId);
-    return result;
+    if (!waiter.deleted) {
+        waiter.result = mResult;
+        mWaiter = waiter.outer;
+    }
+    if (autoKill && host != nullptr) host->KillDialog(id);
+    return waiter.result;
 }
 
 } // namespace Zorbel

@@ -70,7 +70,8 @@ public:
     virtual bool IsModal();
     // Runs the application's update steps until a button is clicked, the dialog leaves the tree or
     // the application shuts down; then closes the dialog when autoKill is set. Returns the id of the
-    // clicked button, or NoResult.
+    // clicked button, 0 when the dialog was closed without one, or NoResult when the application
+    // stopped running first. The dialog may be closed and deleted during the wait.
     virtual int32_t WaitForResult(bool autoKill);
 
     void ButtonPressed(int32_t id) override;
@@ -125,6 +126,15 @@ protected:
     int32_t mId;
     bool mIsModal;
     int32_t mResult = NoResult;
+
+private:
+    // A running WaitForResult, innermost first; the destructor hands each its result.
+    struct Waiter {
+        Waiter* outer = nullptr;
+        bool deleted = false;
+        int32_t result = NoResult;
+    };
+    Waiter* mWaiter = nullptr;
 };
 
 } // namespace Zorbel

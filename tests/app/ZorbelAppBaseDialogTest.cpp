@@ -4,6 +4,8 @@
 #include "framework/widget/DialogButton.h"
 #include "framework/widget/WidgetManager.h"
 
+#include <functional>
+
 using namespace Zorbel;
 using namespace ZorbelTest;
 
@@ -121,4 +123,63 @@ TEST_F(DialogRegistryTest, TheRealWidgetManagerHoldsDialogsAndWaitsForTheirResul
 
     // Dialogs still open at the end are freed with the application.
     a.DoDialog(2, false, "Left open", "", "", Dialog::BUTTONS_FOOTER);
+}
+
+namespace {
+
+// A widget that runs a step of the test inside each update step of the application.
+class StepWidget : public Widget {
+public:
+    void Update() override {
+        Widget::Update();
+        ++updates;
+        if (onUpdate) onUpdate();
+    }
+    std::function<void()> onUpdate;
+    int updates = 0;
+};
+
+} // namespace
+
+// A dialog closed inside the update step its wait runs is deleted at the end of that step; the wait
+// still ends safely, with 0 for a dialog closed without a click (the sanitizers see any read of the
+// freed dialog). A wait that ends because the application stops running answers 0x7FFFFFFF.
+TEST_F(DialogRegistryTest, WaitingSurvivesTheDialogBeingClosedAndDeletedMeanwhile) {
+    ButtonApp& a = StartButtonApp(true);
+    a.GetLoading().MarkDone();
+    WidgetManager* manager = a.GetWidgetManager();
+    ASSERT_NE(manager, nullptr);
+    Dialog* dialog = a.DoDialog(1, true, "Question", "Go on?", "", Dialog::BUTTONS_YES_NO);
+    StepWidget stepper;
+    manager->AddChild(&stepper);
+    // The stepper takes part in the steps while the dialog is up, so the waits below end.
+    RunUntil(clock.Milliseconds() + 50);
+    ASSERT_GT(stepper.updates, 0);
+
+    for (bool autoKill : {false, true}) {
+        if (autoKill) dialog = a.DoDialog(1, true, "Question", "Go on?", "", Dialog::BUTTONS_YES_NO);
+        int killedAt = -1;
+        stepper.onUpdate = [&] {
+            if (killedAt < 0 && stepper.updates >= 3) {
+                killedAt = stepper.updates;
+                EXPECT_TRUE(a.KillDialog(1));
+            }
+        };
+        EXPECT_EQ(dialog->WaitForResult(autoKill), 0) << autoKill;
+        EXPECT_GE(killedAt, 3);
+        EXPECT_EQ(a.GetDialog(1), nullptr);
+        EXPECT_EQ(a.GetDialogCount(), 0);
+        EXPECT_EQ(manager->GetBaseModalWidget(), nullptr);
+        stepper.onUpdate = nullptr;
+        stepper.updates = 0;
+    }
+
+    // The application stops running before any click: the wait gives up without an answer.
+    dialog = a.DoDialog(2, true, "Question", "Go on?", "", Dialog::BUTTONS_YES_NO);
+    stepper.onUpdate = [&] {
+        if (stepper.updates == 2) a.Shutdown();
+    };
+    EXPECT_EQ(dialog->WaitForResult(true), Dialog::NoResult);
+    EXPECT_EQ(a.GetDialogCount(), 0);
+    manager->RemoveChild(&stepper);
 }

@@ -1,6 +1,8 @@
 #include "app/AppHarness.h"
 
+#include "framework/app/ExitCodes.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/imagelib/ImageLib.h"
 #include "framework/platform/audio/HeadlessAudioSink.h"
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/DSoundManager.h"
@@ -8,6 +10,7 @@
 #include "framework/sound/MusicInterface.h"
 #include "support/RecordingMusicLibrary.h"
 
+#include <algorithm>
 #include <regex>
 
 using namespace Zorbel;
@@ -168,9 +171,9 @@ TEST_F(LifecycleTest, PlayNumberCountsFromTheNewest) {
     EXPECT_FALSE(app->GetDemo().IsPlaying());
 }
 
-TEST_F(LifecycleTest, AnUnknownParameterIsShownAndEndsTheProgramWithCodeZero) {
+TEST_F(LifecycleTest, AnUnknownParameterIsShownAndEndsTheProgramWithCodeTwo) {
     TestApp& a = StartApp("-record -fast");
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, EXIT_CODE_COMMAND_LINE);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Invalid Command Line Param: -fast"});
     EXPECT_EQ(windows.MessageBoxes()[0].style, MessageBoxStyle::Ok | MessageBoxStyle::IconError);
     // Init stopped where the process would have ended.
@@ -180,7 +183,7 @@ TEST_F(LifecycleTest, AnUnknownParameterIsShownAndEndsTheProgramWithCodeZero) {
 
 TEST_F(LifecycleTest, TwoBlanksGiveAnEmptyInvalidParameter) {
     StartApp("-record  -screensaver");
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, EXIT_CODE_COMMAND_LINE);
     EXPECT_EQ(Boxes(), std::vector<std::string>{"FATAL ERROR: Invalid Command Line Param: "});
 }
 
@@ -408,6 +411,25 @@ TEST_F(LifecycleTest, SharedImagesAreCountedAndFreedByTheUpdateStepOnceUnreferen
     EXPECT_TRUE(isNew);
     EXPECT_EQ(missing->image, nullptr);
     EXPECT_EQ(a.GetImage("no/such/picture.png"), nullptr);
+}
+
+TEST_F(LifecycleTest, PicturesForTheDisplayComeInReducedToWhatCoversIt) {
+    TestApp& a = StartApp();
+    auto picture = ImageLib::Image::Create(2000, 1500);
+    ASSERT_NE(picture, nullptr);
+    std::fill_n(picture->GetBits(), picture->GetPixelCount(), 0xFF2080C0u);
+    const std::string path = folder.path + "/Large.PNG";
+    ASSERT_TRUE(ImageLib::WritePng(path, *picture));
+
+    std::unique_ptr<MemoryImage> full = a.GetImage(path);
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(full->GetWidth(), 2000);
+    std::unique_ptr<MemoryImage> shown = a.GetImageForDisplay(path, 800, 600);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetWidth(), 1000);
+    EXPECT_EQ(shown->GetHeight(), 750);
+    EXPECT_EQ(shown->GetPixels()[750 * 1000 / 2], 0xFF2080C0u);
+    EXPECT_EQ(a.GetImageForDisplay(folder.path + "/none.png", 800, 600), nullptr);
 }
 
 TEST_F(LifecycleTest, OpeningAWebPageSucceedsWhenTheWindowLosesTheActivation) {

@@ -45,6 +45,8 @@ struct Window {
     std::string id;
     int x = 0;
     int y = 0;
+    int width = 0;
+    int height = 0;
 };
 
 inline int Red(uint32_t c) {
@@ -82,21 +84,21 @@ inline void Check(bool ok, const std::string& what) {
     if (!ok) ++failures;
 }
 
-inline void Click(const Window& window, int x, int y, int button) {
+inline void Click(const Window& window, int x, int y, int button = 1) {
     Run("xdotool mousemove --window " + window.id + " " + std::to_string(x) + " " + std::to_string(y) +
         " click " + std::to_string(button));
 }
 
-// The number of 4 x 4 cells that are black all over their inside.
-inline int BlackCells(const XwdImage& shot, const Window& w) {
-    int black = 0;
+// The cells of a 4 x 4 puzzle that are black all over their inside (the gap), in reading order.
+inline std::vector<int> BlackCells(const XwdImage& shot, const Window& w) {
+    std::vector<int> black;
     for (int cell = 0; cell < 16; ++cell) {
-        int left = w.x + (cell % 4) * 200, top = w.y + (cell / 4) * 150;
+        const int left = w.x + (cell % 4) * 200, top = w.y + (cell / 4) * 150;
         bool all = true;
         for (int y = top + 20; y < top + 130 && all; y += 9)
             for (int x = left + 20; x < left + 180 && all; x += 9)
                 all = (shot.At(x, y) & 0xFFFFFF) == 0;
-        black += all;
+        if (all) black.push_back(cell);
     }
     return black;
 }

@@ -82,7 +82,7 @@ void DescribeScreen(const Window& w) {
     std::optional<XwdImage> shot = Screenshot();
     if (!shot) return;
     std::printf("the screen shows %d black cells, the menu %s, the top left pixel %06x\n",
-                BlackCells(*shot, w), MenuShown(*shot, w) ? "shown" : "gone",
+                static_cast<int>(BlackCells(*shot, w).size()), MenuShown(*shot, w) ? "shown" : "gone",
                 shot->At(w.x + 100, w.y + 75) & 0xFFFFFF);
 }
 
@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
     Click(w, 188, 393, 1);
     auto shot = AwaitScreen(
         w, "a puzzle with one gap",
-        [&](const XwdImage& s) { return !MenuShown(s, w) && BlackCells(s, w) == 1; }, Rest::WantedHeld);
+        [&](const XwdImage& s) { return !MenuShown(s, w) && BlackCells(s, w).size() == 1; },
+        Rest::WantedHeld);
     if (!shot) DescribeScreen(w);
     Check(shot.has_value(), "New Game deals a puzzle with one gap");
     Click(w, 400, 300, 3);
@@ -167,7 +168,8 @@ int main(int argc, char** argv) {
     Click(w, 188, 393, 1);
     shot = AwaitScreen(
         w, "a puzzle with one gap",
-        [&](const XwdImage& s) { return !MenuShown(s, w) && BlackCells(s, w) == 1; }, Rest::WantedHeld);
+        [&](const XwdImage& s) { return !MenuShown(s, w) && BlackCells(s, w).size() == 1; },
+        Rest::WantedHeld);
     if (!shot) DescribeScreen(w);
     Check(shot.has_value(), "and the game goes on: a puzzle is dealt");
     Click(w, 400, 300, 3);

@@ -32,14 +32,6 @@ int MovableIndex(Board& board) {
     return -1;
 }
 
-// Within the rounding of two scaling passes.
-bool Near(uint32_t a, uint32_t b) {
-    for (int shift = 0; shift < 32; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 3)
-            return false;
-    return true;
-}
-
 void HoverCell(Board& board, int index) {
     auto& model = board.GetModel();
     int n = model.Difficulty();
@@ -251,7 +243,8 @@ TEST_F(GameFixture, WithNoChooserThePlayerIsToldAndTheGameGoesOn) {
     chooser->Answer(Zorbel::FileChooserResult::Unavailable());
     board->ButtonReleased(Board::BUTTON_CHANGE_IMAGE);
     ASSERT_FALSE(windows.MessageBoxes().empty());
-    EXPECT_EQ(windows.MessageBoxes().back().caption, "FATAL ERROR");
+    // Nothing fatal: a notice with the game's name.
+    EXPECT_EQ(windows.MessageBoxes().back().caption, "Tesserine");
     EXPECT_NE(windows.MessageBoxes().back().text.find("No file chooser"), std::string::npos);
     EXPECT_FALSE(app->IsShuttingDown());
 }
@@ -401,12 +394,17 @@ public:
         image->SetPixels(grey, 2, 2, true);
         return image;
     }
+    std::unique_ptr<Zorbel::MemoryImage> LoadPictureForDisplay(const std::string& path, int32_t,
+                                                               int32_t) override {
+        return LoadImage(path);
+    }
     std::unique_ptr<Zorbel::MemoryImage> CreateImage() override {
         return std::make_unique<Zorbel::MemoryImage>(context);
     }
     void SetCursor(int32_t id) override { cursors.push_back(id); }
     bool HasFocus() const override { return true; }
     void Popup(const std::string& text) override { popups.push_back(text); }
+    void Notice(const std::string& text) override { popups.push_back(text); }
     void LogError(const std::string&) override {}
     void Quit() override { ++quits; }
     bool IsWindowed() const override { return windowed; }

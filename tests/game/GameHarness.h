@@ -154,4 +154,12 @@ inline uint32_t PixelAt(const std::unique_ptr<Zorbel::MemoryImage>& image, int x
     return PixelAt(image.get(), x, y);
 }
 
+// Within the rounding of two scaling passes.
+inline bool Near(uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 3)
+            return false;
+    return true;
+}
+
 } // namespace TesserineTest

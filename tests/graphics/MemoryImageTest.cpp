@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <type_traits>
 
 using namespace Zorbel;
@@ -84,6 +86,24 @@ TEST_F(MemoryImageTest, SetPixelsCopiesAndCommitRecomputesTheFlags) {
     image.RecomputeAlphaFlags();
     EXPECT_TRUE(image.HasAlpha());
     EXPECT_TRUE(image.HasTrans());
+}
+
+TEST_F(MemoryImageTest, AdoptedPixelsAreTakenOverWithoutACopy) {
+    MemoryImage image(context);
+    auto* block = static_cast<uint32_t*>(std::malloc(5 * sizeof(uint32_t)));
+    ASSERT_NE(block, nullptr);
+    const uint32_t pixels[4] = {0xFF000000, 0x80112233, 0xFFFFFFFF, 0xFF00FF00};
+    std::copy_n(pixels, 4, block);
+    image.AdoptPixels(block, 2, 2, true);
+    EXPECT_EQ(image.Bits(), block);
+    EXPECT_EQ(image.GetWidth(), 2);
+    EXPECT_EQ(PixelAt(image, 1, 0), 0x80112233u);
+    EXPECT_EQ(image.Bits()[4], MemoryImage::GuardWord);
+    EXPECT_TRUE(image.HasAlpha());
+    // A copy of the image owns pixels of its own; both are freed by their images.
+    MemoryImage copy(image);
+    EXPECT_NE(copy.Bits(), block);
+    EXPECT_EQ(PixelAt(copy, 1, 1), 0xFF00FF00u);
 }
 
 TEST_F(MemoryImageTest, ForcedFlagsAreNotRecomputed) {

@@ -55,6 +55,8 @@ public:
         if (found == mDialogs.end()) return false;
         killed.push_back(id);
         std::unique_ptr<Zorbel::Dialog> dialog = std::move(found->second);
+        // As the application does: a dialog closed without an answer answers 0.
+        if (dialog->GetResult() == Zorbel::Dialog::NoResult) dialog->SetResult(0);
         mDialogs.erase(found);
         manager.RemoveChild(dialog.get());
         if (dialog->IsModal()) manager.PopModal(dialog.get());
