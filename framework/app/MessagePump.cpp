@@ -87,7 +87,8 @@ int32_t MessagePump::WindowProc(const WindowMessage& message) {
     } else if (message.kind == MessageKind::KeyUp || message.kind == MessageKind::SysKeyUp) {
         HoldModifier(message.value, false);
     } else if (message.kind == MessageKind::Char && mDemo.IsPlaying()) {
-        mDemo.ControlKey(static_cast<char>(message.value));
+        // A playback key has done its work and goes no further: a dialog it opened must not get it.
+        if (mDemo.ControlKey(static_cast<char>(message.value))) return 0;
     }
 
     bool lastIsClose = !mQueue.empty() && mQueue.back().message.kind == MessageKind::Close;

@@ -16,6 +16,7 @@
 #include "framework/app/FrameDump.h"
 #include "framework/app/MTRand.h"
 #include "framework/app/PlatformServices.h"
+#include "framework/app/PlaybackDialogs.h"
 #include "framework/app/ProgramInstance.h"
 #include "framework/app/ReportText.h"
 #include "framework/app/WebPageOpener.h"
@@ -89,7 +90,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mDemo = std::make_unique<DemoSession>();
     mReports = std::make_unique<DeveloperReports>(static_cast<DeveloperReports::Host&>(*this), mImageContext,
                                                   *mClock);
-    mCrashHooks = std::make_unique<CrashHooks>();
+    mCrashHooks = std::make_unique<CrashHooks>(*this);
     mAudio = std::make_unique<AudioControl>();
     // A settings file that cannot be written is told once, in the error log and on standard error.
     mSettings = std::make_unique<AppSettings>(*mSettingsStore, *mDemo, [this](const std::string& problem) {
@@ -119,6 +120,8 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
         pumpHost, *mWindowSystem, *mWidgetManager, *mClock, *mDemo, *mDebugKeys, *mCursor, *mWebPage});
     mDemo->SetStepCounter([this] { return mStepClock ? mStepClock->GetUpdateCount() : 0; });
     mDemo->SetControlHost(this);
+    mPlaybackDialogs = std::make_unique<PlaybackDialogs>(
+        PlaybackDialogs::Parts{*this, *mWidgetManager, *mDemo, *mSettings, *mCursor, *mStepClock});
     mFrameDump = FrameDump::FromEnvironment();
 }
 
@@ -131,6 +134,7 @@ ZorbelAppBase::~ZorbelAppBase() {
     if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix, mScreenSaverMode);
 
     mDialogs.reset();
+    mPlaybackDialogs.reset();
     // The overlays' pictures live on the display and their font on the font engine.
     mReports->ReleaseOverlays();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
@@ -569,8 +573,15 @@ void ZorbelAppBase::SetString(const std::string& id, const std::string& text) {
 }
 
 bool ZorbelAppBase::CopyToClipboard(const std::string& text) {
-    if (mDemo->IsPlaying()) return false;
+    if (mDemo->IsPlaying() && !mDemo->IsHeld()) return false;
     return mWindowSystem->SetClipboardText(text);
+}
+
+std::string ZorbelAppBase::GetClipboardText() {
+    if (mDemo->IsHeld()) return mWindowSystem->ClipboardText();
+    std::string text = mDemo->IsPlaying() ? std::string() : mWindowSystem->ClipboardText();
+    mDemo->SyncText(text);
+    return text;
 }
 
 bool ZorbelAppBase::OpenURL(const std::string& url, bool quitAfter) {
@@ -737,7 +748,9 @@ void ZorbelAppBase::SetOverrideCursor(CursorHandle cursor) {
 }
 
 void ZorbelAppBase::EnforceCursor() {
-    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(), mDemo->IsPlaying());
+    // The player's own pointer works a dialog that holds the replay.
+    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(),
+                     mDemo->IsPlaying() && !mDemo->IsHeld());
 }
 
 // --- What the collaborators ask of the application ---
@@ -768,6 +781,7 @@ bool ZorbelAppBase::TakeMessages() {
         WindowProc(notify);
     }
     mPump->DispatchWindowMessages();
+    mPlaybackDialogs->Settle();
     mDemo->PlaybackStep(*this);
     return ProcessQueuedMessages(false);
 }
@@ -807,6 +821,7 @@ LoopState ZorbelAppBase::GetLoopState() {
     state.loadingRunning = mLoading->IsRunning();
     state.desktopScreenSaverRunning = mDesktopSaver->IsRunning();
     state.playingDemo = mDemo->IsPlaying();
+    state.playbackHeld = mDemo->IsHeld();
     state.physicallyWindowed = IsPhysicallyWindowed();
     state.minimised = mPump->IsMinimised();
     state.cursorChanged = mCursor->HasChanged();
@@ -899,9 +914,13 @@ bool ZorbelAppBase::FastForward() {
     return true;
 }
 
-void ZorbelAppBase::ShowJumpToTimeDialog() {}
+void ZorbelAppBase::ShowJumpToTimeDialog() {
+    mPlaybackDialogs->ShowJumpToTime(mSettingsKey, mWidth, mHeight);
+}
 
-void ZorbelAppBase::ShowMarkerListDialog() {}
+void ZorbelAppBase::ShowMarkerListDialog() {
+    mPlaybackDialogs->ShowMarkerList(mWidth, mHeight);
+}
 
 void ZorbelAppBase::TogglePause() {
     mStepClock->SetPaused(!mStepClock->IsPaused());

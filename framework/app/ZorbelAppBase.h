@@ -48,6 +48,7 @@ class DisplayDevice;
 class FontEngine;
 class MemoryImage;
 class MusicInterface;
+class PlaybackDialogs;
 class ResourceManager;
 class SettingsStore;
 class SingleInstance;
@@ -233,7 +234,10 @@ public:
     FontEngine* GetFontEngine() override;
     void SetString(const std::string& id, const std::string& text);
 
-    bool CopyToClipboard(const std::string& text);
+    // Not during a demo's playback, unless the player copies from a dialog that holds it.
+    bool CopyToClipboard(const std::string& text) override;
+    // A recording keeps what was pasted, and its playback pastes that again.
+    std::string GetClipboardText() override;
 
     // The settings store below "SOFTWARE\" + the settings key; value names may name a sub-key
     // ("Test3D\RuntimeError").
@@ -280,6 +284,8 @@ public:
     void SyncDemoText(std::string& text) { mDemo->SyncText(text); }
     // A named point of the recording at the current update step, for the marker list of playback.
     void AddDemoMarker(const std::string& name) { mDemo->AddMarker(name); }
+    // A crash ends the recording with its filler event and saves it: the file's name, empty for none.
+    std::string SaveDemoAfterCrash() { return mDemo->SaveAfterCrash(mRunSeed, mProductVersion); }
     // The largest number of the demo files prefix + number + ".dmo"; see NumberedDemo in DemoFile.h.
     static int32_t NumberedDemo(const std::string& prefix, int32_t keep, bool deleteOldest);
     // Playback: the jump-to-time dialog takes a time counted back from the end of the recording.
@@ -317,6 +323,7 @@ public:
     uint32_t GetRunSeed() const { return mRunSeed; }
     // Restarts the step timing after a pause in which time should not count (a system dialog).
     void ResetStepTiming() { mStepClock->ResetTiming(); }
+    const std::string& GetProductVersionText() const { return mProductVersion; }
 
 protected:
     // --- The collaborators, for derived applications ---
@@ -325,6 +332,7 @@ protected:
     ScreenModes& GetScreenModes() { return *mScreenModes; }
     CursorController& GetCursorController() { return *mCursor; }
     DialogRegistry& GetDialogRegistry() { return *mDialogs; }
+    PlaybackDialogs& GetPlaybackDialogs() { return *mPlaybackDialogs; }
     SharedImageCache& GetSharedImageCache() { return *mSharedImages; }
     AppSettings& GetSettings() { return *mSettings; }
     AudioControl& GetAudio() { return *mAudio; }
@@ -468,6 +476,7 @@ private:
     std::unique_ptr<SharedImageCache> mSharedImages;
     std::unique_ptr<LoadingThread> mLoading;
     std::unique_ptr<DialogRegistry> mDialogs;
+    std::unique_ptr<PlaybackDialogs> mPlaybackDialogs;
     std::unique_ptr<ScreenModes> mScreenModes;
     std::unique_ptr<StepClock> mStepClock;
     std::unique_ptr<MessagePump> mPump;

@@ -49,6 +49,7 @@ public:
     using ZorbelAppBase::GetDeveloperReports;
     using ZorbelAppBase::GetLoading;
     using ZorbelAppBase::GetMessagePump;
+    using ZorbelAppBase::GetPlaybackDialogs;
     using ZorbelAppBase::GetScreenModes;
     using ZorbelAppBase::GetStepClock;
     using ZorbelAppBase::GetWebPage;
