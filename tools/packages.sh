@@ -30,9 +30,10 @@ BUILD_PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev lib
 # file chooser's tests, curl as the reference of the HTTP benchmark, the openssl program that makes
 # the certificates of the TLS tests, for the sound tests the encoders that write their Ogg and MP3
 # files and a sound server reached through ALSA, and the validators of the menu entry, the AppStream
-# metadata and the manual page, with dpkg-shlibdeps for the Debian package, and the X server's
-# bitmap fonts that SDL's message boxes (the crash reporter's "Connection Failed") are drawn with.
+# metadata and the manual page, with dpkg-shlibdeps for the Debian package, the X server's bitmap
+# fonts that SDL's message boxes (the crash reporter's "Connection Failed") are drawn with, and a
+# headless browser that renders the page of the image dump.
 TEST_PACKAGES="libgtest-dev libgmock-dev clang clang-format libclang-rt-14-dev libbenchmark-dev
     libpixman-1-dev libgif-dev xvfb xauth xdotool x11-apps libgl1-mesa-dri dbus-daemon curl openssl
     libvorbis-dev libmp3lame-dev pulseaudio pulseaudio-utils libasound2-plugins
-    desktop-file-utils appstream groff-base dpkg-dev xfonts-base"
+    desktop-file-utils appstream groff-base dpkg-dev xfonts-base chromium"

@@ -18,12 +18,12 @@
 #include "framework/app/PlatformServices.h"
 #include "framework/app/PlaybackDialogs.h"
 #include "framework/app/ProgramInstance.h"
+#include "framework/app/ReportText.h"
 #include "framework/app/WebPageOpener.h"
 #include "framework/app/WidgetManagerLayer.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/FontEngine.h"
-#include "framework/platform/VirtualKey.h"
 #include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
@@ -88,8 +88,8 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
         mStringTable.emplace(id, text);
 
     mDemo = std::make_unique<DemoSession>();
-    mDebugKeys = std::make_unique<DebugKeys>();
-    mReports = std::make_unique<DeveloperReports>();
+    mReports = std::make_unique<DeveloperReports>(static_cast<DeveloperReports::Host&>(*this), mImageContext,
+                                                  *mClock);
     mCrashHooks = std::make_unique<CrashHooks>(*this);
     mAudio = std::make_unique<AudioControl>();
     // A settings file that cannot be written is told once, in the error log and on standard error.
@@ -115,6 +115,7 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mDialogs = std::make_unique<DialogRegistry>(*mWidgetManager, dialogHooks);
     mScreenModes = std::make_unique<ScreenModes>(screenHost, *mWindowSystem, *mWidgetManager);
     mStepClock = std::make_unique<StepClock>(clockHost, *mClock, *mWidgetManager);
+    mDebugKeys = std::make_unique<DebugKeys>(static_cast<DebugKeys::Host&>(*this), *mStepClock, *mReports);
     mPump = std::make_unique<MessagePump>(MessagePump::Parts{
         pumpHost, *mWindowSystem, *mWidgetManager, *mClock, *mDemo, *mDebugKeys, *mCursor, *mWebPage});
     mDemo->SetStepCounter([this] { return mStepClock ? mStepClock->GetUpdateCount() : 0; });
@@ -134,6 +135,8 @@ ZorbelAppBase::~ZorbelAppBase() {
 
     mDialogs.reset();
     mPlaybackDialogs.reset();
+    // The overlays' pictures live on the display and their font on the font engine.
+    mReports->ReleaseOverlays();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
     mInvisibleWindow = 0;
     mWidgetManager->SetImage(nullptr);
@@ -453,15 +456,6 @@ bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
 
 // --- Window, display and screen modes ---
 
-bool ZorbelAppBase::DebugKeyDown(int32_t keyCode) {
-    WidgetManager* widgets = GetWidgetManager();
-    if (keyCode == VirtualKey::F1 + 7 && widgets && widgets->IsKeyDown(VirtualKey::Shift)) {
-        Toggle3DMode();
-        return true;
-    }
-    return mDebugKeys->KeyDown(keyCode);
-}
-
 void ZorbelAppBase::Toggle3DMode() {
     DisplayDevice* display = GetDisplay();
     SwitchScreenMode(IsWindowed(), !(display && display->Is3D()), false);
@@ -608,10 +602,7 @@ std::string ZorbelAppBase::GetProductVersion(const std::string& path) {
 }
 
 std::string ZorbelAppBase::GetInfoText() {
-    uint32_t seconds = (Now() - mStartTick) / 1000;
-    char loaded[32];
-    std::snprintf(loaded, sizeof loaded, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    const std::string loaded = ClockText(Now() - mStartTick);
     char thread[32];
     std::snprintf(thread, sizeof thread, "%x", static_cast<unsigned>(mMainThreadTid));
     std::string text = "Product: " + mProductName + "\r\nVersion: " + mProductVersion +
@@ -802,9 +793,23 @@ void ZorbelAppBase::ServiceShutdownRequest() {
 }
 
 void ZorbelAppBase::DrawOverlays() {
-    if (!mReports->IsShowingFps()) return;
-    DisplayDevice* display = GetDisplay();
-    mReports->DrawOverlays(display ? display->GetScreenImage() : nullptr, mWidth, mHeight);
+    mReports->DrawOverlays();
+}
+
+ReportState ZorbelAppBase::GetReportState() {
+    ReportState state;
+    state.display = GetDisplay();
+    state.width = mWidth;
+    state.height = mHeight;
+    if (WidgetManager* widgets = GetWidgetManager()) {
+        state.pointerX = widgets->GetLastMousePosition().x;
+        state.pointerY = widgets->GetLastMousePosition().y;
+    }
+    if (mDemo->IsPlaying())
+        state.demoTimeLeftMs =
+            int64_t(mDemo->GetDemoLength() - GetUpdateCount()) * mStepClock->GetFrameTimeMs();
+    state.speed = mStepClock->GetSpeed();
+    return state;
 }
 
 LoopState ZorbelAppBase::GetLoopState() {

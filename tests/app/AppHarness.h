@@ -44,7 +44,9 @@ public:
 
     using ZorbelAppBase::GetAudio;
     using ZorbelAppBase::GetCursorController;
+    using ZorbelAppBase::GetDebugKeys;
     using ZorbelAppBase::GetDemo;
+    using ZorbelAppBase::GetDeveloperReports;
     using ZorbelAppBase::GetLoading;
     using ZorbelAppBase::GetMessagePump;
     using ZorbelAppBase::GetPlaybackDialogs;
