@@ -36,20 +36,8 @@ using Zorbel::Testing::XwdImage;
 using ZorbelTest::PollUntil;
 using ZorbelTest::Sight;
 
-std::string Run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
-}
-
-std::optional<XwdImage> Screenshot() {
-    return XwdImage::Parse(ZorbelTest::ScreenshotData());
-}
+using GameE2E::Run;
+using GameE2E::Screenshot;
 
 std::string Hex(uint32_t colour) {
     char text[8];
