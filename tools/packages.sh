@@ -22,15 +22,18 @@ ensure_packages() {
 # What building and running the game needs.
 BUILD_PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
     libpng-dev libjpeg62-turbo-dev zlib1g-dev libdbus-1-dev libssl-dev libfreetype-dev
-    fonts-dejavu-core libvorbisidec-dev libmpg123-dev libopenmpt-dev libasound2-dev"
+    fonts-dejavu-core libvorbisidec-dev libmpg123-dev libopenmpt-dev libasound2-dev libunwind-dev libdw-dev
+    libelf-dev"
 # What the test suite needs on top: GoogleTest, the format check, clang for the fuzz targets, Google
 # Benchmark, pixman and giflib as references for the benchmarks, and an X server with input and
 # screenshot tools and Mesa's OpenGL for the end-to-end window tests, a message bus daemon for the
 # file chooser's tests, curl as the reference of the HTTP benchmark, the openssl program that makes
 # the certificates of the TLS tests, for the sound tests the encoders that write their Ogg and MP3
 # files and a sound server reached through ALSA, and the validators of the menu entry, the AppStream
-# metadata and the manual page, with dpkg-shlibdeps for the Debian package.
+# metadata and the manual page, with dpkg-shlibdeps for the Debian package, the X server's bitmap
+# fonts that SDL's message boxes (the crash reporter's "Connection Failed") are drawn with, and a
+# headless browser that renders the page of the image dump.
 TEST_PACKAGES="libgtest-dev libgmock-dev clang clang-format libclang-rt-14-dev libbenchmark-dev
     libpixman-1-dev libgif-dev xvfb xauth xdotool x11-apps libgl1-mesa-dri dbus-daemon curl openssl
     libvorbis-dev libmp3lame-dev pulseaudio pulseaudio-utils libasound2-plugins
-    desktop-file-utils appstream groff-base dpkg-dev"
+    desktop-file-utils appstream groff-base dpkg-dev xfonts-base chromium"

@@ -25,6 +25,14 @@ void SplitValueName(const std::string& settingsKey, const std::string& valueName
     }
 }
 
+// Strings written with their terminating zero read back without it.
+std::string TextOfValue(const uint8_t* bytes, size_t length) {
+    std::string text(reinterpret_cast<const char*>(bytes), length);
+    size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    return text;
+}
+
 } // namespace
 
 int32_t AppSettings::VolumeToPercent(double volume) {
@@ -33,14 +41,27 @@ int32_t AppSettings::VolumeToPercent(double volume) {
     return static_cast<int32_t>(volume * 100.0 + 1e-9);
 }
 
-bool AppSettings::Write(const std::string& key, const std::string& valueName, uint32_t type, const void* data,
-                        size_t length) {
-    if (key.empty()) return false;
-    if (mDemo.IsPlaying()) return mDemo.ReplaySettingsWrite();
+bool AppSettings::StoreWrite(const std::string& key, const std::string& valueName, uint32_t type,
+                             const void* data, size_t length) {
     std::string keyPath, name;
     SplitValueName(key, valueName, keyPath, name);
     bool written = mStore.Write(keyPath, name, type, data, length);
     TellProblems();
+    return written;
+}
+
+bool AppSettings::StoreRead(const std::string& key, const std::string& valueName, uint32_t& type,
+                            std::vector<uint8_t>& data) {
+    std::string keyPath, name;
+    SplitValueName(key, valueName, keyPath, name);
+    return mStore.Read(keyPath, name, type, data);
+}
+
+bool AppSettings::Write(const std::string& key, const std::string& valueName, uint32_t type, const void* data,
+                        size_t length) {
+    if (key.empty()) return false;
+    if (mDemo.IsPlaying()) return mDemo.ReplaySettingsWrite();
+    bool written = StoreWrite(key, valueName, type, data, length);
     if (mDemo.IsRecording()) mDemo.RecordSettingsWrite(written);
     return written;
 }
@@ -59,11 +80,9 @@ bool AppSettings::Read(const std::string& key, const std::string& valueName, uin
                        uint32_t& length) {
     if (key.empty()) return false;
     if (mDemo.IsPlaying()) return mDemo.ReplaySettingsRead(type, buffer, length);
-    std::string keyPath, name;
-    SplitValueName(key, valueName, keyPath, name);
     std::vector<uint8_t> data;
     uint32_t storedType = 0;
-    if (!mStore.Read(keyPath, name, storedType, data) || data.size() > length) {
+    if (!StoreRead(key, valueName, storedType, data) || data.size() > length) {
         if (mDemo.IsRecording()) mDemo.RecordSettingsRead(false, 0, nullptr, 0);
         return false;
     }
@@ -90,10 +109,24 @@ bool AppSettings::ReadString(const std::string& key, const std::string& valueNam
     uint32_t length = static_cast<uint32_t>(buffer.size());
     if (!Read(key, valueName, type, buffer.data(), length) || type != SettingsStore::TYPE_STRING)
         return false;
-    text.assign(reinterpret_cast<const char*>(buffer.data()), length);
-    // Strings written with their terminating zero read back without it.
-    size_t zero = text.find('\0');
-    if (zero != std::string::npos) text.resize(zero);
+    text = TextOfValue(buffer.data(), length);
+    return true;
+}
+
+bool AppSettings::WriteStringDirect(const std::string& key, const std::string& valueName,
+                                    const std::string& text) {
+    if (key.empty()) return false;
+    return StoreWrite(key, valueName, SettingsStore::TYPE_STRING, text.c_str(), text.size() + 1);
+}
+
+bool AppSettings::ReadStringDirect(const std::string& key, const std::string& valueName, std::string& text,
+                                   size_t maxBytes) {
+    std::vector<uint8_t> data;
+    uint32_t type = 0;
+    if (key.empty() || !StoreRead(key, valueName, type, data) || type != SettingsStore::TYPE_STRING ||
+        data.size() > maxBytes)
+        return false;
+    text = TextOfValue(data.data(), data.size());
     return true;
 }
 

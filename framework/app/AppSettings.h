@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Zorbel {
 
@@ -63,6 +64,13 @@ public:
     // Failures are ignored; the demo takes no part.
     void Erase(const std::string& key, const std::string& valueName);
 
+    // The store itself, with no demo taking part: for values that are no part of the recorded run
+    // (the playback controls' own). Strings are written with their terminating zero and read back
+    // without it; a string longer than maxBytes reads as missing.
+    bool WriteStringDirect(const std::string& key, const std::string& valueName, const std::string& text);
+    bool ReadStringDirect(const std::string& key, const std::string& valueName, std::string& text,
+                          size_t maxBytes);
+
     // The standard values in their fixed order of reading and of writing; they are written as one
     // change to the store.
     StoredSettings ReadStandard(const std::string& key);
@@ -72,6 +80,10 @@ public:
     static int32_t VolumeToPercent(double volume);
 
 private:
+    bool StoreWrite(const std::string& key, const std::string& valueName, uint32_t type, const void* data,
+                    size_t length);
+    bool StoreRead(const std::string& key, const std::string& valueName, uint32_t& type,
+                   std::vector<uint8_t>& data);
     void TellProblems();
 
     SettingsStore& mStore;

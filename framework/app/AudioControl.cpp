@@ -5,6 +5,8 @@
 #include "framework/sound/MusicInterface.h"
 #include "framework/sound/SoundManager.h"
 
+#include <cmath>
+
 namespace Zorbel {
 
 AudioControl::AudioControl() = default;
@@ -35,6 +37,8 @@ void AudioControl::SetMusicPlayer(std::unique_ptr<MusicInterface> player) {
 }
 
 void AudioControl::ReleasePlayers() {
+    mClickVoice.reset();
+    mClickOutput.reset();
     mMusicPlayer.reset();
     mSoundManager.reset();
 }
@@ -111,6 +115,34 @@ void AudioControl::SilenceMusic() {
 
 void AudioControl::FollowWindow(WindowId window, bool windowed) {
     if (mSoundManager) mSoundManager->SetOwnerWindow(window, windowed);
+}
+
+void AudioControl::PlaySystemClick() {
+    std::shared_ptr<AudioOutput> output = mSoundManager ? mSoundManager->GetOutput() : nullptr;
+    if (!output || mMuteCount > 0) return;
+    if (output != mClickOutput || !mClickVoice) {
+        mClickVoice.reset();
+        // 20 ms of a 2 kHz tone dying away: a tick, not a beep.
+        PcmFormat format;
+        format.samplesPerSecond = 22050;
+        const size_t frames = format.samplesPerSecond / 50;
+        std::vector<uint8_t> bytes(frames * 2);
+        for (size_t i = 0; i < frames; ++i) {
+            const double t = double(i) / format.samplesPerSecond;
+            const auto sample =
+                static_cast<int16_t>(12000 * std::exp(-t * 250) * std::sin(t * 2000 * 6.283185307));
+            bytes[2 * i] = static_cast<uint8_t>(sample & 0xFF);
+            bytes[2 * i + 1] = static_cast<uint8_t>((sample >> 8) & 0xFF);
+        }
+        std::shared_ptr<SoundBuffer> click = SoundBuffer::Create(format, std::move(bytes));
+        if (!click) return;
+        mClickOutput = output;
+        mClickVoice = output->GetMixer().Add<BufferVoice>(click);
+        if (!mClickVoice) return;
+    }
+    mClickVoice->Stop();
+    mClickVoice->SetPosition(0);
+    mClickVoice->Play(false);
 }
 
 } // namespace Zorbel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/platform/WindowMessage.h"
+#include "framework/sound/BufferVoice.h"
 #include "framework/sound/DSoundManager.h"
 #include "framework/sound/MusicServices.h"
 
@@ -68,6 +69,8 @@ public:
     // Plays the sound of the id once (with a pan when given), when there is one.
     void PlaySample(int32_t id, int32_t pan);
     void PlaySample(int32_t id);
+    // The short click that acknowledges a developer key, on the sound device when there is one.
+    void PlaySystemClick();
 
     // The music player's share of an update step.
     void UpdateMusic();
@@ -88,6 +91,9 @@ private:
     int32_t mAutoMuteCount = 0;
     std::unique_ptr<SoundManager> mSoundManager;
     std::unique_ptr<MusicInterface> mMusicPlayer;
+    // The click plays on the device it was made for, which the voice keeps alive.
+    std::shared_ptr<AudioOutput> mClickOutput;
+    VoicePtr<BufferVoice> mClickVoice;
 };
 
 } // namespace Zorbel

@@ -1,8 +1,12 @@
 #include "framework/app/DDDisplayDevice.h"
 
 #include "framework/app/ZorbelAppBase.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
+
+#include <algorithm>
 
 namespace Zorbel {
 
@@ -127,6 +131,50 @@ bool DDDisplayDevice::PlayingDemo() const {
 
 void DDDisplayDevice::Fresh3DTestHook() {
     mApp.Fresh3DTestHook();
+}
+
+bool DDDisplayDevice::ReadScreen(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) {
+    std::lock_guard<std::recursive_mutex> guard(mDevice->Lock());
+    DDImage* screen = mDevice->GetScreenImage();
+    if (screen == nullptr || !screen->GetSurface()) return false;
+    // A picture of our own borrows the screen's surface for the read, so the screen image keeps its
+    // state (no pixel copy is left behind in it).
+    DDImage borrowed(*mDevice);
+    borrowed.AdoptSurface(screen->GetSurface());
+    return CopyOpaque(borrowed, pixels, width, height);
+}
+
+bool DDDisplayDevice::GetTextureUse(const MemoryImage& image, TextureUse& use) {
+    uint32_t format = 0;
+    size_t bytes = 0;
+    if (image.GetHardwareTexture() == nullptr || !mDevice->Hardware().DescribeTexture(image, format, bytes))
+        return false;
+    use.format = format == GpuFormat::A4R4G4B4 ? TextureFormat::A4R4G4B4
+                 : format == GpuFormat::R5G6B5 ? TextureFormat::R5G6B5
+                                               : TextureFormat::A8R8G8B8;
+    use.bytes = bytes;
+    return true;
+}
+
+VideoMemory DDDisplayDevice::GetVideoMemory() {
+    VideoMemory memory;
+    GpuDevice* gpu = mDevice->Hardware().Device();
+    if (gpu == nullptr || !gpu->Info().videoMemory) return memory;
+    memory.total = *gpu->Info().videoMemory;
+    // The drivers tell the total only; what is taken is what this program holds there: its textures
+    // and the frame it draws into.
+    const uint64_t frame =
+        uint64_t(std::max(mDevice->Width(), 0)) * uint64_t(std::max(mDevice->Height(), 0)) * 4;
+    const uint64_t taken = mDevice->Hardware().TextureMemory() + frame;
+    memory.free = taken < memory.total ? memory.total - taken : 0;
+    return memory;
+}
+
+HardwareVerdict DDDisplayDevice::Get3DVerdict() const {
+    const D3DTester* tester = mDevice->Tester();
+    if (tester == nullptr || !tester->HasRun() || !tester->FailureReason().empty())
+        return HardwareVerdict::Unsupported;
+    return tester->Warning().empty() ? HardwareVerdict::Recommended : HardwareVerdict::Supported;
 }
 
 } // namespace Zorbel

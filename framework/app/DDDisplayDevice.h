@@ -35,6 +35,10 @@ public:
     std::recursive_mutex& GetLock() override;
     std::string GetErrorText() const override;
     std::string GetInfoText() const override;
+    bool ReadScreen(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) override;
+    bool GetTextureUse(const MemoryImage& image, TextureUse& use) override;
+    VideoMemory GetVideoMemory() override;
+    HardwareVerdict Get3DVerdict() const override;
 
     DDInterface& Device() { return *mDevice; }
     bool HadHardwareProblems() const override { return mHardwareProblems; }

@@ -166,6 +166,17 @@ void DemoSession::Stop() {
     mRecorder.reset();
 }
 
+std::string DemoSession::SaveAfterCrash(uint32_t seed, const std::string& productVersion) {
+    bool saved = false;
+    if (mRecording && mRecorder) {
+        // The filler marks the step the crash came at, so that a replay runs up to it.
+        mRecorder->WriteLong(DemoCode::Filler);
+        saved = mRecorder->Save(mFileName, seed, productVersion);
+    }
+    Stop();
+    return saved ? mFileName : std::string();
+}
+
 uint32_t DemoSession::GetSeed() const {
     return mPlayer ? mPlayer->GetFile().seed : 0;
 }
@@ -191,7 +202,7 @@ std::vector<DemoMarker> DemoSession::GetMarkers() const {
 // --- Playback ---
 
 void DemoSession::PlaybackStep(PlaybackSink& sink) {
-    if (!mPlaying || !mPlayer) return;
+    if (!mPlaying || !mPlayer || mHeld) return;
     // A move followed by a button was one message in the recorded run, which moved the pointer and
     // pressed or released in one go; it is handed on the same way.
     bool movePending = false;
@@ -232,7 +243,8 @@ void DemoSession::PlaybackStep(PlaybackSink& sink) {
 }
 
 bool DemoSession::UpdateMayRun() {
-    return !mPlaying || !mPlayer || !mPlayer->IsDispatchDue();
+    if (!mPlaying) return true;
+    return !mHeld && (!mPlayer || !mPlayer->IsDispatchDue());
 }
 
 bool DemoSession::IsLoadingRecorded() const {
@@ -241,7 +253,12 @@ bool DemoSession::IsLoadingRecorded() const {
 
 bool DemoSession::PassMessage(WindowMessage& message) {
     if (mRecorder) mRecorder->WriteMessage(message);
-    return !mPlaying;
+    if (!mPlaying) return true;
+    bool input = message.IsMouse() || message.kind == MessageKind::KeyDown ||
+                 message.kind == MessageKind::KeyUp || message.kind == MessageKind::SysKeyDown ||
+                 message.kind == MessageKind::SysKeyUp || message.kind == MessageKind::Char ||
+                 message.kind == MessageKind::Wheel;
+    return mHeld && input;
 }
 
 void DemoSession::WindowClosed() {
@@ -380,7 +397,7 @@ bool DemoSession::ReadTransferResult(int32_t transferId, int32_t& result, std::s
 
 bool DemoSession::WantsFastForward(int32_t updateCount) const {
     // Once the stream is over nothing is left to hurry through.
-    return mPlaying && !IsStreamOver() && (updateCount < mJumpTarget || mFastForward);
+    return mPlaying && !mHeld && !IsStreamOver() && (updateCount < mJumpTarget || mFastForward);
 }
 
 int32_t DemoSession::JumpBackFromEnd(const std::string& time) {
@@ -402,7 +419,8 @@ int32_t DemoSession::JumpBackFromEnd(const std::string& time) {
 }
 
 bool DemoSession::ControlKey(char c) {
-    if (!mPlaying || !mControls) return false;
+    // Typing into a dialog of the playback controls is typing, not control.
+    if (!mPlaying || !mControls || mHeld) return false;
     static const int32_t backSeconds[] = {120, 90, 60, 30, 10, 5};
     const int32_t frameMs = std::max(1, mControls->GetFrameTimeMs());
     switch (c) {

@@ -75,6 +75,9 @@ public:
     void Save(uint32_t seed, const std::string& productVersion);
     // Recording stops without a file (a process that ended hard).
     void Stop();
+    // A crash ends the recording: a filler event as its last, the demo written and recording stopped.
+    // The file's name; empty when nothing was being recorded or the file could not be written.
+    std::string SaveAfterCrash(uint32_t seed, const std::string& productVersion);
 
     bool IsRecording() const override { return mRecording; }
     bool IsPlaying() const override { return mPlaying; }
@@ -103,7 +106,7 @@ public:
     bool IsLoadingRecorded() const;
     // A window message taken from the queue: written while recording (a pointer position is changed
     // to the one written). False while playing, when the recorded input takes the place of the live
-    // one.
+    // one, except for the player's input to a dialog that holds the replay.
     bool PassMessage(WindowMessage& message);
     // The window was closed: a playback has no input left.
     void WindowClosed();
@@ -137,6 +140,10 @@ public:
 
     // A character typed during playback; true when it was a playback key.
     bool ControlKey(char c);
+    // While a dialog of the playback controls is open the replay holds: the recorded input waits, no
+    // update step runs, no fast forward either, and the player's own input reaches the widgets.
+    void SetHeld(bool held) { mHeld = held; }
+    bool IsHeld() const { return mPlaying && mHeld; }
     // Play as fast as possible until the update count reaches the step.
     void JumpTo(int32_t step) { mJumpTarget = step; }
     // "h:m:s" counted back from the end of the recording; the target step.
@@ -173,6 +180,7 @@ private:
     bool mTransfersInstalled = false;
 
     int32_t mJumpTarget = 0;
+    bool mHeld = false;
     bool mFastForward = false;
     bool mStepOnce = false;
     bool mFastForwardMuted = false;

@@ -1,5 +1,7 @@
 #include "framework/app/DisplayDevice.h"
 
+#include "framework/graphics/MemoryImage.h"
+
 namespace Zorbel {
 
 std::string DisplayResultText(uint32_t result) {
@@ -21,6 +23,38 @@ std::string DisplayResultText(uint32_t result) {
         default:
             return "RESULT_UNKNOWN";
     }
+}
+
+const char* TextureFormatName(TextureFormat format) {
+    switch (format) {
+        case TextureFormat::A8R8G8B8:
+            return "A8R8G8B8";
+        case TextureFormat::A4R4G4B4:
+            return "A4R4G4B4";
+        case TextureFormat::R5G6B5:
+            return "R5G6B5";
+        case TextureFormat::Palette8:
+            return "Palette8";
+    }
+    return "";
+}
+
+bool DisplayDevice::ReadScreen(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) {
+    std::lock_guard<std::recursive_mutex> guard(GetLock());
+    MemoryImage* screen = GetScreenImage();
+    return screen != nullptr && CopyOpaque(*screen, pixels, width, height);
+}
+
+bool DisplayDevice::CopyOpaque(MemoryImage& image, std::vector<uint32_t>& pixels, int32_t& width,
+                               int32_t& height) {
+    const uint32_t* bits = image.GetPixels();
+    if (bits == nullptr) return false;
+    width = image.GetWidth();
+    height = image.GetHeight();
+    pixels.assign(bits, bits + image.PixelCount());
+    for (uint32_t& pixel : pixels)
+        pixel |= 0xFF000000;
+    return true;
 }
 
 } // namespace Zorbel

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace Zorbel {
 
@@ -26,6 +27,28 @@ constexpr uint32_t HardwareFail = 7;
 
 // The name of a set-up result, as the start-up failure message shows it.
 std::string DisplayResultText(uint32_t result);
+
+// Texture formats of the hardware path, in the order the developer reports list them.
+enum class TextureFormat : uint8_t { A8R8G8B8, A4R4G4B4, R5G6B5, Palette8 };
+constexpr int TextureFormatCount = 4;
+// "A8R8G8B8", "A4R4G4B4", "R5G6B5" or "Palette8".
+const char* TextureFormatName(TextureFormat format);
+
+// The texture a picture has on the hardware path.
+struct TextureUse {
+    TextureFormat format = TextureFormat::A8R8G8B8;
+    uint64_t bytes = 0;
+};
+
+// What the 3D tester made of this machine: no failure and no warning, only a warning, or a failure
+// (or no test at all).
+enum class HardwareVerdict : uint8_t { Recommended, Supported, Unsupported };
+
+// Video memory in bytes; zero when the device cannot tell.
+struct VideoMemory {
+    uint64_t total = 0;
+    uint64_t free = 0;
+};
 
 // What the application needs of the display device: setting it up on a window, presenting the screen
 // image, the software cursor, the lock that guards every display object, and making images that live
@@ -69,6 +92,20 @@ public:
     // The text of the last failure, and the device's lines of the information text.
     virtual std::string GetErrorText() const = 0;
     virtual std::string GetInfoText() const = 0;
+
+    // --- For the developer reports ---
+    // The last frame drawn, read back from the screen's surface as opaque 0xAARRGGBB rows; false when
+    // there is no screen or its pixels cannot be read.
+    [[nodiscard]] virtual bool ReadScreen(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height);
+    // The picture's texture on the hardware path; false when it has none.
+    virtual bool GetTextureUse(const MemoryImage&, TextureUse&) { return false; }
+    virtual VideoMemory GetVideoMemory() { return {}; }
+    virtual HardwareVerdict Get3DVerdict() const { return HardwareVerdict::Unsupported; }
+
+protected:
+    // The picture's pixels, made opaque, with its size; false when it has none to give.
+    static bool CopyOpaque(MemoryImage& image, std::vector<uint32_t>& pixels, int32_t& width,
+                           int32_t& height);
 };
 
 } // namespace Zorbel

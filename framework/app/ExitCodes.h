@@ -17,6 +17,8 @@ enum ExitCode : int {
     EXIT_CODE_AUDIO_BACKEND = 4,
     // A sound instance could not be duplicated.
     EXIT_CODE_SOUND_DUPLICATE = 5,
+    // A fatal fault: the report is in "crash.txt" (the process ends without a core dump).
+    EXIT_CODE_CRASH = 6,
 };
 
 } // namespace Zorbel

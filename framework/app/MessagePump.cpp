@@ -15,6 +15,7 @@ namespace Zorbel {
 namespace {
 
 constexpr int32_t KeyEnter = 13;
+constexpr int32_t KeyShift = 16;
 constexpr int32_t KeyControl = 17;
 constexpr int32_t KeyAlt = 18;
 constexpr int32_t KeyD = 68;
@@ -76,24 +77,24 @@ int32_t MessagePump::WindowProc(const WindowMessage& message) {
     if (state.systemDialogActive) return 0;
 
     if (message.kind == MessageKind::KeyDown || message.kind == MessageKind::SysKeyDown) {
-        if (message.value == KeyControl) mCtrlDown = true;
-        if (message.value == KeyAlt) mAltDown = true;
-        if (mHost.DebugKeyDownEx(message.value, mCtrlDown, mAltDown)) return 0;
+        HoldModifier(message.value, true);
+        if (mHost.DebugKeyDownEx(message.value, mHeld.ctrl, mHeld.alt)) return 0;
         // A playback takes no input of its own: the keys drive the developer's keys instead.
-        if (mDemo.IsPlaying()) mHost.DebugKeyDown(message.value);
-    } else if (message.kind == MessageKind::Char && mDemo.IsPlaying()) {
-        mDemo.ControlKey(static_cast<char>(message.value));
-    }
-    if (message.kind == MessageKind::KeyDown || message.kind == MessageKind::SysKeyDown) {
+        if (mDemo.IsPlaying()) {
+            mHandledHeld = mHeld;
+            mHost.DebugKeyDown(message.value);
+        }
     } else if (message.kind == MessageKind::KeyUp || message.kind == MessageKind::SysKeyUp) {
-        if (message.value == KeyControl) mCtrlDown = false;
-        if (message.value == KeyAlt) mAltDown = false;
+        HoldModifier(message.value, false);
+    } else if (message.kind == MessageKind::Char && mDemo.IsPlaying()) {
+        // A playback key has done its work and goes no further: a dialog it opened must not get it.
+        if (mDemo.ControlKey(static_cast<char>(message.value))) return 0;
     }
 
-    bool lastIsClose = !mQueue.empty() && mQueue.back().kind == MessageKind::Close;
-    bool repeatedTimer =
-        message.kind == MessageKind::Timer && !mQueue.empty() && mQueue.back().kind == MessageKind::Timer;
-    if (!lastIsClose && !repeatedTimer) mQueue.push_back(message);
+    bool lastIsClose = !mQueue.empty() && mQueue.back().message.kind == MessageKind::Close;
+    bool repeatedTimer = message.kind == MessageKind::Timer && !mQueue.empty() &&
+                         mQueue.back().message.kind == MessageKind::Timer;
+    if (!lastIsClose && !repeatedTimer) mQueue.push_back({message, mHeld});
 
     if (message.kind == MessageKind::Close) {
         mHost.CloseRequested();
@@ -146,15 +147,22 @@ void MessagePump::HandleNotify() {
 }
 
 void MessagePump::ReleaseModifierKeys() {
-    mCtrlDown = false;
-    mAltDown = false;
+    mHeld = {};
+    mHandledHeld = {};
+}
+
+void MessagePump::HoldModifier(int32_t keyCode, bool down) {
+    if (keyCode == KeyShift) mHeld.shift = down;
+    if (keyCode == KeyControl) mHeld.ctrl = down;
+    if (keyCode == KeyAlt) mHeld.alt = down;
 }
 
 // --- Queued messages ---
 
 bool MessagePump::ProcessQueuedMessages(bool all) {
     while (!mQueue.empty()) {
-        WindowMessage message = mQueue.front();
+        WindowMessage message = mQueue.front().message;
+        mHandledHeld = mQueue.front().held;
         mQueue.pop_front();
         // A recording writes the message first, as its replay will see it.
         bool live = mDemo.PassMessage(message);
@@ -216,7 +224,7 @@ void MessagePump::Dispatch(const WindowMessage& message) {
 
 void MessagePump::HandleKeyDown(const WindowMessage& message) {
     mLastInputMs = mClock.Milliseconds();
-    if (message.value == KeyD && mCtrlDown && mAltDown) {
+    if (message.value == KeyD && mHandledHeld.ctrl && mHandledHeld.alt) {
         mDebugKeys.Toggle();
         return;
     }
@@ -308,16 +316,15 @@ void MessagePump::ReplayMessage(const WindowMessage& recorded) {
             mActive = message.value != 0;
             break;
         case MessageKind::KeyDown:
-            if (message.value == KeyControl) mCtrlDown = true;
-            if (message.value == KeyAlt) mAltDown = true;
+            HoldModifier(message.value, true);
             break;
         case MessageKind::KeyUp:
-            if (message.value == KeyControl) mCtrlDown = false;
-            if (message.value == KeyAlt) mAltDown = false;
+            HoldModifier(message.value, false);
             break;
         default:
             break;
     }
+    mHandledHeld = mHeld;
     Dispatch(message);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/app/DebugKeys.h"
 #include "framework/app/ScreenSaverInputFilter.h"
 #include "framework/graphics/Rect.h"
 #include "framework/platform/WindowMessage.h"
@@ -110,7 +111,10 @@ public:
     // The last key or mouse input; the main loop starts the count.
     uint32_t GetLastInputMs() const { return mLastInputMs; }
     void SetLastInputMs(uint32_t ms) { mLastInputMs = ms; }
-    // Forgets the held Ctrl and Alt keys (a system dialog or another window took the keyboard).
+    // The Shift, Ctrl and Alt keys held when the message being handled arrived (a queued key is
+    // handled after the keys pressed with it may have been released again).
+    HeldModifiers GetHeldModifiers() const { return mHandledHeld; }
+    // Forgets the held Shift, Ctrl and Alt keys (a system dialog or another window took the keyboard).
     void ReleaseModifierKeys();
 
 private:
@@ -118,6 +122,7 @@ private:
     bool TakenByScreenSaver(const WindowMessage& message, const PumpState& state);
     void Dispatch(const WindowMessage& message);
     void HandleKeyDown(const WindowMessage& message);
+    void HoldModifier(int32_t keyCode, bool down);
     void HandleSize(const WindowMessage& message);
     void HandleActivate();
     void HandleTimer();
@@ -135,14 +140,20 @@ private:
     CursorController& mCursor;
     WebPageOpener& mWebPage;
 
-    std::deque<WindowMessage> mQueue;
+    // Each message with the modifiers held when it arrived.
+    struct Queued {
+        WindowMessage message;
+        HeldModifiers held;
+    };
+    std::deque<Queued> mQueue;
     bool mActive = true;
     bool mMinimised = false;
     bool mHasFocus = true;
     bool mMuteOnFocusLoss = true;
     bool mMouseInWindow = false;
-    bool mCtrlDown = false;
-    bool mAltDown = false;
+    // As the window procedure sees them, and for the message being handled.
+    HeldModifiers mHeld;
+    HeldModifiers mHandledHeld;
     uint32_t mLastInputMs = 0;
     // FIXME: no desktop reports monitor power changes yet; the screen-saver filter keeps its grace
     // for when one does.

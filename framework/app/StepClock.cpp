@@ -86,9 +86,12 @@ bool StepClock::ProcessTimeStep(bool allowSleep) {
         return true;
     }
 
-    if (mPaused || mSpeed <= 0) {
-        // Nothing is due while paused: the thread rests a step's time instead of spinning.
+    const bool held = mHost.GetLoopState().playbackHeld;
+    if (held || mPaused || mSpeed <= 0) {
+        // Nothing is due while paused: the thread rests a step's time instead of spinning. A dialog
+        // that holds a replay is still drawn as the player works in it.
         mStepState = 3;
+        if (held) mHost.DrawDirty();
         if (!allowSleep) return false;
         Sleep(static_cast<uint32_t>(mFrameTimeMs));
         ProcessDeletions();

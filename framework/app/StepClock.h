@@ -26,6 +26,8 @@ struct LoopState {
     bool loadingRunning = false;
     bool desktopScreenSaverRunning = false;
     bool playingDemo = false;
+    // A dialog of the playback controls holds the replay: no update is due, but frames are drawn.
+    bool playbackHeld = false;
     bool physicallyWindowed = true;
     bool minimised = false;
     // The drawn cursor changed and must be presented.

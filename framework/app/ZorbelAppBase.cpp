@@ -16,13 +16,14 @@
 #include "framework/app/FrameDump.h"
 #include "framework/app/MTRand.h"
 #include "framework/app/PlatformServices.h"
+#include "framework/app/PlaybackDialogs.h"
 #include "framework/app/ProgramInstance.h"
+#include "framework/app/ReportText.h"
 #include "framework/app/WebPageOpener.h"
 #include "framework/app/WidgetManagerLayer.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/imagelib/ImageLib.h"
 #include "framework/platform/FontEngine.h"
-#include "framework/platform/VirtualKey.h"
 #include "framework/platform/audio/AlsaSystemMixer.h"
 #include "framework/platform/files/Path.h"
 #include "framework/platform/files/ProductVersion.h"
@@ -87,9 +88,9 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
         mStringTable.emplace(id, text);
 
     mDemo = std::make_unique<DemoSession>();
-    mDebugKeys = std::make_unique<DebugKeys>();
-    mReports = std::make_unique<DeveloperReports>();
-    mCrashHooks = std::make_unique<CrashHooks>();
+    mReports = std::make_unique<DeveloperReports>(static_cast<DeveloperReports::Host&>(*this), mImageContext,
+                                                  *mClock);
+    mCrashHooks = std::make_unique<CrashHooks>(*this);
     mAudio = std::make_unique<AudioControl>();
     // A settings file that cannot be written is told once, in the error log and on standard error.
     mSettings = std::make_unique<AppSettings>(*mSettingsStore, *mDemo, [this](const std::string& problem) {
@@ -114,10 +115,13 @@ ZorbelAppBase::ZorbelAppBase(AppPlatform platform) : mPlatform(std::move(platfor
     mDialogs = std::make_unique<DialogRegistry>(*mWidgetManager, dialogHooks);
     mScreenModes = std::make_unique<ScreenModes>(screenHost, *mWindowSystem, *mWidgetManager);
     mStepClock = std::make_unique<StepClock>(clockHost, *mClock, *mWidgetManager);
+    mDebugKeys = std::make_unique<DebugKeys>(static_cast<DebugKeys::Host&>(*this), *mStepClock, *mReports);
     mPump = std::make_unique<MessagePump>(MessagePump::Parts{
         pumpHost, *mWindowSystem, *mWidgetManager, *mClock, *mDemo, *mDebugKeys, *mCursor, *mWebPage});
     mDemo->SetStepCounter([this] { return mStepClock ? mStepClock->GetUpdateCount() : 0; });
     mDemo->SetControlHost(this);
+    mPlaybackDialogs = std::make_unique<PlaybackDialogs>(
+        PlaybackDialogs::Parts{*this, *mWidgetManager, *mDemo, *mSettings, *mCursor, *mStepClock});
     mFrameDump = FrameDump::FromEnvironment();
 }
 
@@ -130,6 +134,9 @@ ZorbelAppBase::~ZorbelAppBase() {
     if (!mHardExited) mScreenModes->ConfirmHardwareAcceleration(mTitlePrefix, mScreenSaverMode);
 
     mDialogs.reset();
+    mPlaybackDialogs.reset();
+    // The overlays' pictures live on the display and their font on the font engine.
+    mReports->ReleaseOverlays();
     if (mInvisibleWindow) mWindowSystem->DestroyWindow(mInvisibleWindow);
     mInvisibleWindow = 0;
     mWidgetManager->SetImage(nullptr);
@@ -453,15 +460,6 @@ bool ZorbelAppBase::IsAltKeyUsed(int32_t c) {
 
 // --- Window, display and screen modes ---
 
-bool ZorbelAppBase::DebugKeyDown(int32_t keyCode) {
-    WidgetManager* widgets = GetWidgetManager();
-    if (keyCode == VirtualKey::F1 + 7 && widgets && widgets->IsKeyDown(VirtualKey::Shift)) {
-        Toggle3DMode();
-        return true;
-    }
-    return mDebugKeys->KeyDown(keyCode);
-}
-
 void ZorbelAppBase::Toggle3DMode() {
     DisplayDevice* display = GetDisplay();
     SwitchScreenMode(IsWindowed(), !(display && display->Is3D()), false);
@@ -579,8 +577,15 @@ void ZorbelAppBase::SetString(const std::string& id, const std::string& text) {
 }
 
 bool ZorbelAppBase::CopyToClipboard(const std::string& text) {
-    if (mDemo->IsPlaying()) return false;
+    if (mDemo->IsPlaying() && !mDemo->IsHeld()) return false;
     return mWindowSystem->SetClipboardText(text);
+}
+
+std::string ZorbelAppBase::GetClipboardText() {
+    if (mDemo->IsHeld()) return mWindowSystem->ClipboardText();
+    std::string text = mDemo->IsPlaying() ? std::string() : mWindowSystem->ClipboardText();
+    mDemo->SyncText(text);
+    return text;
 }
 
 bool ZorbelAppBase::OpenURL(const std::string& url, bool quitAfter) {
@@ -601,10 +606,7 @@ std::string ZorbelAppBase::GetProductVersion(const std::string& path) {
 }
 
 std::string ZorbelAppBase::GetInfoText() {
-    uint32_t seconds = (Now() - mStartTick) / 1000;
-    char loaded[32];
-    std::snprintf(loaded, sizeof loaded, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    const std::string loaded = ClockText(Now() - mStartTick);
     char thread[32];
     std::snprintf(thread, sizeof thread, "%x", static_cast<unsigned>(mMainThreadTid));
     std::string text = "Product: " + mProductName + "\r\nVersion: " + mProductVersion +
@@ -750,7 +752,9 @@ void ZorbelAppBase::SetOverrideCursor(CursorHandle cursor) {
 }
 
 void ZorbelAppBase::EnforceCursor() {
-    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(), mDemo->IsPlaying());
+    // The player's own pointer works a dialog that holds the replay.
+    mCursor->Enforce(GetDisplay(), mHidden || !mPump->IsMouseInWindow(),
+                     mDemo->IsPlaying() && !mDemo->IsHeld());
 }
 
 // --- What the collaborators ask of the application ---
@@ -781,6 +785,7 @@ bool ZorbelAppBase::TakeMessages() {
         WindowProc(notify);
     }
     mPump->DispatchWindowMessages();
+    mPlaybackDialogs->Settle();
     mDemo->PlaybackStep(*this);
     return ProcessQueuedMessages(false);
 }
@@ -796,9 +801,23 @@ bool ZorbelAppBase::OverlaysShown() {
 }
 
 void ZorbelAppBase::DrawOverlays() {
-    if (!mReports->IsShowingFps()) return;
-    DisplayDevice* display = GetDisplay();
-    mReports->DrawOverlays(display ? display->GetScreenImage() : nullptr, mWidth, mHeight);
+    mReports->DrawOverlays();
+}
+
+ReportState ZorbelAppBase::GetReportState() {
+    ReportState state;
+    state.display = GetDisplay();
+    state.width = mWidth;
+    state.height = mHeight;
+    if (WidgetManager* widgets = GetWidgetManager()) {
+        state.pointerX = widgets->GetLastMousePosition().x;
+        state.pointerY = widgets->GetLastMousePosition().y;
+    }
+    if (mDemo->IsPlaying())
+        state.demoTimeLeftMs =
+            int64_t(mDemo->GetDemoLength() - GetUpdateCount()) * mStepClock->GetFrameTimeMs();
+    state.speed = mStepClock->GetSpeed();
+    return state;
 }
 
 LoopState ZorbelAppBase::GetLoopState() {
@@ -810,6 +829,7 @@ LoopState ZorbelAppBase::GetLoopState() {
     state.loadingRunning = mLoading->IsRunning();
     state.desktopScreenSaverRunning = mDesktopSaver->IsRunning();
     state.playingDemo = mDemo->IsPlaying();
+    state.playbackHeld = mDemo->IsHeld();
     state.physicallyWindowed = IsPhysicallyWindowed();
     state.minimised = mPump->IsMinimised();
     state.cursorChanged = mCursor->HasChanged();
@@ -902,9 +922,13 @@ bool ZorbelAppBase::FastForward() {
     return true;
 }
 
-void ZorbelAppBase::ShowJumpToTimeDialog() {}
+void ZorbelAppBase::ShowJumpToTimeDialog() {
+    mPlaybackDialogs->ShowJumpToTime(mSettingsKey, mWidth, mHeight);
+}
 
-void ZorbelAppBase::ShowMarkerListDialog() {}
+void ZorbelAppBase::ShowMarkerListDialog() {
+    mPlaybackDialogs->ShowMarkerList(mWidth, mHeight);
+}
 
 void ZorbelAppBase::TogglePause() {
     mStepClock->SetPaused(!mStepClock->IsPaused());

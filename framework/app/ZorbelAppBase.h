@@ -6,6 +6,7 @@
 #include "framework/app/CursorController.h"
 #include "framework/app/DebugKeys.h"
 #include "framework/app/DemoSession.h"
+#include "framework/app/DeveloperReports.h"
 #include "framework/app/DialogRegistry.h"
 #include "framework/app/ErrorLog.h"
 #include "framework/app/LoadingThread.h"
@@ -15,6 +16,7 @@
 #include "framework/app/SharedImageCache.h"
 #include "framework/app/StepClock.h"
 #include "framework/app/WebPageOpener.h"
+#include "framework/app/WidgetLayer.h"
 #include "framework/font/FontHost.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/Rect.h"
@@ -46,6 +48,7 @@ class DisplayDevice;
 class FontEngine;
 class MemoryImage;
 class MusicInterface;
+class PlaybackDialogs;
 class ResourceManager;
 class SettingsStore;
 class SingleInstance;
@@ -79,7 +82,9 @@ class ZorbelAppBase : public ButtonListener,
                       private ScreenModes::Host,
                       private DialogRegistry::Hooks,
                       private DemoSession::PlaybackSink,
-                      private DemoSession::ControlHost {
+                      private DemoSession::ControlHost,
+                      private DebugKeys::Host,
+                      private DeveloperReports::Host {
 public:
     // Cursor numbers of SetCursor.
     using enum CursorController::CursorId;
@@ -122,7 +127,7 @@ public:
     virtual void BeforeScreenSizeHook() {}
     virtual void BeginSystemDialog();
     virtual void EndSystemDialog();
-    virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+    int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
     void Popup(const std::string& text) override;
     virtual void LogError(const std::string& text) { mErrorLog.Write(text, Now()); }
     void SafeDeleteWidget(Widget* widget) override { mStepClock->SafeDeleteWidget(widget); }
@@ -182,10 +187,21 @@ public:
     void FocusGainedHook() override {}
     void FocusLostHook() override {}
     virtual bool IsAltKeyUsed(int32_t c);
-    bool DebugKeyDown(int32_t keyCode) override;
+    bool DebugKeyDown(int32_t keyCode) override { return mDebugKeys->KeyDown(keyCode); }
     // Shift + F8: hardware acceleration on or off, and a box that says which.
-    void Toggle3DMode();
+    void Toggle3DMode() override;
     bool DebugKeyDownEx(int32_t, bool, bool) override { return false; }
+    // Alt + R asks a developer value-reload facility to read its values again, and F2 starts and stops
+    // a profiler; a game that has them overrides these. The framework has neither: the reload fails
+    // (and says so on the diagnostic output) and the profiler's report says there is none.
+    bool ReloadDeveloperValues() override {
+        DebugOutput("No value-reload facility in this program: nothing to read again\r\n");
+        return false;
+    }
+    bool StartProfiler() override { return false; }
+    void ShowProfilerReport() override {
+        MessageBox("No profiler is built into this program.", "Perf Results", 0);
+    }
     void CloseRequested() override {}
     virtual void Fresh3DTestHook() {}
     virtual std::string GetCrashUploadFile() { return std::string(); }
@@ -218,7 +234,10 @@ public:
     FontEngine* GetFontEngine() override;
     void SetString(const std::string& id, const std::string& text);
 
-    bool CopyToClipboard(const std::string& text);
+    // Not during a demo's playback, unless the player copies from a dialog that holds it.
+    bool CopyToClipboard(const std::string& text) override;
+    // A recording keeps what was pasted, and its playback pastes that again.
+    std::string GetClipboardText() override;
 
     // The settings store below "SOFTWARE\" + the settings key; value names may name a sub-key
     // ("Test3D\RuntimeError").
@@ -265,6 +284,8 @@ public:
     void SyncDemoText(std::string& text) { mDemo->SyncText(text); }
     // A named point of the recording at the current update step, for the marker list of playback.
     void AddDemoMarker(const std::string& name) { mDemo->AddMarker(name); }
+    // A crash ends the recording with its filler event and saves it: the file's name, empty for none.
+    std::string SaveDemoAfterCrash() { return mDemo->SaveAfterCrash(mRunSeed, mProductVersion); }
     // The largest number of the demo files prefix + number + ".dmo"; see NumberedDemo in DemoFile.h.
     static int32_t NumberedDemo(const std::string& prefix, int32_t keep, bool deleteOldest);
     // Playback: the jump-to-time dialog takes a time counted back from the end of the recording.
@@ -303,6 +324,7 @@ public:
     uint32_t GetRunSeed() const { return mRunSeed; }
     // Restarts the step timing after a pause in which time should not count (a system dialog).
     void ResetStepTiming() { mStepClock->ResetTiming(); }
+    const std::string& GetProductVersionText() const { return mProductVersion; }
 
 protected:
     // --- The collaborators, for derived applications ---
@@ -311,6 +333,7 @@ protected:
     ScreenModes& GetScreenModes() { return *mScreenModes; }
     CursorController& GetCursorController() { return *mCursor; }
     DialogRegistry& GetDialogRegistry() { return *mDialogs; }
+    PlaybackDialogs& GetPlaybackDialogs() { return *mPlaybackDialogs; }
     SharedImageCache& GetSharedImageCache() { return *mSharedImages; }
     AppSettings& GetSettings() { return *mSettings; }
     AudioControl& GetAudio() { return *mAudio; }
@@ -405,6 +428,14 @@ private:
     int32_t GetFrameTimeMs() override { return mStepClock->GetFrameTimeMs(); }
     // StepClock::Host: demo fast forward
     bool FastForward() override;
+    // DebugKeys::Host
+    HeldModifiers GetHeldModifiers() override { return mPump->GetHeldModifiers(); }
+    void PlayMenuCommandSound() override { mAudio->PlaySystemClick(); }
+    void ClearKeyStates() override { mWidgetManager->ClearKeyStates(); }
+    // DeveloperReports::Host
+    ReportState GetReportState() override;
+    void RestartStepTiming() override { ResetStepTiming(); }
+    void RedrawEverything() override { mWidgetManager->MarkAllDirty(); }
     // DemoSession::PlaybackSink
     bool ReplayStopped() override { return mShuttingDown; }
     void ReplayMessage(const WindowMessage& message) override { mPump->ReplayMessage(message); }
@@ -447,6 +478,7 @@ private:
     std::unique_ptr<SharedImageCache> mSharedImages;
     std::unique_ptr<LoadingThread> mLoading;
     std::unique_ptr<DialogRegistry> mDialogs;
+    std::unique_ptr<PlaybackDialogs> mPlaybackDialogs;
     std::unique_ptr<ScreenModes> mScreenModes;
     std::unique_ptr<StepClock> mStepClock;
     std::unique_ptr<MessagePump> mPump;

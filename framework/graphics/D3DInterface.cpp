@@ -202,6 +202,15 @@ size_t D3DInterface::TexturedImageCount() {
     return mTextures.size();
 }
 
+bool D3DInterface::DescribeTexture(const MemoryImage& image, uint32_t& format, size_t& bytes) {
+    std::lock_guard lock(mTexturesLock);
+    auto found = mTextures.find(const_cast<MemoryImage*>(&image));
+    if (found == mTextures.end() || found->second->pieces.empty()) return false;
+    format = found->second->format;
+    bytes = found->second->memory;
+    return true;
+}
+
 bool D3DInterface::BeginScene3D() {
     if (mSceneOpen) return true;
     if (!mGpu || !mTarget) return false;

@@ -89,6 +89,8 @@ public:
     // Bytes of texture memory in use.
     size_t TextureMemory() const { return mTextureMemory; }
     size_t TexturedImageCount();
+    // The picture's texture: its GpuFormat and its bytes on the device; false when it has none.
+    bool DescribeTexture(const MemoryImage& image, uint32_t& format, size_t& bytes);
 
     // Uploads the picture when it has no texture yet or its pixels, size, format or flags changed.
     bool PrepareTexture(MemoryImage& image);

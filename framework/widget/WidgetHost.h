@@ -37,6 +37,11 @@ public:
 
     // The system font rasteriser that the framework's own fonts are made with.
     virtual FontEngine* GetFontEngine() = 0;
+
+    // The clipboard's text, 8-bit Latin-1 as everywhere in the framework. Copying answers whether the
+    // text was placed on the clipboard.
+    virtual bool CopyToClipboard(const std::string& text) = 0;
+    virtual std::string GetClipboardText() = 0;
 };
 
 } // namespace Zorbel

@@ -97,6 +97,9 @@ public:
     bool IsKeyDown(int32_t keyCode) const;
     // Forgets every held key without telling anyone (after a system dialog took the keyboard).
     void ClearKeyStates() { mKeyDown.fill(false); }
+    // The held keys, to be put back after input that was no part of the run (a replay's dialog).
+    const std::array<bool, KeyCount>& GetKeyStates() const { return mKeyDown; }
+    void SetKeyStates(const std::array<bool, KeyCount>& keys) { mKeyDown = keys; }
 
     Widget* GetOverWidget() const { return mOverWidget; }
     Widget* GetLastDownWidget() const { return mLastDownWidget; }

@@ -44,9 +44,12 @@ public:
 
     using ZorbelAppBase::GetAudio;
     using ZorbelAppBase::GetCursorController;
+    using ZorbelAppBase::GetDebugKeys;
     using ZorbelAppBase::GetDemo;
+    using ZorbelAppBase::GetDeveloperReports;
     using ZorbelAppBase::GetLoading;
     using ZorbelAppBase::GetMessagePump;
+    using ZorbelAppBase::GetPlaybackDialogs;
     using ZorbelAppBase::GetScreenModes;
     using ZorbelAppBase::GetStepClock;
     using ZorbelAppBase::GetWebPage;

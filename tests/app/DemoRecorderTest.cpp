@@ -2,6 +2,7 @@
 
 #include "framework/app/DemoPlayer.h"
 #include "framework/app/DemoSession.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,45 @@ TEST(DemoRecorderTest, FortyIdleStepsGiveTwoFillersAndADeltaOfTen) {
     EXPECT_EQ(bits.GetBits(5), 3u);
     EXPECT_EQ(bits.GetBits(8), 65u);
     EXPECT_EQ(recorder.GetEventCount(), 4);
+}
+
+TEST(DemoRecorderTest, ACrashEndsTheRecordingWithAFillerSavesItAndStopsRecording) {
+    Zorbel::Testing::ScratchFolder folder("demo-crash");
+    const std::string path = folder.Path("crashed.dmo");
+    DemoSession session;
+    int32_t step = 0;
+    session.SetStepCounter([&] { return step; });
+    ASSERT_TRUE(session.HandleCommandLineParam("-record", ""));
+    ASSERT_TRUE(session.HandleCommandLineParam("-demofile", path));
+    std::string message;
+    ASSERT_TRUE(session.Begin("2.5", message));
+    step = 3;
+    session.LoadingHandled();
+    step = 20;
+
+    EXPECT_EQ(session.SaveAfterCrash(77, "2.5"), path);
+    EXPECT_FALSE(session.IsRecording());
+    DemoFile file;
+    ASSERT_EQ(ReadDemoFile(path, "2.5", file).problem, DemoFileProblem::None);
+    EXPECT_EQ(file.seed, 77u);
+    EXPECT_EQ(file.demoLength, 20);
+    DecodedDemoStream stream = DecodeDemoStream(file.events.data(), file.events.size());
+    ASSERT_TRUE(stream.complete);
+    ASSERT_EQ(stream.events.size(), 3u); // loading at 3, a filler for 15 steps, the crash's filler at 20
+    EXPECT_EQ(stream.events[0].Name(), "loading-done");
+    EXPECT_EQ(stream.events[2].Name(), "filler");
+    EXPECT_EQ(stream.events[2].step, 20);
+
+    // Stopped: a second fault has nothing to save, and neither has a run that was not recording.
+    EXPECT_EQ(session.SaveAfterCrash(77, "2.5"), "");
+    DemoSession live;
+    EXPECT_EQ(live.SaveAfterCrash(1, "2.5"), "");
+    // A recording whose file cannot be written names none.
+    DemoSession unwritable;
+    ASSERT_TRUE(unwritable.HandleCommandLineParam("-record", ""));
+    ASSERT_TRUE(unwritable.HandleCommandLineParam("-demofile", folder.Path("missing/x.dmo")));
+    ASSERT_TRUE(unwritable.Begin("2.5", message));
+    EXPECT_EQ(unwritable.SaveAfterCrash(1, "2.5"), "");
 }
 
 TEST(DemoRecorderTest, APlayerTakesEveryEventAtItsStepAndSkipsWhatNobodyTook) {

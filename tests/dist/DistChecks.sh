@@ -12,6 +12,7 @@ png_width() {
 # check_layout ROOT MANUAL: the game's files below ROOT (a prefix), the manual page at ROOT/MANUAL.
 check_layout() {
     [ -x "$1/games/tesserine" ] || fail "no program in games/"
+    [ -x "$1/games/zorbel-crash-reporter" ] || fail "no crash reporter beside the program"
     [ -f "$1/share/games/tesserine/images/menuBack.png" ] || fail "no pictures in share/games/tesserine/"
     [ -f "$1/share/games/tesserine/fonts/Tessera.txt" ] || fail "no image font in share/games/tesserine/"
     [ ! -e "$1/share/games/tesserine/images/.stamp" ] || fail "the build's stamp file was installed"

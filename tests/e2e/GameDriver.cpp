@@ -6,6 +6,7 @@
 //
 // With --menu-then-quit the game runs in the caller's environment and working directory, and the
 // driver only waits for the menu, prints the game's working directory as "cwd=<path>", and quits.
+#include "e2e/GameWindow.h"
 #include "e2e/PollUntil.h"
 #include "e2e/Screenshot.h"
 #include "support/WholeFile.h"
@@ -35,20 +36,8 @@ using Zorbel::Testing::XwdImage;
 using ZorbelTest::PollUntil;
 using ZorbelTest::Sight;
 
-std::string Run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
-}
-
-std::optional<XwdImage> Screenshot() {
-    return XwdImage::Parse(ZorbelTest::ScreenshotData());
-}
+using GameE2E::Run;
+using GameE2E::Screenshot;
 
 std::string Hex(uint32_t colour) {
     char text[8];
@@ -306,12 +295,7 @@ int main(int argc, char** argv) {
             "usage: GameDriver TESSERINE\n       GameDriver --menu-then-quit TESSERINE [ARGUMENT...]\n");
         return 2;
     }
-    const std::filesystem::path work =
-        std::filesystem::temp_directory_path() / ("tesserine-e2e-" + std::to_string(getpid()));
-    std::filesystem::create_directories(work / "run");
-    std::filesystem::permissions(work / "run", std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    const std::filesystem::path work = GameE2E::OwnDesktopFolders("tesserine-e2e");
 
     pid_t game = 0;
     char* gameArgv[] = {argv[1], nullptr};

@@ -160,13 +160,17 @@ public:
 
     const std::filesystem::path& Folder() const { return mFolder; }
 
-    bool Start(const std::string& program) {
+    bool Start(const std::string& program, const std::vector<std::string>& arguments = {}) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (mFolder / "stderr.txt").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        const bool started = posix_spawn(&mPid, program.c_str(), &actions, nullptr, argv, environ) == 0;
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        const bool started =
+            posix_spawn(&mPid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
         if (!started) mPid = 0;
         return started;
@@ -209,8 +213,9 @@ private:
 
 // Starts the game and waits for its window and for the menu to come to rest over the title; the
 // window, or nothing when the game never showed one.
-inline std::optional<Window> StartToMenu(GameProcess& game, const std::string& program, Checks& check) {
-    check(game.Start(program), "the game starts");
+inline std::optional<Window> StartToMenu(GameProcess& game, const std::string& program, Checks& check,
+                                         const std::vector<std::string>& arguments = {}) {
+    check(game.Start(program, arguments), "the game starts");
     std::optional<Window> window = FindWindow(800, 600, 60);
     check(window.has_value(), "the game shows its 800 x 600 window");
     if (window) check(WaitForMenuAtRest(*window, 30), "the menu comes to rest");

@@ -7,6 +7,8 @@
 #include <chrono>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <signal.h>
 #include <string>
@@ -17,6 +19,19 @@
 namespace GameE2E {
 
 using Zorbel::Testing::XwdImage;
+
+// A folder of this run's own below the temporary folder, which the game takes for its settings
+// (XDG_CONFIG_HOME: "config") and its single-instance lock (XDG_RUNTIME_DIR: "run"), so that no other
+// game on the machine shares either. The caller removes it at the end.
+inline std::filesystem::path OwnDesktopFolders(const std::string& name) {
+    const std::filesystem::path work =
+        std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(work / "run");
+    std::filesystem::permissions(work / "run", std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    return work;
+}
 
 inline std::string Run(const std::string& command) {
     std::string output;

@@ -105,11 +105,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: HardwareGameDriver TESSERINE\n");
         return 2;
     }
-    work = std::filesystem::temp_directory_path() / ("tesserine-e2e3d-" + std::to_string(getpid()));
-    std::filesystem::create_directories(work / "run");
-    std::filesystem::permissions(work / "run", std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    work = OwnDesktopFolders("tesserine-e2e3d");
 
     // The menu drawn in software, for comparison.
     StoreIs3D(0);

@@ -3,6 +3,7 @@
 // in software. The clock is driven by hand, so both runs deal the same puzzle.
 #include "game/GameApp.h"
 #include "framework/app/DDDisplayDevice.h"
+#include "framework/app/VideoStats.h"
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/D3DTester.h"
 #include "framework/graphics/DDInterface.h"
@@ -95,6 +96,14 @@ protected:
         if (threeD) {
             EXPECT_GT(display->Device().Hardware().TexturedImageCount(), 0u)
                 << "nothing went through the GPU";
+            // The video statistics count the same textures the hardware path holds.
+            const VideoStats stats = VideoStats::Collect(*display, app->GetImageContext().LiveImages());
+            int32_t textures = 0;
+            for (const VideoStats::FormatUse& format : stats.formats)
+                textures += format.count;
+            EXPECT_TRUE(stats.is3D);
+            EXPECT_EQ(size_t(textures), display->Device().Hardware().TexturedImageCount());
+            EXPECT_EQ(stats.textureBytes, display->Device().Hardware().TextureMemory());
         }
         app.reset();
         windows.reset();

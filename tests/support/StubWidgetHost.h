@@ -25,6 +25,7 @@ public:
                                                {"DIALOG_BUTTON_CANCEL", "CANCEL"}};
 
     std::vector<int32_t> cursors;
+    std::string clipboard;
     std::vector<std::string> dialogEvents;
     std::vector<int32_t> killed;
     int32_t updateSteps = 0;
@@ -77,6 +78,12 @@ public:
 
     Zorbel::DialogListener* GetDialogListener() override { return this; }
     Zorbel::FontEngine* GetFontEngine() override { return &fonts; }
+
+    bool CopyToClipboard(const std::string& text) override {
+        clipboard = text;
+        return true;
+    }
+    std::string GetClipboardText() override { return clipboard; }
 
     void DialogButtonPressed(int32_t dialogId, int32_t buttonId) override {
         dialogEvents.push_back("pressed " + std::to_string(dialogId) + " " + std::to_string(buttonId));
