@@ -45,74 +45,79 @@ public:
         checksums.push_back(lastChecksum);
     }
 
-    // Of the screen surface's pixels as the display holds them.
-    uint64_t ScreenChecksum() {
+    // Runs f over the screen surface's rows (without the unused byte of a pixel) while it is locked.
+    template <typename Rows>
+    bool WithScreenRows(Rows f) {
         auto* screen =
             GetDisplay() ? dynamic_cast<Zorbel::DDImage*>(GetDisplay()->GetScreenImage()) : nullptr;
-        if (!screen || !screen->GetSurface()) return 0;
+        if (!screen || !screen->GetSurface()) return false;
         std::lock_guard<std::recursive_mutex> guard(GetDisplay()->GetLock());
         Zorbel::SurfaceLock lock;
-        if (screen->GetSurface()->Lock(lock) != 0) return 0;
-        uint64_t hash = 1469598103934665603ull;
-        for (int32_t y = 0; y < lock.height; ++y) {
-            const uint8_t* row = lock.pixels + static_cast<ptrdiff_t>(y) * lock.pitch;
-            for (int32_t x = 0; x + 8 <= lock.width * lock.format.bitsPerPixel / 8; x += 8) {
-                uint64_t word;
-                std::memcpy(&word, row + x, 8);
-                hash = (hash ^ word) * 1099511628211ull;
-            }
-        }
+        if (screen->GetSurface()->Lock(lock) != 0) return false;
+        if (lock.format.bitsPerPixel == 32)
+            for (int32_t y = 0; y < lock.height; ++y)
+                f(y, reinterpret_cast<const uint32_t*>(lock.pixels + static_cast<ptrdiff_t>(y) * lock.pitch),
+                  lock.width);
         (void)screen->GetSurface()->Unlock();
+        return lock.format.bitsPerPixel == 32;
+    }
+
+    // Of the screen surface's pixels as the display holds them.
+    uint64_t ScreenChecksum() {
+        uint64_t hash = 1469598103934665603ull;
+        WithScreenRows([&hash](int32_t, const uint32_t* row, int32_t width) {
+            for (const uint32_t* end = row + width; row != end; ++row)
+                hash = (hash ^ (*row & 0xFFFFFF)) * 1099511628211ull;
+        });
         return hash;
     }
 
-    // The screen surface's pixels, without the unused byte.
-    std::vector<uint32_t> ScreenPixels() {
-        std::vector<uint32_t> pixels;
-        auto* screen =
-            GetDisplay() ? dynamic_cast<Zorbel::DDImage*>(GetDisplay()->GetScreenImage()) : nullptr;
-        if (!screen || !screen->GetSurface()) return pixels;
-        std::lock_guard<std::recursive_mutex> guard(GetDisplay()->GetLock());
-        Zorbel::SurfaceLock lock;
-        if (screen->GetSurface()->Lock(lock) != 0) return pixels;
-        if (lock.format.bitsPerPixel == 32)
-            for (int32_t y = 0; y < lock.height; ++y) {
-                const auto* row =
-                    reinterpret_cast<const uint32_t*>(lock.pixels + static_cast<ptrdiff_t>(y) * lock.pitch);
-                for (int32_t x = 0; x < lock.width; ++x)
-                    pixels.push_back(row[x] & 0xFFFFFF);
-            }
-        (void)screen->GetSurface()->Unlock();
-        return pixels;
-    }
-
     // What the window shows: read back from SDL's renderer, or the headless desktop's primary surface.
-    std::vector<uint32_t> WindowPixels() {
-        std::vector<uint32_t> pixels;
+    bool ReadWindow(int& width, int& height) {
         auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(GetDisplay());
         Zorbel::DisplayDriver* driver = device ? device->Device().Driver() : nullptr;
-        int width = 0, height = 0;
-        if (auto* sdl = dynamic_cast<Zorbel::SdlDisplayDriver*>(driver)) {
-            if (!sdl->ReadPresentedPixels(pixels, width, height)) pixels.clear();
-        } else if (auto* memory = dynamic_cast<Zorbel::MemoryDisplayDriver*>(driver)) {
-            if (auto primary = memory->Primary())
-                for (int y = 0; y < primary->Height(); ++y)
-                    for (int x = 0; x < primary->Width(); ++x)
-                        pixels.push_back(primary->PixelAt(x, y));
-        }
-        for (uint32_t& pixel : pixels)
-            pixel &= 0xFFFFFF;
-        return pixels;
+        if (auto* sdl = dynamic_cast<Zorbel::SdlDisplayDriver*>(driver))
+            return sdl->ReadPresentedPixels(window, width, height);
+        auto* memory = dynamic_cast<Zorbel::MemoryDisplayDriver*>(driver);
+        auto primary = memory ? memory->Primary() : nullptr;
+        if (!primary) return false;
+        width = primary->Width();
+        height = primary->Height();
+        window.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                window[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                    primary->PixelAt(x, y);
+        return true;
     }
 
     // Before an update: the window shows the frame drawn after the last one, whatever of it was
-    // uploaded and presented.
+    // uploaded and presented. It can only have gone wrong when something was drawn or presented
+    // since the last look.
     void CheckWindow() {
+        const int32_t draws = GetStepClock().GetDrawCount();
+        if (draws == lastCheckedDraws && lastChecksum == lastCheckedChecksum) return;
+        lastCheckedDraws = draws;
+        lastCheckedChecksum = lastChecksum;
         ++windowChecks;
-        if (WindowPixels() != ScreenPixels() && windowMismatches++ == 0)
-            firstWindowMismatch = GetUpdateCount();
+        int width = 0, height = 0;
+        bool same = ReadWindow(width, height);
+        same = WithScreenRows([&](int32_t y, const uint32_t* row, int32_t rowWidth) {
+                   if (!same || y >= height || rowWidth != width) {
+                       same = false;
+                       return;
+                   }
+                   const uint32_t* shown = window.data() + static_cast<ptrdiff_t>(y) * width;
+                   for (int32_t x = 0; x < rowWidth && same; ++x)
+                       same = ((row[x] ^ shown[x]) & 0xFFFFFF) == 0;
+               }) &&
+               same;
+        if (!same && windowMismatches++ == 0) firstWindowMismatch = GetUpdateCount();
     }
 
+    std::vector<uint32_t> window;
+    int32_t lastCheckedDraws = -1;
+    uint64_t lastCheckedChecksum = 0;
     uint64_t lastChecksum = 0;
     int32_t lastDrawCount = -1;
     std::vector<uint64_t> checksums;
