@@ -108,7 +108,7 @@ int32_t DDDisplayDevice::RecVideoMemoryMB() const {
 }
 
 void DDDisplayDevice::HardwareError(const std::string& text) {
-    mHardwareProblems = true;
+    ++mHardwareErrors;
     mApp.RegistryWriteString("Test3D\\RuntimeError", text);
 }
 

@@ -41,7 +41,8 @@ public:
     HardwareVerdict Get3DVerdict() const override;
 
     DDInterface& Device() { return *mDevice; }
-    bool HadHardwareProblems() const override { return mHardwareProblems; }
+    bool HadHardwareProblems() const override { return mHardwareErrors > 0; }
+    int32_t HardwareErrorCount() const override { return mHardwareErrors; }
 
 private:
     int32_t DisplayWidth() const override;
@@ -59,7 +60,7 @@ private:
 
     ZorbelAppBase& mApp;
     std::unique_ptr<DDInterface> mDevice;
-    bool mHardwareProblems = false;
+    int32_t mHardwareErrors = 0;
 };
 
 } // namespace Zorbel

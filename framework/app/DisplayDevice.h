@@ -77,6 +77,8 @@ public:
     virtual void Set3D(bool on) = 0;
     // The hardware 3D path reported a failing call during this run.
     virtual bool HadHardwareProblems() const { return false; }
+    // How many calls of the hardware 3D path failed during this run.
+    virtual int32_t HardwareErrorCount() const { return 0; }
     virtual void SetAlphaDisabled(bool disabled) = 0;
     virtual bool IsWindowed() const = 0;
 

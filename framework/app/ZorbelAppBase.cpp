@@ -426,6 +426,13 @@ bool ZorbelAppBase::DrawDirty() {
         // The overlays are drawn into the finished frame, so the next frame starts from a clean one.
         mWidgetManager->MarkAllDirty();
     }
+    if (DisplayDevice* display = GetDisplay()) {
+        // A draw the GPU refused left a hole in the frame that only drawing it all again fills, as
+        // nothing else may touch that place for a long time.
+        const int32_t errors = display->HardwareErrorCount();
+        if (errors != mHardwareErrorsSeen) mWidgetManager->MarkAllDirty();
+        mHardwareErrorsSeen = errors;
+    }
     uint32_t now = Now();
     if (mDesktopSaver->CheckDue(now)) {
         if (mDesktopSaver->Check(*mWindowSystem, now, mPump->GetLastInputMs(), IsPhysicallyWindowed(),

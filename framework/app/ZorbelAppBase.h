@@ -379,6 +379,8 @@ protected:
     std::thread::id mMainThreadId;
     uint32_t mMainThreadTid = 0;
     uint32_t mStartTick = 0;
+    // Failed hardware calls already answered by drawing the whole frame again.
+    int32_t mHardwareErrorsSeen = 0;
     bool mInitialised = false;
     bool mHidden = false;
     std::atomic<bool> mShuttingDown{false};

@@ -371,13 +371,16 @@ TEST_F(GameDemoTest, DrawingOnlyWhatChangedShowsTheSameFramesAsRedrawingEverythi
 }
 
 // A menu at rest costs nothing but the present once a second: three seconds of it draw and present
-// at most three frames.
+// at most three frames. A draw the GPU refused is mended by drawing the whole frame again.
 TEST_F(GameDemoTest, AMenuAtRestIsNeitherDrawnNorPresented) {
-    int32_t draws = -1, presents = -1;
-    auto presented = [](DemoGame& game) {
+    int32_t draws = -1, presents = -1, presentsAfterFailure = -1;
+    Zorbel::PixelRect areaAfterFailure;
+    auto driverOf = [](DemoGame& game) {
         auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(game.GetDisplay());
-        auto* driver =
-            device ? dynamic_cast<Zorbel::MemoryDisplayDriver*>(device->Device().Driver()) : nullptr;
+        return device ? dynamic_cast<Zorbel::MemoryDisplayDriver*>(device->Device().Driver()) : nullptr;
+    };
+    auto presented = [&](DemoGame& game) {
+        auto* driver = driverOf(game);
         return driver ? driver->PresentCount() : -1000;
     };
     RunResult run = Run("", "settings", [&](DemoGame& game, int32_t step) {
@@ -392,6 +395,13 @@ TEST_F(GameDemoTest, AMenuAtRestIsNeitherDrawnNorPresented) {
         if (t == 450) {
             draws = game.GetDrawCount() - draws;
             presents = presented(game) - presents;
+            if (auto* device = dynamic_cast<Zorbel::DDDisplayDevice*>(game.GetDisplay()))
+                device->Device().Host().HardwareError("DrawPrimitive: E_FAIL");
+            presentsAfterFailure = presented(game);
+        }
+        if (t == 452) {
+            presentsAfterFailure = presented(game) - presentsAfterFailure;
+            if (auto* driver = driverOf(game)) areaAfterFailure = driver->LastPresentedArea();
             ClickButton(game, Tesserine::Board::BUTTON_QUIT);
         }
     });
@@ -400,6 +410,9 @@ TEST_F(GameDemoTest, AMenuAtRestIsNeitherDrawnNorPresented) {
     EXPECT_LE(draws, 3);
     EXPECT_GE(presents, 2);
     EXPECT_LE(presents, 3);
+    EXPECT_EQ(presentsAfterFailure, 1);
+    EXPECT_EQ(areaAfterFailure.width, 800);
+    EXPECT_EQ(areaAfterFailure.height, 600);
 }
 
 TEST_F(GameDemoTest, ADemoOfAnotherVersionIsRefusedWithItsVersion) {
