@@ -4,6 +4,7 @@
 // through the application's own update and draw steps. Then the game's start-up and quit, with its
 // settings file as a run leaves it and padded to 50 MB. Last, one frame in a real window drawn in
 // software and through the hardware 3D path.
+#include "BenchGame.h"
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
@@ -32,21 +33,6 @@
 using namespace Zorbel;
 
 namespace {
-
-// The game reads its pictures from the build folder, where the artwork was drawn.
-class BenchGame : public Tesserine::GameApp {
-public:
-    BenchGame(std::string folder, AppPlatform platform, std::unique_ptr<FileChooser> chooser)
-        : GameApp(std::move(platform), std::move(chooser)), mFolder(std::move(folder)) {}
-
-    bool ChangeDirectoryHook(const std::string&) override {
-        std::filesystem::current_path(mFolder);
-        return true;
-    }
-
-private:
-    std::string mFolder;
-};
 
 // The whole game on a headless desktop and a hand-driven clock, its settings in a temporary folder.
 struct Game {

@@ -960,6 +960,8 @@ void ZorbelAppBase::Shutdown() {
     mShuttingDown = true;
     BeforeShutdownHook();
 
+    // A replay that ends with its sound toggled off must not leave the volumes stored as 0.
+    if (mDemo->IsPlaying()) mDemo->RestoreToggledVolumes();
     mCursor->JoinThread();
     mAudio->StopAllMusic();
     DisplayDevice* display = GetDisplay();
