@@ -2,6 +2,7 @@
 
 #include "game/GameApp.h"
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,3 +33,10 @@ public:
 private:
     std::string mFolder;
 };
+
+// The processor time this thread has used, in microseconds.
+inline double ThreadCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}

@@ -219,13 +219,6 @@ void BM_FastForwardReplay(benchmark::State& state) {
 }
 BENCHMARK(BM_FastForwardReplay)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The processor time this thread has used, in microseconds.
-double ThreadCpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
-
 // One update step of a game under way through the main loop (input taken, the step, the frame drawn)
 // with a pointer move at every step and a click on a tile every 25: not recorded (0) and recorded (1).
 void BM_StepRecorded(benchmark::State& state) {

@@ -136,13 +136,6 @@ std::unique_ptr<Game> MakeScene(benchmark::State& state) {
     return game;
 }
 
-// The processor time this thread has used, in microseconds.
-double ThreadCpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
-
 // Time per frame, and the share of one core that 100 such frames a second take.
 void ReportFrames(benchmark::State& state, double cpuMicroseconds) {
     state.counters["frame_us"] = benchmark::Counter(cpuMicroseconds, benchmark::Counter::kAvgIterations);
