@@ -120,13 +120,19 @@ TEST_F(DemoSessionTest, TheSoundToggleGivesTheVolumesBackBeforeTheSettingsAreWri
         TestApp& a = StartApp("-play -demofile=" + demo);
         a.GetLoading().MarkDone();
         std::vector<std::pair<double, double>> written;
+        double musicMidway = -1;
         a.onWriteSettings = [&] { written.emplace_back(a.GetMusicVolume(), a.GetSfxVolume()); };
         widgets->onUpdate = [&] {
             for (int32_t step : toggles)
                 if (a.GetUpdateCount() == step) Post(MessageKind::Char, 'S');
+            if (a.GetUpdateCount() == 200) musicMidway = a.GetMusicVolume();
         };
         a.Start();
         EXPECT_EQ(a.GetUpdateCount(), 300);
+        // An odd number of presses leaves the sound off for the rest of the replay.
+        EXPECT_EQ(musicMidway == 0, toggles.size() % 2 == 1);
+        a.onWriteSettings = nullptr;
+        widgets->onUpdate = nullptr;
         return written;
     };
     const std::vector<std::pair<double, double>> asRecorded(2, {80 * 0.01, 40 * 0.01});
