@@ -960,7 +960,7 @@ void ZorbelAppBase::Shutdown() {
     mShuttingDown = true;
     BeforeShutdownHook();
 
-    // A replay that ends with its sound toggled off must not leave the volumes stored as 0.
+    // A replay ended with its sound toggled off hands the settings the volumes it had, not 0.
     if (mDemo->IsPlaying()) mDemo->RestoreToggledVolumes();
     mCursor->JoinThread();
     mAudio->StopAllMusic();
