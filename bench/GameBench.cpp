@@ -4,6 +4,7 @@
 // through the application's own update and draw steps. Then the game's start-up and quit, with its
 // settings file as a run leaves it and padded to 50 MB. Last, one frame in a real window drawn in
 // software and through the hardware 3D path.
+#include "BenchGame.h"
 #include "framework/app/DisplayDevice.h"
 #include "framework/app/ZorbelAppBase.h"
 #include "framework/graphics/MemoryImage.h"
@@ -32,21 +33,6 @@
 using namespace Zorbel;
 
 namespace {
-
-// The game reads its pictures from the build folder, where the artwork was drawn.
-class BenchGame : public Tesserine::GameApp {
-public:
-    BenchGame(std::string folder, AppPlatform platform, std::unique_ptr<FileChooser> chooser)
-        : GameApp(std::move(platform), std::move(chooser)), mFolder(std::move(folder)) {}
-
-    bool ChangeDirectoryHook(const std::string&) override {
-        std::filesystem::current_path(mFolder);
-        return true;
-    }
-
-private:
-    std::string mFolder;
-};
 
 // The whole game on a headless desktop and a hand-driven clock, its settings in a temporary folder.
 struct Game {
@@ -148,13 +134,6 @@ std::unique_ptr<Game> MakeScene(benchmark::State& state) {
     }
     state.SetLabel(state.range(0) == Puzzle7 ? "7 x 7 puzzle, pulsing borders" : "menu at rest");
     return game;
-}
-
-// The processor time this thread has used, in microseconds.
-double ThreadCpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
 // Time per frame, and the share of one core that 100 such frames a second take.

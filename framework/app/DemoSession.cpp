@@ -467,22 +467,30 @@ bool DemoSession::ControlKey(char c) {
             return true;
         case 'S':
         case 's':
-            if (mControls->GetMusicVolume() != 0) {
-                mSavedMusicVolume = mControls->GetMusicVolume();
-                mControls->SetMusicVolume(0);
-            } else {
-                mControls->SetMusicVolume(mSavedMusicVolume);
-            }
-            if (mControls->GetSfxVolume() != 0) {
-                mSavedSfxVolume = mControls->GetSfxVolume();
-                mControls->SetSfxVolume(0);
-            } else {
-                mControls->SetSfxVolume(mSavedSfxVolume);
-            }
+            ToggleVolume(mMusicToggledOff, mSavedMusicVolume, &ControlHost::GetMusicVolume,
+                         &ControlHost::SetMusicVolume);
+            ToggleVolume(mSfxToggledOff, mSavedSfxVolume, &ControlHost::GetSfxVolume,
+                         &ControlHost::SetSfxVolume);
             return true;
         default:
             return false;
     }
+}
+
+void DemoSession::ToggleVolume(bool& toggledOff, double& saved, double (ControlHost::*get)(),
+                               void (ControlHost::*set)(double)) {
+    const double volume = (mControls->*get)();
+    toggledOff = volume != 0;
+    if (toggledOff) saved = volume;
+    (mControls->*set)(toggledOff ? 0 : saved);
+}
+
+void DemoSession::RestoreToggledVolumes() {
+    if (!mControls) return;
+    // Only while the toggle still holds the volume at 0: one the replay has set since is the run's.
+    if (mMusicToggledOff && mControls->GetMusicVolume() == 0) mControls->SetMusicVolume(mSavedMusicVolume);
+    if (mSfxToggledOff && mControls->GetSfxVolume() == 0) mControls->SetSfxVolume(mSavedSfxVolume);
+    mMusicToggledOff = mSfxToggledOff = false;
 }
 
 } // namespace Zorbel

@@ -156,13 +156,16 @@ public:
     void EndStepOnce() { mStepOnce = false; }
     bool IsFastForwardMuted() const { return mFastForwardMuted; }
     void SetFastForwardMuted(bool muted) { mFastForwardMuted = muted; }
-    // The volumes the sound toggle saved (restored at the end of a playback).
-    double GetSavedMusicVolume() const { return mSavedMusicVolume; }
-    double GetSavedSfxVolume() const { return mSavedSfxVolume; }
+    // Gives back the volumes the sound toggle holds at 0, so that a playback ended with its sound off
+    // leaves the player's volumes as they were. A volume the toggle did not silence is left alone.
+    void RestoreToggledVolumes();
 
 private:
     int32_t Step() const { return mStepCounter ? mStepCounter() : 0; }
     void StopTransfers();
+    // The sound toggle for one volume: a non-zero one is saved and silenced, a zero one given back.
+    void ToggleVolume(bool& toggledOff, double& saved, double (ControlHost::*get)(),
+                      void (ControlHost::*set)(double));
 
     std::string mPrefix;
     std::string mFileName;
@@ -186,6 +189,8 @@ private:
     bool mFastForwardMuted = false;
     double mSavedMusicVolume = 0;
     double mSavedSfxVolume = 0;
+    bool mMusicToggledOff = false;
+    bool mSfxToggledOff = false;
 };
 
 } // namespace Zorbel

@@ -975,6 +975,8 @@ void ZorbelAppBase::Shutdown() {
     mShuttingDown = true;
     BeforeShutdownHook();
 
+    // A replay ended with its sound toggled off hands the settings the volumes it had, not 0.
+    if (mDemo->IsPlaying()) mDemo->RestoreToggledVolumes();
     mCursor->JoinThread();
     mAudio->StopAllMusic();
     DisplayDevice* display = GetDisplay();

@@ -41,6 +41,10 @@ public:
         ++beforeShutdownCount;
         if (onShutdown) onShutdown();
     }
+    void WriteSettings() override {
+        if (onWriteSettings) onWriteSettings();
+        ZorbelAppBase::WriteSettings();
+    }
 
     using ZorbelAppBase::GetAudio;
     using ZorbelAppBase::GetCursorController;
@@ -69,6 +73,7 @@ public:
 
     std::function<void()> loadingBody;
     std::function<void()> onShutdown;
+    std::function<void()> onWriteSettings;
     int loadingFinishedCount = 0;
     int beforeShutdownCount = 0;
 };

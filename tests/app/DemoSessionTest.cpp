@@ -110,6 +110,39 @@ TEST_F(DemoSessionTest, NOneStepAtATimeAndPausedPlaybackStandsStill) {
     EXPECT_GT(a.GetUpdateCount(), 9);
 }
 
+TEST_F(DemoSessionTest, TheSoundToggleGivesTheVolumesBackBeforeTheSettingsAreWritten) {
+    StoreInteger("MusicVolume", 80);
+    StoreInteger("SfxVolume", 40);
+    const std::string demo = folder.path + "/run.dmo";
+    Record(demo);
+    // The volumes WriteSettings is handed at the end of a playback, with S typed at these steps.
+    auto play = [&](std::vector<int32_t> toggles) {
+        TestApp& a = StartApp("-play -demofile=" + demo);
+        a.GetLoading().MarkDone();
+        std::vector<std::pair<double, double>> written;
+        double musicMidway = -1;
+        a.onWriteSettings = [&] { written.emplace_back(a.GetMusicVolume(), a.GetSfxVolume()); };
+        widgets->onUpdate = [&] {
+            for (int32_t step : toggles)
+                if (a.GetUpdateCount() == step) Post(MessageKind::Char, 'S');
+            if (a.GetUpdateCount() == 200) musicMidway = a.GetMusicVolume();
+        };
+        a.Start();
+        EXPECT_EQ(a.GetUpdateCount(), 300);
+        // An odd number of presses leaves the sound off for the rest of the replay.
+        EXPECT_EQ(musicMidway == 0, toggles.size() % 2 == 1);
+        a.onWriteSettings = nullptr;
+        widgets->onUpdate = nullptr;
+        return written;
+    };
+    const std::vector<std::pair<double, double>> asRecorded(2, {80 * 0.01, 40 * 0.01});
+    // Never toggled: nothing was saved, and nothing is given back as 0.
+    EXPECT_EQ(play({}), asRecorded);
+    // Off at the end of the replay, and off, on and off again.
+    EXPECT_EQ(play({100}), asRecorded);
+    EXPECT_EQ(play({50, 100, 150}), asRecorded);
+}
+
 TEST_F(DemoSessionTest, PlayNumberOnePlaysTheNewestAndTwoTheOneBefore) {
     std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(folder.path);
