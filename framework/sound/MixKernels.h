@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The inner loops of the mixer: a stretch of PCM frames resampled by linear interpolation at a 32.32
 // fixed-point position, scaled by the voice's gains and added into a stereo sum. Every voice that has
@@ -75,12 +76,24 @@ inline void AddUnresampledFrames(const Sample* source, const VoiceMix& mix, int3
     }
 }
 
+// AddUnresampledFrames<int16_t, 2> in vectors, each bit for bit the scalar loop: SSE2 (the scalar loop
+// where there is none) and AVX2, which only runs where Avx2Enabled says so.
+void AddUnresampledStereoSse2(const int16_t* source, const VoiceMix& mix, int32_t* sum, size_t count);
+void AddUnresampledStereoAvx2(const int16_t* source, const VoiceMix& mix, int32_t* sum, size_t count);
+// The processor has AVX2 and ZORBEL_DISABLE_SIMD does not turn it off; decided once.
+bool Avx2Enabled();
+
+// The sums clipped to 16 bits into out, leaving the sums 0 for the next turn (cheaper than clearing them
+// in a pass of their own), in vectors where there are any.
+void TakeClippedSums(int32_t* sum, int16_t* out, size_t count);
+
 // MixFrames for a voice that moves on by exactly one frame per output frame and stands on a whole
 // frame (its fraction 0), as music at the output's rate does: the same samples without interpolating.
 template <typename Sample, int Channels>
 size_t MixUnresampledFrames(const Sample* source, size_t frameCount, uint64_t& position, const VoiceMix& mix,
                             int32_t* sum, size_t count) {
     const uint64_t end = uint64_t(frameCount) << 32;
+    const bool avx2 = Avx2Enabled();
     size_t done = 0;
     while (done < count) {
         if (position >= end) {
@@ -89,7 +102,14 @@ size_t MixUnresampledFrames(const Sample* source, size_t frameCount, uint64_t& p
         }
         size_t frame = static_cast<size_t>(position >> 32);
         size_t run = std::min(frameCount - frame, count - done);
-        AddUnresampledFrames<Sample, Channels>(source + frame * Channels, mix, sum + done * 2, run);
+        if constexpr (std::is_same_v<Sample, int16_t> && Channels == 2) {
+            if (avx2)
+                AddUnresampledStereoAvx2(source + frame * 2, mix, sum + done * 2, run);
+            else
+                AddUnresampledStereoSse2(source + frame * 2, mix, sum + done * 2, run);
+        } else {
+            AddUnresampledFrames<Sample, Channels>(source + frame * Channels, mix, sum + done * 2, run);
+        }
         position += uint64_t(run) << 32;
         done += run;
     }

@@ -36,6 +36,7 @@ void MusicVoice::Fill() {
     // reads the first mFrames frames, and only this thread (holding the source's lock) changes mFrames
     // or moves the frames.
     const size_t room = mWindow.size() / mChannels - have;
+    if (room == 0) return;
     size_t decoded = 0;
     bool ended = false;
     while (decoded < room) {
