@@ -22,7 +22,7 @@ bool Avx2Enabled() {
 // g − 65536, whose product with the sample is the true one less sample × 65536, and the sample is added
 // back into the high half. The true product fits in 32 bits, so the sums are the scalar ones exactly.
 __attribute__((target("sse2"))) void AddUnresampledStereoSse2(const int16_t* source, const VoiceMix& mix,
-                                                             int32_t* sum, size_t count) {
+                                                              int32_t* sum, size_t count) {
     const auto wrapped = [](int32_t gain) { return static_cast<int16_t>(static_cast<uint16_t>(gain)); };
     const auto high = [](int32_t gain) { return static_cast<int16_t>(gain >= 32768 ? -1 : 0); };
     const int16_t left = wrapped(mix.leftGain), right = wrapped(mix.rightGain);
@@ -47,14 +47,16 @@ __attribute__((target("sse2"))) void AddUnresampledStereoSse2(const int16_t* sou
 
 // Eight samples widened to 32 bits and multiplied there: the scalar arithmetic lane for lane.
 __attribute__((target("avx2"))) void AddUnresampledStereoAvx2(const int16_t* source, const VoiceMix& mix,
-                                                             int32_t* sum, size_t count) {
+                                                              int32_t* sum, size_t count) {
     const int32_t left = mix.leftGain, right = mix.rightGain;
     const __m256i gains = _mm256_setr_epi32(left, right, left, right, left, right, left, right);
     const __m256i rounding = _mm256_set1_epi32(0x8000);
     size_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        __m256i samples = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i * 2)));
-        __m256i scaled = _mm256_srai_epi32(_mm256_add_epi32(_mm256_mullo_epi32(samples, gains), rounding), 16);
+        __m256i samples =
+            _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i * 2)));
+        __m256i scaled =
+            _mm256_srai_epi32(_mm256_add_epi32(_mm256_mullo_epi32(samples, gains), rounding), 16);
         auto* out = reinterpret_cast<__m256i*>(sum + i * 2);
         _mm256_storeu_si256(out, _mm256_add_epi32(_mm256_loadu_si256(out), scaled));
     }
