@@ -9,7 +9,9 @@
 
 // The inner loops of the mixer: a stretch of PCM frames resampled by linear interpolation at a 32.32
 // fixed-point position, scaled by the voice's gains and added into a stereo sum. Every voice that has
-// its samples in memory, whole or in part (a stream's window), mixes through MixFrames.
+// its samples in memory, whole or in part (a stream's window), mixes through MixFrames, which skips the
+// interpolation for a voice at the output's rate on a whole frame (music, mostly); its vector kernels
+// live in MixKernels.cpp beside their scalar twin here.
 namespace Zorbel::MixKernels {
 
 inline int32_t SampleValue(int16_t sample) {
