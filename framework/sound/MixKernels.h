@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The inner loops of the mixer: a stretch of PCM frames resampled by linear interpolation at a 32.32
 // fixed-point position, scaled by the voice's gains and added into a stereo sum. Every voice that has
-// its samples in memory, whole or in part (a stream's window), mixes through MixFrames.
+// its samples in memory, whole or in part (a stream's window), mixes through MixFrames, which skips the
+// interpolation for a voice at the output's rate on a whole frame (music, mostly); its vector kernels
+// live in MixKernels.cpp beside their scalar twin here.
 namespace Zorbel::MixKernels {
 
 inline int32_t SampleValue(int16_t sample) {
@@ -27,6 +30,9 @@ inline int32_t Interpolate(int32_t a, int32_t b, int32_t fraction) {
 inline int32_t Scale(int32_t sample, int32_t gain) {
     return (sample * gain + 0x8000) >> 16;
 }
+
+// A step of one source frame per output frame.
+constexpr uint64_t OneFrame = uint64_t(1) << 32;
 
 inline int32_t FractionOf(uint64_t position) {
     return static_cast<int32_t>((position >> 17) & 0x7FFF);
@@ -59,6 +65,59 @@ inline void AddInnerFrames(const Sample* source, uint64_t& position, const Voice
     position = at;
 }
 
+// count frames of a voice played at its own rate from a whole frame on: every output frame is one
+// source frame, exactly what AddFrame makes at a fraction of 0, so nothing is interpolated. The loop
+// runs straight through its frames so that the compiler can vectorise it.
+template <typename Sample, int Channels>
+inline void AddUnresampledFrames(const Sample* source, const VoiceMix& mix, int32_t* sum, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        int32_t left = SampleValue(source[i * Channels]);
+        int32_t right = SampleValue(source[i * Channels + Channels - 1]);
+        sum[i * 2] += Scale(left, mix.leftGain);
+        sum[i * 2 + 1] += Scale(right, mix.rightGain);
+    }
+}
+
+// AddUnresampledFrames<int16_t, 2> in vectors, each bit for bit the scalar loop: SSE2 (the scalar loop
+// where there is none) and AVX2, which only runs where Avx2Enabled says so.
+void AddUnresampledStereoSse2(const int16_t* source, const VoiceMix& mix, int32_t* sum, size_t count);
+void AddUnresampledStereoAvx2(const int16_t* source, const VoiceMix& mix, int32_t* sum, size_t count);
+// The processor has AVX2 and ZORBEL_DISABLE_SIMD does not turn it off; decided once.
+bool Avx2Enabled();
+
+// The sums clipped to 16 bits into out, leaving the sums 0 for the next turn (cheaper than clearing them
+// in a pass of their own), in vectors where there are any.
+void TakeClippedSums(int32_t* sum, int16_t* out, size_t count);
+
+// MixFrames for a voice that moves on by exactly one frame per output frame and stands on a whole
+// frame (its fraction 0), as music at the output's rate does: the same samples without interpolating.
+template <typename Sample, int Channels>
+size_t MixUnresampledFrames(const Sample* source, size_t frameCount, uint64_t& position, const VoiceMix& mix,
+                            int32_t* sum, size_t count) {
+    const uint64_t end = uint64_t(frameCount) << 32;
+    const bool avx2 = Avx2Enabled();
+    size_t done = 0;
+    while (done < count) {
+        if (position >= end) {
+            if (!mix.loop) break;
+            position %= end;
+        }
+        size_t frame = static_cast<size_t>(position >> 32);
+        size_t run = std::min(frameCount - frame, count - done);
+        if constexpr (std::is_same_v<Sample, int16_t> && Channels == 2) {
+            if (avx2)
+                AddUnresampledStereoAvx2(source + frame * 2, mix, sum + done * 2, run);
+            else
+                AddUnresampledStereoSse2(source + frame * 2, mix, sum + done * 2, run);
+        } else {
+            AddUnresampledFrames<Sample, Channels>(source + frame * Channels, mix, sum + done * 2, run);
+        }
+        position += uint64_t(run) << 32;
+        done += run;
+    }
+    return done;
+}
+
 // Adds up to count output frames of the source (frameCount frames) from position on, which moves
 // along. At the end a looping voice starts again at frame 0 (and interpolates across the seam); any
 // other stops there. Returns the frames made.
@@ -66,6 +125,8 @@ template <typename Sample, int Channels>
 size_t MixFrames(const Sample* source, size_t frameCount, uint64_t& position, const VoiceMix& mix,
                  int32_t* sum, size_t count) {
     if (frameCount == 0) return 0;
+    if (mix.step == OneFrame && FractionOf(position) == 0)
+        return MixUnresampledFrames<Sample, Channels>(source, frameCount, position, mix, sum, count);
     const uint64_t end = uint64_t(frameCount) << 32;
     const uint64_t lastFrame = uint64_t(frameCount - 1) << 32;
     size_t done = 0;

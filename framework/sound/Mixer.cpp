@@ -1,5 +1,6 @@
 #include "framework/sound/Mixer.h"
 
+#include "framework/sound/MixKernels.h"
 #include "framework/sound/Voice.h"
 
 #include <algorithm>
@@ -42,13 +43,12 @@ void Mixer::Render(int16_t* out, size_t frameCount) {
     std::lock_guard<std::mutex> lock(mMutex);
     while (frameCount > 0) {
         size_t frames = std::min(frameCount, ChunkFrames);
+        // The sums are 0 here: they start so, and every turn leaves them so.
         int32_t* sum = mSum.data();
-        std::fill(sum, sum + frames * 2, 0);
         for (Voice* voice : mVoices) {
             if (voice->mPlaying && voice->Mix(sum, frames, voice->mMix) < frames) voice->mPlaying = false;
         }
-        for (size_t i = 0; i < frames * 2; ++i)
-            out[i] = static_cast<int16_t>(std::clamp(sum[i], -32768, 32767));
+        MixKernels::TakeClippedSums(sum, out, frames * 2);
         out += frames * 2;
         frameCount -= frames;
     }

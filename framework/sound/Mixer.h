@@ -59,6 +59,7 @@ private:
     mutable std::mutex mMutex;
     size_t mMaxVoices;
     std::vector<Voice*> mVoices;
+    // The stereo sums of one chunk, all 0 between renders.
     std::vector<int32_t> mSum;
 };
 

@@ -11,7 +11,6 @@ MusicVoice::MusicVoice(Mixer& mixer, std::unique_ptr<MusicSource> source)
     : Voice(mixer, source->Rate()), mSource(std::move(source)), mChannels(mSource->Channels()) {
     size_t frames = size_t(mSource->Rate()) * AheadMilliseconds / 1000 + 1;
     mWindow.resize(frames * mChannels);
-    mDecoded.resize(frames * mChannels);
 }
 
 void MusicVoice::Compact() {
@@ -26,17 +25,22 @@ void MusicVoice::Compact() {
 
 void MusicVoice::Fill() {
     std::lock_guard<std::mutex> sourceLock(mSourceMutex);
-    size_t room = 0;
+    size_t have = 0;
     {
         auto lock = Lock();
         if (mSourceEnded) return;
         Compact();
-        room = mWindow.size() / mChannels - mFrames;
+        have = mFrames;
     }
+    // The source decodes straight into the window's free tail without the mixer's lock: the mixer only
+    // reads the first mFrames frames, and only this thread (holding the source's lock) changes mFrames
+    // or moves the frames.
+    const size_t room = mWindow.size() / mChannels - have;
+    if (room == 0) return;
     size_t decoded = 0;
     bool ended = false;
     while (decoded < room) {
-        long got = mSource->ReadFrames(mDecoded.data() + decoded * mChannels, room - decoded);
+        long got = mSource->ReadFrames(mWindow.data() + (have + decoded) * mChannels, room - decoded);
         if (got <= 0) {
             ended = true;
             break;
@@ -44,10 +48,6 @@ void MusicVoice::Fill() {
         decoded += static_cast<size_t>(got);
     }
     auto lock = Lock();
-    // The mixer may have played on meanwhile; the window only grew emptier.
-    Compact();
-    decoded = std::min(decoded, mWindow.size() / mChannels - mFrames);
-    std::memcpy(mWindow.data() + mFrames * mChannels, mDecoded.data(), decoded * mChannels * 2);
     mFrames += decoded;
     mSourceEnded = ended;
 }

@@ -38,10 +38,10 @@ private:
     // Held while the source is used: by Fill for a whole decode, by the controls.
     mutable std::mutex mSourceMutex;
     std::unique_ptr<MusicSource> mSource;
-    std::vector<int16_t> mDecoded;
 
-    // With the mixer's lock.
     const uint16_t mChannels;
+    // Frames beyond mFrames belong to Fill (with the source's lock); the rest, mFrames and mPosition are
+    // shared with the mixer and change only with its lock held.
     std::vector<int16_t> mWindow;
     size_t mFrames = 0;
     uint64_t mPosition = 0; // 32.32 frames into the window

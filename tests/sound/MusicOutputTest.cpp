@@ -1,12 +1,10 @@
 // What both music players really play: SDL's disk driver runs in real time like a sound card and writes
 // the device's 16-bit stereo to a file, which the tests measure. Fades are stepped once per 441 frames
 // played, the 10 ms of an update step.
-#include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/FModMusicInterface.h"
-#include "support/CountingSink.h"
+#include "support/DiskAudioCapture.h"
 #include "support/MusicTestFiles.h"
-#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -31,25 +29,17 @@ int16_t AtPercent(int percent) {
 
 class MusicOutputTest : public ::testing::Test {
 protected:
-    MusicOutputTest() {
-        environment.Set("SDL_AUDIODRIVER", "disk");
-        environment.Set("SDL_DISKAUDIOFILE", folder.path + "/out.raw");
-        std::unique_ptr<AudioSink> device = SdlAudioSink::Open();
-        if (!device) return;
-        auto counting = std::make_unique<CountingSink>(std::move(device));
-        sink = counting.get();
-        services.output = AudioOutput::Open(std::move(counting));
-    }
+    MusicOutputTest() { services.output = capture.Open(); }
 
-    bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
+    bool WaitForFrames(size_t frames) { return capture.WaitForFrames(frames); }
 
     // Runs update steps, one per 10 ms of sound played. The device plays in buffers of 512 frames, so
     // now and then two steps fall into one buffer.
     bool Steps(MusicInterface& player, int count) {
-        size_t start = sink->played;
+        size_t start = capture.sink->played;
         for (int i = 1; i <= count; ++i) {
             size_t due = start + size_t(i) * StepFrames;
-            if (sink->played < due && !WaitForFrames(due - sink->played)) return false;
+            if (capture.sink->played < due && !WaitForFrames(due - capture.sink->played)) return false;
             player.UpdateFades();
         }
         return true;
@@ -78,19 +68,18 @@ protected:
     // Closes the players' device and returns the left channel of all it played.
     std::vector<int16_t> CaptureLeft() {
         services.output.reset();
-        return Channel(ReadCapture(folder.path + "/out.raw"), 0);
+        return Channel(capture.Read(), 0);
     }
 
     SoundFolder folder;
-    ScopedEnvironment environment;
-    CountingSink* sink = nullptr;
+    DiskAudioCapture capture{folder.path};
     MusicServices services;
 };
 
 } // namespace
 
 TEST_F(MusicOutputTest, AFadeInRisesOverOneSecondInTruncatedPercentagesAndHolds) {
-    ASSERT_TRUE(sink) << "SDL's disk audio driver did not open";
+    ASSERT_TRUE(capture.sink) << "SDL's disk audio driver did not open";
     WriteFile("flat.wav", PcmWav(ConstantSamples(Loud, 44100), 1, 44100));
     {
         BassMusicInterface player(0, services);
@@ -129,7 +118,7 @@ TEST_F(MusicOutputTest, AFadeInRisesOverOneSecondInTruncatedPercentagesAndHolds)
 }
 
 TEST_F(MusicOutputTest, AFadeOutStopsTheSongOnlyWhenAskedAndTheMaxLevelCutsInAtOnce) {
-    ASSERT_TRUE(sink) << "SDL's disk audio driver did not open";
+    ASSERT_TRUE(capture.sink) << "SDL's disk audio driver did not open";
     WriteFile("flat.wav", PcmWav(ConstantSamples(Loud, 44100), 1, 44100));
     {
         BassMusicInterface player(0, services);
@@ -169,7 +158,7 @@ TEST_F(MusicOutputTest, AFadeOutStopsTheSongOnlyWhenAskedAndTheMaxLevelCutsInAtO
 }
 
 TEST_F(MusicOutputTest, StreamsOfEveryKindPlayAtTheirPitchAndASongWithoutLoopingEnds) {
-    ASSERT_TRUE(sink) << "SDL's disk audio driver did not open";
+    ASSERT_TRUE(capture.sink) << "SDL's disk audio driver did not open";
     WriteFile("tone.wav", PcmWav(ToneSamples(440, 8820, 22050), 1, 22050));
     MakeEncodedTone("ogg", "tone.ogg", 440, 0.4, 2, 44100);
     MakeEncodedTone("mp3", "tone.mp3", 440, 0.4, 1, 32000);
@@ -197,7 +186,7 @@ TEST_F(MusicOutputTest, StreamsOfEveryKindPlayAtTheirPitchAndASongWithoutLooping
 }
 
 TEST_F(MusicOutputTest, ATrackerModulePlaysItsNoteAtTheNotesPitchFromTheOrderAsked) {
-    ASSERT_TRUE(sink) << "SDL's disk audio driver did not open";
+    ASSERT_TRUE(capture.sink) << "SDL's disk audio driver did not open";
     WriteFile("tiny.mod", TinyMod({428, 214}));
     {
         BassMusicInterface player(0, services);
@@ -218,7 +207,7 @@ TEST_F(MusicOutputTest, ATrackerModulePlaysItsNoteAtTheNotesPitchFromTheOrderAsk
 }
 
 TEST_F(MusicOutputTest, AJoinedIntroAndLoopPlayWithoutAGapOrAClickAtTheSeam) {
-    ASSERT_TRUE(sink) << "SDL's disk audio driver did not open";
+    ASSERT_TRUE(capture.sink) << "SDL's disk audio driver did not open";
     // Whole waves of 441 Hz (100 frames each): the intro at half the loop's level.
     WriteFile("cached_intro.wav", PcmWav(ToneSamples(441, 4400, 44100, 1, 8000), 1, 44100));
     WriteFile("cached_loop.wav", PcmWav(ToneSamples(441, 2200, 44100, 1, 16000), 1, 44100));
@@ -246,7 +235,7 @@ TEST_F(MusicOutputTest, AJoinedIntroAndLoopPlayWithoutAGapOrAClickAtTheSeam) {
 }
 
 TEST_F(MusicOutputTest, ADamagedStreamEndsTheSongAndNothingElse) {
-    ASSERT_TRUE(sink) << "SDL's disk audio driver did not open";
+    ASSERT_TRUE(capture.sink) << "SDL's disk audio driver did not open";
     MakeEncodedTone("ogg", "tone.ogg", 440, 2.0, 1, 44100);
     std::string bytes = ReadFile("tone.ogg");
     for (size_t i = bytes.size() * 2 / 3; i < bytes.size() * 2 / 3 + 1000 && i < bytes.size(); ++i)

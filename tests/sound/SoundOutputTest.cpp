@@ -1,11 +1,9 @@
 // What really comes out of the audio device: SDL's disk driver plays in real time like a sound card
 // and writes the device's 16-bit stereo to a file, which the tests measure.
-#include "framework/platform/audio/SdlAudioSink.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/sound/DSoundManager.h"
-#include "support/CountingSink.h"
+#include "support/DiskAudioCapture.h"
 #include "support/Eventually.h"
-#include "support/ScopedEnvironment.h"
 #include "support/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -20,19 +18,13 @@ namespace {
 class SoundOutputTest : public ::testing::Test {
 protected:
     SoundOutputTest() {
-        environment.Set("SDL_AUDIODRIVER", "disk");
-        environment.Set("SDL_DISKAUDIOFILE", folder.path + "/out.raw");
-        std::unique_ptr<AudioSink> device = SdlAudioSink::Open();
-        if (!device) return;
-        auto counting = std::make_unique<CountingSink>(std::move(device));
-        sink = counting.get();
         SoundServices services;
-        services.output = AudioOutput::Open(std::move(counting));
+        services.output = capture.Open();
         services.clock = &clock;
-        manager = std::make_unique<DSoundManager>(std::move(services), false);
+        if (services.output) manager = std::make_unique<DSoundManager>(std::move(services), false);
     }
 
-    bool WaitForFrames(size_t frames) { return sink->WaitForFrames(frames); }
+    bool WaitForFrames(size_t frames) { return capture.WaitForFrames(frames); }
 
     // Waits until the instance has stopped sounding.
     static bool WaitUntilSilent(SoundInstance* instance) {
@@ -42,13 +34,12 @@ protected:
     // Closes the device and returns everything it played.
     std::vector<int16_t> Capture() {
         manager.reset();
-        return ReadCapture(folder.path + "/out.raw");
+        return capture.Read();
     }
 
     SoundFolder folder;
-    ScopedEnvironment environment;
+    DiskAudioCapture capture{folder.path};
     ManualClock clock{5000};
-    CountingSink* sink = nullptr;
     std::unique_ptr<DSoundManager> manager;
 };
 
