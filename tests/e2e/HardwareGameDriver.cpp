@@ -156,10 +156,20 @@ int main(int argc, char** argv) {
 
     // A draw that fails at run time.
     StoreIs3D(1);
-    setenv("ZORBEL_GPU_FAIL_DRAW", "150", 1);
+    // The draw fails among the menu's first, so that it has failed before the menu is looked at, however
+    // few frames a loaded machine draws while the menu slides in.
+    setenv("ZORBEL_GPU_FAIL_DRAW", "20", 1);
     game = Start(argv[1]);
     w = FindGameWindow();
     Check(game != 0 && !w.id.empty(), "the game starts with a GPU that will fail");
+    Check(ZorbelTest::PollUntil("the failed draw to be recorded",
+                                [] {
+                                    return ZorbelTest::Sight{TestSettings().find("RuntimeError") !=
+                                                                 std::string::npos,
+                                                             "no failure recorded"};
+                                })
+              .expected,
+          "a draw fails while the menu comes");
     Check(!w.id.empty() && MenuFrame(w).has_value(), "after the failure the menu is drawn in software");
     Click(w, 188, 393, 1);
     shot = AwaitScreen(
