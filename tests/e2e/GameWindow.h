@@ -118,10 +118,16 @@ inline std::vector<int> BlackCells(const XwdImage& shot, const Window& w) {
     return black;
 }
 
-// The menu panel's golden frame at its left edge, halfway down.
+// The menu panel's golden frame down its left and right edges. A single pixel is not enough: a dealt
+// tile's sunset may be golden there too.
 inline bool MenuShown(const XwdImage& shot, const Window& w) {
-    uint32_t c = shot.At(w.x + 52, w.y + 220);
-    return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
+    auto golden = [&](int x, int y) {
+        const uint32_t c = shot.At(w.x + x, w.y + y);
+        return Red(c) > 200 && Green(c) > 150 && Blue(c) < 140;
+    };
+    for (int y = 40; y <= 410; y += 30)
+        if (!golden(52, y) || !golden(741, y)) return false;
+    return true;
 }
 
 // Every visible window's id. SDL's message boxes name themselves only in the desktop's newer title

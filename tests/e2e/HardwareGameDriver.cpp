@@ -84,6 +84,15 @@ void DescribeScreen(const Window& w) {
     std::printf("the screen shows %d black cells, the menu %s, the top left pixel %06x\n",
                 static_cast<int>(BlackCells(*shot, w).size()), MenuShown(*shot, w) ? "shown" : "gone",
                 shot->At(w.x + 100, w.y + 75) & 0xFFFFFF);
+    if (const char* keep = std::getenv("KEEP_FRAMES")) {
+        std::ofstream out(std::string(keep) + "/failed.ppm", std::ios::binary);
+        out << "P6 800 600 255\n";
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) {
+                const uint32_t p = shot->At(w.x + x, w.y + y);
+                out << char(p >> 16) << char(p >> 8) << char(p);
+            }
+    }
 }
 
 // The share of pixels whose channels all lie within the tolerance of the other frame's.
