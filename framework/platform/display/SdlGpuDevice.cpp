@@ -3,6 +3,7 @@
 #include "framework/platform/ResultCode.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <link.h>
 
 #include <cstdio>
@@ -24,7 +25,8 @@ constexpr unsigned kGlTextureFreeMemoryAti = 0x87FC; // kilobytes, first of four
 constexpr int kGlxRendererVideoMemoryMesa = 0x8187;  // megabytes
 using GetStringFn = const unsigned char* (*)(unsigned);
 using GetIntegervFn = void (*)(unsigned, int*);
-using GetCurrentDisplayFn = void* (*)();
+using GetCurrentFn = void* (*)(); // glXGetCurrentContext, glXGetCurrentDisplay
+using GetProcAddressFn = void* (*)(const unsigned char*);
 using QueryExtensionsStringFn = const char* (*)(void*, int);
 using QueryRendererIntegerFn = int (*)(int, unsigned*);
 
@@ -46,20 +48,27 @@ std::optional<uint64_t> GlVideoMemory() {
         getIntegerv(kGlTextureFreeMemoryAti, free);
         if (free[0] > 0) return uint64_t(free[0]) * 1024;
     }
-    auto currentDisplay =
-        reinterpret_cast<GetCurrentDisplayFn>(SDL_GL_GetProcAddress("glXGetCurrentDisplay"));
-    auto extensions =
-        reinterpret_cast<QueryExtensionsStringFn>(SDL_GL_GetProcAddress("glXQueryExtensionsString"));
-    void* display = currentDisplay ? currentDisplay() : nullptr;
+    // GLX is asked only through the GL library SDL has loaded, by its exported names. Through EGL
+    // (Wayland, SDL's off-screen driver) the GL lookup hands out a stub for any name, and calling a GLX
+    // one returns garbage; the library's own glXGetCurrentContext is simply null there.
+    void* gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD);
+    if (gl == nullptr) return std::nullopt;
+    auto currentContext = reinterpret_cast<GetCurrentFn>(dlsym(gl, "glXGetCurrentContext"));
+    auto currentDisplay = reinterpret_cast<GetCurrentFn>(dlsym(gl, "glXGetCurrentDisplay"));
+    auto extensions = reinterpret_cast<QueryExtensionsStringFn>(dlsym(gl, "glXQueryExtensionsString"));
+    auto procAddress = reinterpret_cast<GetProcAddressFn>(dlsym(gl, "glXGetProcAddressARB"));
+    void* display = currentContext && currentContext() && currentDisplay ? currentDisplay() : nullptr;
     const char* list = display && extensions ? extensions(display, 0) : nullptr;
-    if (list && std::strstr(list, "GLX_MESA_query_renderer")) {
+    std::optional<uint64_t> memory;
+    if (list && procAddress && std::strstr(list, "GLX_MESA_query_renderer")) {
         auto query = reinterpret_cast<QueryRendererIntegerFn>(
-            SDL_GL_GetProcAddress("glXQueryCurrentRendererIntegerMESA"));
+            procAddress(reinterpret_cast<const unsigned char*>("glXQueryCurrentRendererIntegerMESA")));
         unsigned megabytes = 0;
         if (query && query(kGlxRendererVideoMemoryMesa, &megabytes) && megabytes > 0)
-            return uint64_t(megabytes) << 20;
+            memory = uint64_t(megabytes) << 20;
     }
-    return std::nullopt;
+    dlclose(gl);
+    return memory;
 }
 
 // The first loaded library whose path contains one of the names, in the order given.
