@@ -271,11 +271,17 @@ inline __m128i Product16(__m128i a, __m128i b) {
     return _mm_or_si128(_mm_mullo_epi16(a, b), _mm_slli_epi32(_mm_mulhi_epu16(a, b), 16));
 }
 
-// TintOverX8 for four pixels with an opaque colour (w is the source alpha), one channel per 32-bit
-// lane; transparent pixels keep the destination word whole.
-inline __m128i TintOverX8Sse2(__m128i d, __m128i pixel, const uint32_t* tint) {
+// TintOverX8 for four pixels, one channel per 32-bit lane: w is the source alpha, weighed by the
+// colour's alpha when that is not opaque; pixels of weight 0 keep the destination word whole.
+template <bool OpaqueTint>
+inline __m128i TintOverX8Sse2(__m128i d, __m128i pixel, const uint32_t* tint, uint32_t tintAlpha) {
     const __m128i byte = _mm_set1_epi32(0xFF);
-    const __m128i w = _mm_srli_epi32(pixel, 24);
+    __m128i w = _mm_srli_epi32(pixel, 24);
+    if constexpr (!OpaqueTint) {
+        // a x tintAlpha / 255 for a product up to 255 x 255: x / 255 is (x x 32897) >> 23 there.
+        const __m128i product = _mm_mullo_epi16(w, _mm_set1_epi32(int(tintAlpha)));
+        w = _mm_srli_epi32(Product16(product, _mm_set1_epi32(32897)), 23);
+    }
     const __m128i iw = _mm_sub_epi32(_mm_set1_epi32(256), w);
     auto channel = [&](__m128i v, int shift) { return _mm_and_si128(_mm_srli_epi32(v, shift), byte); };
     auto weighed = [&](int shift, uint32_t k) {
@@ -329,10 +335,9 @@ void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, 
     const uint32_t* tint = plotter.tint;
     const uint32_t tintAlpha = plotter.tintAlpha;
     GlyphRow(
-        out, x, i, n, runs, OpaqueTint && CpuFeatures::SimdEnabled(),
-        [&](size_t at) { return s.Straight(at); },
+        out, x, i, n, runs, CpuFeatures::SimdEnabled(), [&](size_t at) { return s.Straight(at); },
 #if defined(__SSE2__)
-        [&](__m128i d, __m128i p) { return TintOverX8Sse2(d, p, tint); },
+        [&](__m128i d, __m128i p) { return TintOverX8Sse2<OpaqueTint>(d, p, tint, tintAlpha); },
 #else
         nullptr,
 #endif
@@ -447,7 +452,10 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
                 BlendRun<P>(out, x + j, s, i, n, plotter.layout);
             } else if (sizeof(P) == 4 && plotter.mode == PlotMode::NormalTinted &&
                        IsX8R8G8B8(plotter.layout)) {
-                TintRun<false>(out, x + j, s, i, n, plotter, nullptr);
+                if (plotter.tintAlpha == 255)
+                    TintRun<true>(out, x + j, s, i, n, plotter, nullptr);
+                else
+                    TintRun<false>(out, x + j, s, i, n, plotter, nullptr);
             } else {
                 for (int32_t k = 0; k < n; ++k)
                     Store<P>(out, x + j + k,

@@ -127,7 +127,10 @@ TEST(DDImageTest, NarrowBlitsDrawPixelForPixelWhatWideBlitsDrawByRuns) {
         pixel = alpha[(seed >> 20) & 3] << 24 | ((seed >> 4) & 0xFFFFFF);
     }
     picture.SetPixels(pixels.data(), 60, 8, true);
-    const Color colours[] = {Color::White, Color(255, 200, 40), Color(90, 180, 255, 160)};
+    // Translucent colours weigh each pixel's alpha by theirs, four pixels at a time where the processor
+    // allows: the extremes of that product are among them.
+    const Color colours[] = {Color::White, Color(255, 200, 40), Color(90, 180, 255, 160),
+                             Color(255, 255, 255, 1), Color(255, 128, 7, 254)};
     for (bool palettised : {false, true}) {
         if (palettised) {
             Fill(picture, 60, 8, 0);
@@ -331,9 +334,10 @@ TEST(DDImageTest, DroppingPixelsKeepsOnlyTheSurfaceWhenOneIsWanted) {
     Display display;
     DDImage picture(*display.device);
     Fill(picture, 3, 3, 0xFF405060);
-    // Not wanted yet: the premultiplied form is kept, as for any picture.
-    EXPECT_TRUE(picture.DropPixels());
-    EXPECT_NE(picture.NativeAlphaData(), nullptr);
+    // Not wanted yet: an opaque picture's pixels are its premultiplied form too, and stay its one copy.
+    EXPECT_FALSE(picture.DropPixels());
+    EXPECT_NE(picture.Bits(), nullptr);
+    EXPECT_EQ(picture.NativeAlphaData(), nullptr);
     EXPECT_EQ(picture.GetSurface(), nullptr);
     EXPECT_EQ(PixelAt(picture, 1, 1), 0xFF405060u);
 
