@@ -283,6 +283,7 @@ const uint32_t* MemoryImage::GetPremultipliedPixels(const NativeDisplay& display
             mNativeAlphaData[i] = ToNative(mColorTable[i], display);
     } else {
         const uint32_t* bits = GetPixels();
+        if (IsOwnPremultipliedForm(display)) return bits;
         const size_t n = PixelCount();
         auto native = std::make_unique_for_overwrite<uint32_t[]>(n);
         for (size_t i = 0; i < n; ++i)
@@ -290,6 +291,15 @@ const uint32_t* MemoryImage::GetPremultipliedPixels(const NativeDisplay& display
         mNativeAlphaData = std::move(native);
     }
     return mNativeAlphaData.get();
+}
+
+// An opaque picture (as its pixels say, not as a forced mode claims) on a display of 8-bit channels in
+// their usual places: premultiplying changes no pixel, so the pixels serve as their own native form
+// instead of a second copy of the same bytes.
+bool MemoryImage::IsOwnPremultipliedForm(const NativeDisplay& d) const {
+    return mBits && !mColorTable && !mForcedMode && !mHasTrans && !mHasAlpha && d.redMask == 0xFF0000 &&
+           d.greenMask == 0xFF00 && d.blueMask == 0xFF && d.redBits == 8 && d.greenBits == 8 &&
+           d.blueBits == 8 && d.redShift == 16 && d.greenShift == 8 && d.blueShift == 0;
 }
 
 const uint8_t* MemoryImage::GetAlphaRuns() {
@@ -328,7 +338,8 @@ bool MemoryImage::DropPixels() {
     const bool hadBits = mBits != nullptr;
     if (!mContext->HardwareActive()) {
         if (!mBits && !mColorIndices) return false;
-        GetPremultipliedPixels(mContext->Display());
+        // Pixels that are their own native form are the one copy already.
+        if (GetPremultipliedPixels(mContext->Display()) == mBits.get()) return false;
         mBits.reset();
         // A palettised picture keeps its indices even when it has a texture: its premultiplied form
         // holds only the 256 table entries and could not rebuild the pixels.

@@ -159,6 +159,9 @@ protected:
     std::optional<ScaledClip> ClipScaled(const FRect& destRect, const FRect& srcRect,
                                          const Rect& clipRect) const;
 
+    // True when the pixels are their own premultiplied form for this display, with no copy made.
+    bool IsOwnPremultipliedForm(const NativeDisplay& display) const;
+
     // The pixels come from std::malloc, so that pictures decoded elsewhere can be taken over whole.
     struct FreeBits {
         void operator()(uint32_t* bits) const { std::free(bits); }

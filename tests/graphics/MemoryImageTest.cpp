@@ -179,6 +179,21 @@ TEST_F(MemoryImageTest, DroppedPixelsAreRebuiltFromThePremultipliedForm) {
     EXPECT_EQ(image.Bits()[2], MemoryImage::GuardWord);
 }
 
+TEST_F(MemoryImageTest, AnOpaquePictureIsItsOwnPremultipliedForm) {
+    MemoryImage image(context);
+    Fill(image, 2, 2, 0xFF102030);
+    EXPECT_EQ(image.GetPremultipliedPixels(context.Display()), image.Bits()) << "no second copy";
+    EXPECT_FALSE(image.DropPixels()) << "the pixels are the one copy";
+    ASSERT_NE(image.Bits(), nullptr);
+    EXPECT_EQ(image.Bits()[3], 0xFF102030u);
+    // Once a pixel is translucent, the premultiplied form is a copy of its own again.
+    SetPixelAt(image, 0, 0, 0x80FF0000);
+    const uint32_t* native = image.GetPremultipliedPixels(context.Display());
+    EXPECT_NE(native, image.Bits());
+    EXPECT_EQ(native[0], 0x80800000u);
+    EXPECT_EQ(native[3], 0xFF102030u);
+}
+
 TEST_F(MemoryImageTest, FreeingCachesFirstBringsThePixelsBack) {
     MemoryImage image(context);
     Fill(image, 2, 2, 0xFF102030);
@@ -324,7 +339,7 @@ TEST_F(MemoryImageTest, RestoreAfterResetPalettisesAndDropsAgain) {
 
 TEST_F(MemoryImageTest, RestoreAfterResetDropsAPurgedPictureAgain) {
     MemoryImage image(context);
-    Fill(image, 4, 4, 0xFF336699);
+    Fill(image, 4, 4, 0x80336699);
     EXPECT_FALSE(image.RestoreAfterReset()) << "nothing was asked for";
     image.DropPixels();
     image.GetPixels();
@@ -357,7 +372,8 @@ TEST_F(MemoryImageTest, ACopyOwnsDeepCopiesOfEveryForm) {
 
 TEST_F(MemoryImageTest, CopyingADroppedPictureLeavesTheSourceDropped) {
     MemoryImage image(context);
-    Fill(image, 2, 1, 0xFF204060);
+    Fill(image, 2, 1, 0x80FF6400);
+    SetPixelAt(image, 1, 0, 0xFF204060);
     image.DropPixels();
     MemoryImage copy(image);
     EXPECT_EQ(image.Bits(), nullptr);
