@@ -151,7 +151,7 @@ void WidgetContainer::InvalidateArea(Widget* child, const Rect& area) {
         return;
     }
     mDirty = true;
-    child->mDirtyArea = child->mDirtyArea.Union(area.Offset(-child->mX, -child->mY));
+    child->mDirtyArea.Add(area.Offset(-child->mX, -child->mY));
     // What lies over the area is drawn again there, over the freshly drawn child.
     auto it = std::find(mWidgets.begin(), mWidgets.end(), child);
     if (it == mWidgets.end()) return;

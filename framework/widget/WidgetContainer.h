@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/graphics/Rect.h"
+#include "framework/widget/DirtyArea.h"
 #include "framework/widget/WidgetFlags.h"
 
 #include <cstdint>
@@ -75,8 +76,8 @@ public:
     int32_t GetHeight() const { return mHeight; }
 
     bool IsDirty() const { return mDirty; }
-    // The part marked by InvalidateArea since the last draw, empty when none (or wholly dirty).
-    const Rect& GetDirtyArea() const { return mDirtyArea; }
+    // The parts marked by InvalidateArea since the last draw, empty when none (or wholly dirty).
+    const DirtyArea& GetDirtyArea() const { return mDirtyArea; }
     void ClearDirty() { mDirty = false; }
     int32_t GetUpdateCount() const { return mUpdateCount; }
 
@@ -125,7 +126,7 @@ protected:
     int32_t mLastManagerUpdateCount = 0;
     int32_t mUpdateCount = 0;
     bool mDirty = false;
-    Rect mDirtyArea;
+    DirtyArea mDirtyArea;
     int32_t mX = 0;
     int32_t mY = 0;
     int32_t mWidth = 0;

@@ -461,7 +461,10 @@ bool WidgetManager::CharTyped(char c) {
 // Drawing ------------------------------------------------------------------------------------------------
 
 void WidgetManager::AddDeferredOverlay(Widget* widget, int32_t priority) {
-    if (widget == nullptr) return;
+    // A widget drawn into several dirty parts asks once per part; it is drawn once.
+    if (widget == nullptr || std::any_of(mDeferredOverlays.begin(), mDeferredOverlays.end(),
+                                         [&](const DeferredOverlay& o) { return o.widget == widget; }))
+        return;
     // An overlay may be drawn anywhere.
     mDrawnArea = Rect(0, 0, mWidth, mHeight);
     mDeferredOverlays.push_back({widget, priority});
@@ -510,20 +513,29 @@ bool WidgetManager::DrawDirtyWidgets() {
         const Rect screen(0, 0, mWidth, mHeight);
         WalkChildren([&](Widget* widget) {
             if (widget == mBaseModalWidget) context.isAboveModal = true;
-            const Rect area = widget->mDirtyArea;
-            widget->mDirtyArea = Rect();
+            const DirtyArea area = widget->mDirtyArea;
+            widget->mDirtyArea.Clear();
             const bool whole = widget->mDirty;
             if ((!whole && area.IsEmpty()) || !widget->mVisible) return;
-            Graphics widgetGraphics(g);
-            widgetGraphics.SetQuickScaling(!hardware);
-            widgetGraphics.SetSmoothBlending(hardware);
-            widgetGraphics.Offset(widget->mX, widget->mY);
-            if (!whole) widgetGraphics.NarrowClip(area.x, area.y, area.width, area.height);
-            widget->DrawTree(context, &widgetGraphics);
+            auto draw = [&](const Rect* clip) {
+                Graphics widgetGraphics(g);
+                widgetGraphics.SetQuickScaling(!hardware);
+                widgetGraphics.SetSmoothBlending(hardware);
+                widgetGraphics.Offset(widget->mX, widget->mY);
+                if (clip) widgetGraphics.NarrowClip(clip->x, clip->y, clip->width, clip->height);
+                widget->DrawTree(context, &widgetGraphics);
+            };
+            if (whole) {
+                draw(nullptr);
+            } else {
+                // Once into each part: the parts never overlap.
+                for (const Rect& part : area)
+                    draw(&part);
+            }
             widget->mDirty = false;
             drawn = true;
             // A widget drawn whole may draw outside its rectangle, so the whole screen counts as changed.
-            mDrawnArea = whole ? screen : mDrawnArea.Union(area.Offset(widget->mX, widget->mY));
+            mDrawnArea = whole ? screen : mDrawnArea.Union(area.Bounds().Offset(widget->mX, widget->mY));
         });
     }
     FlushDeferredOverlays(NoOverlay);

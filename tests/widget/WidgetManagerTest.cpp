@@ -821,6 +821,54 @@ TEST_F(WidgetDrawingTest, AModalChangeCanHideEverythingBelowTheModalWidget) {
     EXPECT_EQ(above.draws, 1);
 }
 
+TEST_F(WidgetDrawingTest, DirtyPartsAreDrawnOnceEachAndNothingBetweenThem) {
+    PaintingWidget board(0xFF0000FF), glass(0x80FFFFFF);
+    Place(board, 0, 0, 100, 100);
+    Place(glass, 0, 0, 100, 100);
+    manager.DrawDirtyWidgets();
+    manager.TakeDrawnArea();
+    Fill(screen, 100, 100, kScreen);
+    // Two parts far apart, and a third overlapping the first: the glass over them must blend once.
+    board.InvalidateArea(Rect(0, 0, 10, 10));
+    board.InvalidateArea(Rect(80, 80, 10, 10));
+    board.InvalidateArea(Rect(5, 5, 10, 10));
+    manager.DrawDirtyWidgets();
+    const uint32_t once = PixelAt(screen, 2, 2);
+    EXPECT_NE(once, kScreen);
+    EXPECT_EQ(PixelAt(screen, 7, 7), once) << "where the parts overlap";
+    EXPECT_EQ(PixelAt(screen, 85, 85), once);
+    EXPECT_EQ(PixelAt(screen, 50, 50), kScreen) << "between the parts nothing is drawn";
+    EXPECT_EQ(PixelAt(screen, 2, 16), kScreen) << "the merged part is the two parts' bounds, not more";
+    EXPECT_EQ(board.draws, 3) << "the whole first draw, then one for each part left after merging";
+    EXPECT_EQ(manager.TakeDrawnArea(), Rect(0, 0, 90, 90)) << "what is presented holds every part";
+}
+
+TEST(DirtyAreaTest, PartsNeverOverlapStayFewAndCoverAllThatWasAdded) {
+    uint32_t seed = 7;
+    auto next = [&](uint32_t range) {
+        seed = seed * 1103515245 + 12345;
+        return static_cast<int32_t>((seed >> 8) % range);
+    };
+    for (int round = 0; round < 50; ++round) {
+        DirtyArea area;
+        std::vector<Rect> added;
+        for (int i = 0; i < 20; ++i) {
+            added.emplace_back(next(60), next(60), 1 + next(12), 1 + next(12));
+            area.Add(added.back());
+            ASSERT_LE(area.Count(), DirtyArea::kMostRects);
+        }
+        for (const Rect* a = area.begin(); a != area.end(); ++a)
+            for (const Rect* b = a + 1; b != area.end(); ++b)
+                ASSERT_FALSE(a->Intersects(*b)) << "round " << round;
+        for (const Rect& r : added)
+            for (int32_t y = r.y; y < r.y + r.height; ++y)
+                for (int32_t x = r.x; x < r.x + r.width; ++x)
+                    ASSERT_TRUE(std::any_of(area.begin(), area.end(),
+                                            [&](const Rect& part) { return part.Contains(x, y); }))
+                        << x << "," << y << " round " << round;
+    }
+}
+
 TEST_F(WidgetDrawingTest, DeferredOverlaysComeAfterEverythingOfLowerPriority) {
     PaintingWidget queuing(0xFFFF0000), later(0xFF00FF00), dialog(0xFF0000FF);
     Place(queuing, 0, 0, 40, 40);
