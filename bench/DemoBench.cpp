@@ -65,14 +65,12 @@ struct DemoRun {
     }
 
     void Post(MessageKind kind, int32_t x, int32_t y, uint8_t buttons = 0, int32_t value = 0) {
-        WindowMessage message;
-        message.window = game->GetMainWindow();
-        message.kind = kind;
-        message.x = x;
-        message.y = y;
-        message.buttons = buttons;
-        message.value = value;
-        windows.PostMessage(message);
+        windows.PostMessage({.window = game->GetMainWindow(),
+                             .kind = kind,
+                             .value = value,
+                             .x = x,
+                             .y = y,
+                             .buttons = buttons});
     }
 
     void Click(int32_t x, int32_t y, bool right = false) {

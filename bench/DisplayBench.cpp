@@ -184,7 +184,12 @@ BENCHMARK(Present)
     ->Args({Sdl, 16});
 // Blits of an 800 x 600 picture: soft = with a band of partial transparency.
 BENCHMARK(BlitMemoryImage)->ArgNames({"soft"})->Arg(0)->Arg(1);
-BENCHMARK(BlitSurfaceTinted)->ArgNames({"simd", "alpha"})->Args({0, 255})->Args({1, 255})->Args({0, 160})->Args({1, 160});
+BENCHMARK(BlitSurfaceTinted)
+    ->ArgNames({"simd", "alpha"})
+    ->Args({0, 255})
+    ->Args({1, 255})
+    ->Args({0, 160})
+    ->Args({1, 160});
 BENCHMARK(BlitSurface)
     ->ArgNames({"depth", "soft"})
     ->Args({32, 0})

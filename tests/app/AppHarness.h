@@ -177,14 +177,12 @@ protected:
 
     void Post(Zorbel::MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0,
               uint8_t buttons = 0) {
-        Zorbel::WindowMessage message;
-        message.window = app->GetMainWindow();
-        message.kind = kind;
-        message.value = value;
-        message.x = x;
-        message.y = y;
-        message.buttons = buttons;
-        windows.PostMessage(message);
+        windows.PostMessage({.window = app->GetMainWindow(),
+                             .kind = kind,
+                             .value = value,
+                             .x = x,
+                             .y = y,
+                             .buttons = buttons});
     }
 
     std::string SettingsFile() const { return configRoot + "/ZorbelTest/App/settings.ini"; }
