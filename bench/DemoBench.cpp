@@ -65,12 +65,8 @@ struct DemoRun {
     }
 
     void Post(MessageKind kind, int32_t x, int32_t y, uint8_t buttons = 0, int32_t value = 0) {
-        windows.PostMessage({.window = game->GetMainWindow(),
-                             .kind = kind,
-                             .value = value,
-                             .x = x,
-                             .y = y,
-                             .buttons = buttons});
+        // Fields in declaration order: window, kind, value, x, y, buttons, repeat.
+        windows.PostMessage(WindowMessage{game->GetMainWindow(), kind, value, x, y, buttons, false});
     }
 
     void Click(int32_t x, int32_t y, bool right = false) {

@@ -177,12 +177,8 @@ protected:
 
     void Post(Zorbel::MessageKind kind, int32_t value = 0, int32_t x = 0, int32_t y = 0,
               uint8_t buttons = 0) {
-        windows.PostMessage({.window = app->GetMainWindow(),
-                             .kind = kind,
-                             .value = value,
-                             .x = x,
-                             .y = y,
-                             .buttons = buttons});
+        // Fields in declaration order: window, kind, value, x, y, buttons, repeat.
+        windows.PostMessage(Zorbel::WindowMessage{app->GetMainWindow(), kind, value, x, y, buttons, false});
     }
 
     std::string SettingsFile() const { return configRoot + "/ZorbelTest/App/settings.ini"; }
