@@ -13,6 +13,19 @@ namespace Zorbel {
 
 namespace {
 
+// Mesa's llvmpipe and softpipe, and the old swrast: an OpenGL drawn by the processor.
+bool IsSoftwareOpenGl(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
+    using GetStringFn = const unsigned char* (*)(unsigned);
+    constexpr unsigned kGlRenderer = 0x1F01;
+    auto getString = reinterpret_cast<GetStringFn>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+    if (name == nullptr) return false;
+    const char* text = reinterpret_cast<const char*>(name);
+    return std::strstr(text, "llvmpipe") || std::strstr(text, "softpipe") || std::strstr(text, "swrast");
+}
+
 uint32_t SdlFormatFor(const PixelFormat& format) {
     if (format == PixelFormat::X8R8G8B8()) return SDL_PIXELFORMAT_RGB888;
     if (format == PixelFormat::R5G6B5()) return SDL_PIXELFORMAT_RGB565;
@@ -126,27 +139,16 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
     if (mRendererWindow != Window()) DestroyRenderer();
 
     std::lock_guard lock(mMutex);
-    if (!EnsureRenderer(sdl)) return ResultCode::Generic;
-    if (SDL_RenderSetLogicalSize(mRenderer, primary.Width(), primary.Height()) != 0)
-        return ResultCode::Generic;
-    if (!mTexture || mTextureFormat != format || mTextureWidth != primary.Width() ||
-        mTextureHeight != primary.Height()) {
-        if (mTexture) SDL_DestroyTexture(mTexture);
-        mTexture = SDL_CreateTexture(mRenderer, format, SDL_TEXTUREACCESS_STREAMING, primary.Width(),
-                                     primary.Height());
-        if (!mTexture) {
-            std::fprintf(stderr, "Creating the screen texture failed: %s\n", SDL_GetError());
-            return ResultCode::OutOfVideoMemory;
-        }
-        mTextureFormat = format;
-        mTextureWidth = primary.Width();
-        mTextureHeight = primary.Height();
+    if (!EnsureRenderer(sdl, (primary.Caps() & SurfaceCaps::Device3D) != 0)) return ResultCode::Generic;
+    if (mTexture && (mTextureFormat != format || mTextureWidth != primary.Width() ||
+                     mTextureHeight != primary.Height())) {
+        SDL_DestroyTexture(mTexture);
+        mTexture = nullptr;
     }
-    // A frame scaled up to a larger screen looks better smoothed; at its own size it stays exact.
-    int outputWidth = 0, outputHeight = 0;
-    SDL_GetRendererOutputSize(mRenderer, &outputWidth, &outputHeight);
-    bool scaled = outputWidth != primary.Width() || outputHeight != primary.Height();
-    SDL_SetTextureScaleMode(mTexture, scaled ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    mTextureFormat = format;
+    mTextureWidth = primary.Width();
+    mTextureHeight = primary.Height();
+    if (uint32_t result = PrepareTexture()) return result;
     mBytesPerPixel = primary.Format().BytesPerPixel();
     mStagingPitch = primary.Pitch();
     mStagingHeight = primary.Height();
@@ -157,14 +159,49 @@ uint32_t SdlDisplayDriver::PrimaryCreated(Surface& primary) {
     return ResultCode::Ok;
 }
 
-bool SdlDisplayDriver::EnsureRenderer(SDL_Window* sdl) {
-    if (mRenderer) return true;
+uint32_t SdlDisplayDriver::PrepareTexture() {
+    if (SDL_RenderSetLogicalSize(mRenderer, mTextureWidth, mTextureHeight) != 0) return ResultCode::Generic;
+    if (!mTexture) {
+        mTexture = SDL_CreateTexture(mRenderer, mTextureFormat, SDL_TEXTUREACCESS_STREAMING, mTextureWidth,
+                                     mTextureHeight);
+        if (!mTexture) {
+            std::fprintf(stderr, "Creating the screen texture failed: %s\n", SDL_GetError());
+            return ResultCode::OutOfVideoMemory;
+        }
+    }
+    // A frame scaled up to a larger screen looks better smoothed; at its own size it stays exact.
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(mRenderer, &outputWidth, &outputHeight);
+    bool scaled = outputWidth != mTextureWidth || outputHeight != mTextureHeight;
+    SDL_SetTextureScaleMode(mTexture, scaled ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    return ResultCode::Ok;
+}
+
+bool SdlDisplayDriver::EnsureRenderer(SDL_Window* sdl, bool forGpu) {
+    if (mRenderer && !(forGpu && mGlPassedOver)) return true;
+    if (mRenderer) {
+        // A device is wanted after all: the OpenGL renderer passed over below takes the window back.
+        if (mTexture) SDL_DestroyTexture(mTexture);
+        SDL_DestroyRenderer(mRenderer);
+        mTexture = nullptr;
+        mRenderer = nullptr;
+    }
+    mGlPassedOver = false;
     // The software renderer draws into the window's own pixels. Unless told otherwise SDL would keep
     // those on an OpenGL texture, loading the whole GL driver only to show them.
     const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
     if (driver != nullptr && std::strcmp(driver, "software") == 0)
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     mRenderer = SDL_CreateRenderer(sdl, -1, 0);
+    if (mRenderer && !forGpu && driver == nullptr && IsSoftwareOpenGl(mRenderer)) {
+        // Only finished frames are shown: through an OpenGL that rasterises on the processor each
+        // present of the window costs milliseconds of it, through SDL's own software renderer a copy.
+        SDL_DestroyRenderer(mRenderer);
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        mRenderer = SDL_CreateRenderer(sdl, -1, SDL_RENDERER_SOFTWARE);
+        mGlPassedOver = mRenderer != nullptr;
+        if (!mRenderer) mRenderer = SDL_CreateRenderer(sdl, -1, 0);
+    }
     if (!mRenderer) {
         std::fprintf(stderr, "Creating a renderer failed: %s\n", SDL_GetError());
         return false;
@@ -183,7 +220,9 @@ uint32_t SdlDisplayDriver::CreateGpuDevice(std::unique_ptr<GpuDevice>& out) {
     if (!sdl) return ResultCode::NoHwnd;
     if (mRendererWindow != Window()) DestroyRenderer();
     std::lock_guard lock(mMutex);
-    if (!EnsureRenderer(sdl)) return ResultCode::Generic;
+    if (!EnsureRenderer(sdl, true)) return ResultCode::Generic;
+    // A renderer made anew for the device shows the frames too.
+    if (!mTexture && mTextureWidth > 0 && PrepareTexture() != ResultCode::Ok) return ResultCode::Generic;
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(mRenderer, &info) != 0 || (info.flags & SDL_RENDERER_TARGETTEXTURE) == 0)
         return ResultCode::Unsupported;

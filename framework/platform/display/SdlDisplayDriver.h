@@ -49,7 +49,11 @@ private:
     void Show();
     void DestroyRenderer();
     // The window's renderer, made on first use; false (with the reason on standard error) without one.
-    bool EnsureRenderer(SDL_Window* sdl);
+    // Frames alone are shown through SDL's software renderer where OpenGL is drawn by the processor;
+    // a GPU device (forGpu) gets OpenGL whatever it is.
+    bool EnsureRenderer(SDL_Window* sdl, bool forGpu);
+    // The streaming texture of the frame (made if missing) and the renderer's logical size.
+    uint32_t PrepareTexture();
     // Back to a window of the size and place it had before full screen.
     void LeaveFullScreen(SDL_Window* sdl);
 
@@ -61,6 +65,7 @@ private:
     SDL_Renderer* mRenderer = nullptr;
     SDL_Texture* mTexture = nullptr;
     WindowId mRendererWindow = 0;
+    bool mGlPassedOver = false; // a software OpenGL was put aside for SDL's software renderer
     uint32_t mTextureFormat = 0;
     int mTextureWidth = 0;
     int mTextureHeight = 0;

@@ -1,4 +1,5 @@
 #include "framework/platform/display/SdlDisplayDriver.h"
+#include "framework/platform/GpuDevice.h"
 #include "framework/platform/ResultCode.h"
 #include "framework/platform/time/ManualClock.h"
 #include "framework/platform/window/SdlWindowSystem.h"
@@ -102,6 +103,41 @@ TEST(SdlDisplayDriverTest, ABlitOntoThePrimaryIsShownInTheWindow) {
     EXPECT_EQ(height, 48);
     ExpectQuadrants(shown, width, height);
     EXPECT_FALSE(desktop.driver->RendererName().empty());
+}
+
+// Run under Xvfb by graphics.GpuUnderXvfb; on SDL's headless driver there is no OpenGL and it skips.
+TEST(SdlDisplayDriverTest, FramesAloneAvoidAnOpenGlDrawnByTheProcessorWhileADeviceGetsIt) {
+    std::string glName;
+    {
+        SdlDesktop probe;
+        std::unique_ptr<GpuDevice> gpu;
+        EXPECT_EQ(probe.driver->SetCooperativeLevel(probe.window, CooperativeLevel::Normal), ResultCode::Ok);
+        if (probe.driver->CreateGpuDevice(gpu) != ResultCode::Ok || probe.driver->RendererName() != "opengl")
+            GTEST_SKIP() << "no OpenGL here (renderer: " << probe.driver->RendererName() << ")";
+        glName = gpu->Info().renderer;
+    }
+    const bool byProcessor = glName.find("llvmpipe") != std::string::npos ||
+                             glName.find("softpipe") != std::string::npos ||
+                             glName.find("swrast") != std::string::npos;
+    SdlDesktop desktop;
+    auto primary = desktop.WindowedPrimary();
+    ASSERT_NE(primary, nullptr);
+    EXPECT_EQ(desktop.driver->RendererName(), byProcessor ? "software" : "opengl") << glName;
+    std::shared_ptr<Surface> draw;
+    ASSERT_EQ(desktop.driver->CreateSurface(SurfaceRequest::Offscreen(64, 48), draw), ResultCode::Ok);
+    DrawQuadrants(*draw);
+    ASSERT_EQ(primary->Blt(nullptr, draw.get(), nullptr, BltFlags::Wait), ResultCode::Ok);
+    int width = 0, height = 0;
+    auto shown = desktop.Shown(width, height);
+    ExpectQuadrants(shown, width, height);
+
+    // A device wanted later takes OpenGL back, and the frames are shown through it from then on.
+    std::unique_ptr<GpuDevice> gpu;
+    ASSERT_EQ(desktop.driver->CreateGpuDevice(gpu), ResultCode::Ok);
+    EXPECT_EQ(desktop.driver->RendererName(), "opengl");
+    ASSERT_EQ(primary->Blt(nullptr, draw.get(), nullptr, BltFlags::Wait), ResultCode::Ok);
+    shown = desktop.Shown(width, height);
+    ExpectQuadrants(shown, width, height);
 }
 
 TEST(SdlDisplayDriverTest, ASixteenBitPrimaryIsShownWithFullChannels) {
