@@ -257,9 +257,10 @@ bool Beside(int a, int b) {
     return (a / 4 == b / 4 && std::abs(a - b) == 1) || std::abs(a - b) == 4;
 }
 
-// Waits for the window to show the puzzle at rest with its one black gap (the menu's panel may still be
-// sliding away over it), and returns the last screenshot and the number of black cells on it. The tiles
-// beside the gap pulse for ever and do not count for rest.
+// Waits for the window to show the puzzle at rest with its one black gap and the menu's panel gone (it
+// slides away over the puzzle, and a loaded machine may pause it long enough to look still), and returns
+// the last screenshot and the number of black cells on it. The tiles beside the gap pulse for ever and do
+// not count for rest.
 std::pair<std::optional<XwdImage>, int> AwaitPuzzle(const Window& w, const std::string& awaited) {
     std::optional<XwdImage> shot;
     int black = 0;
@@ -278,7 +279,10 @@ std::pair<std::optional<XwdImage>, int> AwaitPuzzle(const Window& w, const std::
                 samples.insert(samples.end(), insides[static_cast<size_t>(cell)].begin(),
                                insides[static_cast<size_t>(cell)].end());
         const bool still = stillness.Still(std::move(samples));
-        return Sight{black == 1 && still, std::to_string(black) + " black cells" + (still ? "" : ", moving")};
+        const bool menu = MenuShown(*shot, w);
+        return Sight{black == 1 && still && !menu, std::to_string(black) + " black cells" +
+                                                       (still ? "" : ", moving") +
+                                                       (menu ? ", the menu shown" : "")};
     });
     return {shot, black};
 }
