@@ -49,12 +49,14 @@ int main(int argc, char** argv) {
     GameProcess game("tesserine-chosen");
     const std::filesystem::path folder = game.Folder();
 
-    // The chooser stand-in: zenity that prints the path in the answer file. Without a session bus the
-    // desktop portal is out of the way.
+    // The chooser stand-in: zenity that notes each call and prints the path in the answer file. Without
+    // a session bus the desktop portal is out of the way.
     std::filesystem::create_directories(folder / "bin");
     const std::filesystem::path answer = folder / "answer";
+    const std::filesystem::path calls = folder / "calls";
     {
-        std::ofstream(folder / "bin" / "zenity") << "#!/bin/sh\ncat '" << answer.string() << "'\n";
+        std::ofstream(folder / "bin" / "zenity")
+            << "#!/bin/sh\necho >> '" << calls.string() << "'\ncat '" << answer.string() << "'\n";
         std::filesystem::permissions(folder / "bin" / "zenity", std::filesystem::perms::owner_all);
         const char* path = std::getenv("PATH");
         setenv("PATH", ((folder / "bin").string() + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
@@ -84,9 +86,20 @@ int main(int argc, char** argv) {
     const Window w = *found;
 
     const long before = game.PeakMegabytes();
+    // A click a loaded machine lets go unheeded (the chooser is never called) is made again; one that was
+    // heeded never is, so the chooser runs once.
     auto choose = [&](const std::filesystem::path& path) {
         std::ofstream(answer) << path.string() << "\n";
-        Click(w, ChangePictureX, ChangePictureY);
+        auto called = [&] {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(calls, error);
+            return error ? 0u : static_cast<unsigned>(size);
+        };
+        const unsigned earlier = called();
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Click(w, ChangePictureX, ChangePictureY);
+            if (WaitFor([&] { return called() > earlier; }, 8)) return;
+        }
     };
 
     // Each bad file: the notice (a message box window of the game's title, or, where the desktop cannot
