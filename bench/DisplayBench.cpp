@@ -1,13 +1,13 @@
 // The display device: presenting an 800 x 600 frame (the draw surface blitted to the primary and shown),
 // and drawing a picture into the screen's surface in its native layout against the software renderer's
 // blit of the same picture into a memory image.
-#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/DisplayHost.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/CpuFeatures.h"
 #include "framework/platform/time/RealClock.h"
 #include "framework/platform/window/HeadlessWindowSystem.h"
 #include "framework/platform/window/SdlWindowSystem.h"

@@ -2,9 +2,9 @@
 // composite of the same picture at the same angle. Each draws a 512 x 512 picture turned by 0.5 radians
 // about its centre onto an opaque 800 x 800 picture.
 #include "framework/app/MTRand.h"
-#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/ImageContext.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "framework/graphics/PixelKernels.h"
 
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 namespace Zorbel {
 

@@ -1,8 +1,8 @@
 #include "framework/graphics/PixelKernels.h"
 
 #if defined(__x86_64__)
-#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/PixelKernelsSse2.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <cstring>
 #include <immintrin.h>

@@ -1,5 +1,5 @@
 #include "framework/graphics/PixelKernelsSse2.h"
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 namespace Zorbel {
 

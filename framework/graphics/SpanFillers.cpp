@@ -1,7 +1,7 @@
 #include "framework/graphics/SpanFillers.h"
 
-#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/SpanFillerPixels.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <array>
 #include <utility>

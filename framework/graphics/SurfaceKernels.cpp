@@ -1,9 +1,9 @@
 #include "framework/graphics/SurfaceKernels.h"
 
-#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/LineWalk.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelBlend.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "framework/graphics/TurnedBlitter.h"
 
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <algorithm>
 #include <cmath>

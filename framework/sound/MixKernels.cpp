@@ -1,6 +1,6 @@
 #include "framework/sound/MixKernels.h"
 
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

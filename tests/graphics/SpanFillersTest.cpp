@@ -1,8 +1,8 @@
 #include "framework/graphics/SpanFillers.h"
 
 #include "framework/app/MTRand.h"
-#include "framework/graphics/CpuFeatures.h"
 #include "framework/graphics/SpanFillerPixels.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "framework/graphics/TurnedBlitter.h"
 
 #include "framework/app/MTRand.h"
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <gtest/gtest.h>
 

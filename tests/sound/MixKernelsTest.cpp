@@ -1,5 +1,5 @@
 #include "framework/sound/MixKernels.h"
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <gtest/gtest.h>
 

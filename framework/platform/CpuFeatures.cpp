@@ -1,4 +1,4 @@
-#include "framework/graphics/CpuFeatures.h"
+#include "framework/platform/CpuFeatures.h"
 
 #include <atomic>
 #include <cstdlib>
