@@ -64,6 +64,14 @@ void DrawQuadrants(Surface& surface) {
                 surface.Format().FromArgb(kQuadrants[Quadrant(x, y, surface.Width(), surface.Height())]));
 }
 
+// An off-screen surface of the driver's with the four quadrants drawn in it.
+std::shared_ptr<Surface> QuadrantsSurface(SdlDisplayDriver& driver, int width = 64, int height = 48) {
+    std::shared_ptr<Surface> draw;
+    EXPECT_EQ(driver.CreateSurface(SurfaceRequest::Offscreen(width, height), draw), ResultCode::Ok);
+    if (draw) DrawQuadrants(*draw);
+    return draw;
+}
+
 // True when each channel is within tolerance of the expected one (the display may widen narrow channels
 // in its own way).
 bool Near(uint32_t shown, uint32_t expected, int tolerance) {
@@ -93,9 +101,8 @@ TEST(SdlDisplayDriverTest, ABlitOntoThePrimaryIsShownInTheWindow) {
     auto primary = desktop.WindowedPrimary();
     ASSERT_NE(primary, nullptr);
     EXPECT_EQ(primary->Format(), PixelFormat::X8R8G8B8());
-    std::shared_ptr<Surface> draw;
-    ASSERT_EQ(desktop.driver->CreateSurface(SurfaceRequest::Offscreen(64, 48), draw), ResultCode::Ok);
-    DrawQuadrants(*draw);
+    auto draw = QuadrantsSurface(*desktop.driver);
+    ASSERT_NE(draw, nullptr);
     ASSERT_EQ(primary->Blt(nullptr, draw.get(), nullptr, BltFlags::Wait), ResultCode::Ok);
     int width = 0, height = 0;
     auto shown = desktop.Shown(width, height);
@@ -123,9 +130,8 @@ TEST(SdlDisplayDriverTest, FramesAloneAvoidAnOpenGlDrawnByTheProcessorWhileADevi
     auto primary = desktop.WindowedPrimary();
     ASSERT_NE(primary, nullptr);
     EXPECT_EQ(desktop.driver->RendererName(), byProcessor ? "software" : "opengl") << glName;
-    std::shared_ptr<Surface> draw;
-    ASSERT_EQ(desktop.driver->CreateSurface(SurfaceRequest::Offscreen(64, 48), draw), ResultCode::Ok);
-    DrawQuadrants(*draw);
+    auto draw = QuadrantsSurface(*desktop.driver);
+    ASSERT_NE(draw, nullptr);
     ASSERT_EQ(primary->Blt(nullptr, draw.get(), nullptr, BltFlags::Wait), ResultCode::Ok);
     int width = 0, height = 0;
     auto shown = desktop.Shown(width, height);
@@ -162,10 +168,9 @@ TEST(SdlDisplayDriverTest, ASixteenBitPrimaryIsShownWithFullChannels) {
 TEST(SdlDisplayDriverTest, FramesChangedByAnotherThreadAreShownByTheMainThread) {
     SdlDesktop desktop;
     auto primary = desktop.WindowedPrimary();
-    std::shared_ptr<Surface> draw;
-    ASSERT_EQ(desktop.driver->CreateSurface(SurfaceRequest::Offscreen(64, 48), draw), ResultCode::Ok);
+    auto draw = QuadrantsSurface(*desktop.driver);
+    ASSERT_NE(draw, nullptr);
     ASSERT_EQ(primary->ColorFill(nullptr, 0x000000), ResultCode::Ok);
-    DrawQuadrants(*draw);
     std::thread cursorThread(
         [&] { EXPECT_EQ(primary->Blt(nullptr, draw.get(), nullptr, 0), ResultCode::Ok); });
     cursorThread.join();
