@@ -347,6 +347,15 @@ void TintRun(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, 
         });
 }
 
+// The tinted run for the plotter's colour: an opaque one spares weighing each pixel by its alpha.
+void TintRunFor(uint8_t* out, int32_t x, const SourceView& s, size_t i, int32_t n, const Plotter& plotter,
+                const uint8_t* runs) {
+    if (plotter.tintAlpha == 255)
+        TintRun<true>(out, x, s, i, n, plotter, runs);
+    else
+        TintRun<false>(out, x, s, i, n, plotter, runs);
+}
+
 // Plot's NormalWhite over an x8r8g8b8 surface for a pixel that is not transparent: red and blue are
 // dimmed in one product, since the channels cannot carry into each other.
 inline uint32_t WhiteOverX8(uint32_t d, uint32_t p) {
@@ -407,10 +416,8 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
         if (tintedRows || whiteRows) {
             const size_t first = base + static_cast<size_t>(from.x);
             const uint8_t* rowRuns = runs + first;
-            if (tintedRows && plotter.tintAlpha == 255)
-                TintRun<true>(out, x, s, first, from.width, plotter, rowRuns);
-            else if (tintedRows)
-                TintRun<false>(out, x, s, first, from.width, plotter, rowRuns);
+            if (tintedRows)
+                TintRunFor(out, x, s, first, from.width, plotter, rowRuns);
             else
                 WhiteRun(out, x, s, first, from.width, rowRuns);
             continue;
@@ -452,10 +459,7 @@ void BlitRows(const NativeTarget& t, int32_t x, int32_t y, const SourceView& s, 
                 BlendRun<P>(out, x + j, s, i, n, plotter.layout);
             } else if (sizeof(P) == 4 && plotter.mode == PlotMode::NormalTinted &&
                        IsX8R8G8B8(plotter.layout)) {
-                if (plotter.tintAlpha == 255)
-                    TintRun<true>(out, x + j, s, i, n, plotter, nullptr);
-                else
-                    TintRun<false>(out, x + j, s, i, n, plotter, nullptr);
+                TintRunFor(out, x + j, s, i, n, plotter, nullptr);
             } else {
                 for (int32_t k = 0; k < n; ++k)
                     Store<P>(out, x + j + k,

@@ -17,13 +17,9 @@ namespace {
 bool IsSoftwareOpenGl(SDL_Renderer* renderer) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
-    using GetStringFn = const unsigned char* (*)(unsigned);
-    constexpr unsigned kGlRenderer = 0x1F01;
-    auto getString = reinterpret_cast<GetStringFn>(SDL_GL_GetProcAddress("glGetString"));
-    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
-    if (name == nullptr) return false;
-    const char* text = reinterpret_cast<const char*>(name);
-    return std::strstr(text, "llvmpipe") || std::strstr(text, "softpipe") || std::strstr(text, "swrast");
+    const std::string name = CurrentGlRenderer();
+    return name.find("llvmpipe") != std::string::npos || name.find("softpipe") != std::string::npos ||
+           name.find("swrast") != std::string::npos;
 }
 
 uint32_t SdlFormatFor(const PixelFormat& format) {

@@ -185,7 +185,7 @@ void SdlGpuDevice::ReadInfo(SDL_Window*) {
     }
     auto getString = reinterpret_cast<GetStringFn>(SDL_GL_GetProcAddress("glGetString"));
     mInfo.vendor = GlString(getString, kGlVendor);
-    mInfo.renderer = GlString(getString, kGlRenderer);
+    mInfo.renderer = CurrentGlRenderer();
     mInfo.version = GlString(getString, kGlVersion);
     mInfo.videoMemory = GlVideoMemory();
     // The vendor's driver where one is loaded, else Mesa's.
@@ -329,6 +329,10 @@ uint32_t SdlGpuDevice::ReadTexture(GpuTexture& texture, void* out, int pitch) {
         }
     }
     return ResultCode::Ok;
+}
+
+std::string CurrentGlRenderer() {
+    return GlString(reinterpret_cast<GetStringFn>(SDL_GL_GetProcAddress("glGetString")), kGlRenderer);
 }
 
 } // namespace Zorbel

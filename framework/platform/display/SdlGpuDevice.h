@@ -4,6 +4,7 @@
 
 #include <SDL_render.h>
 
+#include <string>
 #include <vector>
 
 struct SDL_Renderer;
@@ -43,5 +44,9 @@ private:
     std::vector<SDL_Vertex> mCorners;
     std::vector<int> mIndices;
 };
+
+// The name of the OpenGL renderer of the current context ("llvmpipe (LLVM 15.0.6, 256 bits)", ...),
+// empty without one.
+std::string CurrentGlRenderer();
 
 } // namespace Zorbel
